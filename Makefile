@@ -25,3 +25,24 @@ test: build
 
 bench: build
 	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+SAN_BUILD := build-sanitize
+.PHONY: test-sanitize
+test-sanitize: deps
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWAVELET_SANITIZE=ON >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer over the whole Qt-free path (decode, analysis, every drawing, report, CSV).
+FUZZ_BUILD   := build-fuzz
+FUZZ_SECONDS ?= 600
+.PHONY: fuzz
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DWAVELET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_record
+	@mkdir -p $(FUZZ_BUILD)/corpus
+	$(FUZZ_BUILD)/fuzz_record -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  $(FUZZ_BUILD)/corpus fuzz/corpus
