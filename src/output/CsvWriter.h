@@ -1,0 +1,59 @@
+#pragma once
+// The CSV form of the batch grid, and a file writer that never leaves a partial file.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "output/BatchGrid.h"
+
+namespace wavelet {
+
+// Every cell followed by a comma, CR LF at the end. A cell holding a comma, a double
+// quote, CR or LF is quoted (inner quotes doubled) so it cannot shift or split the
+// line; every other cell is written byte for byte.
+std::string CsvLine(const std::vector<std::string>& cells);
+// Appends the CSV line of a grid row (157 cells) to `out`.
+void AppendGridRowCsv(std::string& out, const BatchGrid&, int row);
+
+struct CsvWriteResult {
+  bool Ok = false;
+  std::string ErrorText;  // "Cannot write [" + path + "]"
+};
+
+// Rows 0 to recordCount (cells beyond the grid are empty), through CsvFileWriter.
+CsvWriteResult WriteGridCsv(const std::string& path, const BatchGrid&, int recordCount);
+
+// Writes into a temporary file beside `path`; Commit flushes, syncs, closes and
+// renames it over `path`. Any failure (at open, write, sync, close or rename) makes
+// Commit report "Cannot write [" + path + "]" and removes the temporary file, so the
+// previous file of that name stays as it was. Destroying an uncommitted writer
+// removes the temporary file too.
+class CsvFileWriter {
+ public:
+  explicit CsvFileWriter(std::string path);
+  ~CsvFileWriter();
+  CsvFileWriter(const CsvFileWriter&) = delete;
+  CsvFileWriter& operator=(const CsvFileWriter&) = delete;
+
+  // False once anything has failed (including the open).
+  bool Good() const { return good_; }
+  void WriteLine(std::string_view line);
+  CsvWriteResult Commit();
+  const std::string& Path() const { return path_; }
+
+ private:
+  void FlushBuffer();
+  void Discard();
+
+  std::string path_;
+  std::string tempPath_;
+  std::string buffer_;
+  int fd_ = -1;
+  bool good_ = false;
+  bool done_ = false;
+};
+
+std::string CannotWriteText(const std::string& path);
+
+}  // namespace wavelet
