@@ -105,4 +105,13 @@ struct AnalysisState {
   bool WindowsClamped = false;
 };
 
+// Start-up values, in this order: PlotDivisor, ScaleTable, ScaleColours, ColourRamp,
+// then the four thresholds. Everything else keeps its zero (or in-class) value.
+void InitialiseAnalysisState(AnalysisState& state);
+
+// Empties the per-record accumulators (peak flags, counts, last peaks, ridge flags,
+// peak list). Rise, fall, fQRS, areas, combined values and judgements are left alone:
+// every basic analysis overwrites them.
+void ClearAnalysisAccumulators(AnalysisState& state);
+
 }  // namespace wavelet

@@ -1,0 +1,30 @@
+#include "analysis/AnalysisState.h"
+
+#include "views/ColourTables.h"
+
+namespace wavelet {
+
+void InitialiseAnalysisState(AnalysisState& state) {
+  state.PlotDivisor = 20.0 / 0.5;
+  state.ScaleTable = {3.25, 3.0, 2.75, 2.5, 2.25, 2.0, 1.75, 1.5};
+  // The colour tables belong to the views; they are filled here because start-up
+  // sets them in this place of the order.
+  FillScaleColours(state.ScaleColours);
+  FillColourRamp(state.ColourRamp);
+  state.Results.AreaThreshold = 96.0;
+  state.Results.CountThreshold = 7;
+  state.Results.LastPeakThreshold = 91.0;
+  state.Results.FqrsThreshold = 140;
+}
+
+void ClearAnalysisAccumulators(AnalysisState& state) {
+  for (auto& lead : state.PeakFlags)
+    for (auto& scale : lead) scale.fill(0);
+  for (auto& lead : state.Results.PeakCount) lead.fill(0);
+  for (auto& lead : state.Results.LastPeak) lead.fill(0);
+  for (auto& lead : state.RidgeFlags) lead.fill(0);
+  state.PeakList.PeakListLead.fill(-1);
+  state.PeakListCount = 0;
+}
+
+}  // namespace wavelet
