@@ -1,0 +1,335 @@
+#include "output/Report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "analysis/AnalysisState.h"
+#include "analysis/Judgement.h"
+#include "analysis/Ridges.h"
+#include "analysis/Transform.h"
+
+namespace wavelet {
+
+namespace {
+
+// Truncation toward zero that stays defined for any double: a hostile record can
+// give magnitudes far beyond the page, and NaN must not reach an int conversion.
+int TruncToInt(double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= static_cast<double>(std::numeric_limits<int>::max())) {
+    return std::numeric_limits<int>::max();
+  }
+  if (v <= static_cast<double>(std::numeric_limits<int>::min())) {
+    return std::numeric_limits<int>::min();
+  }
+  return static_cast<int>(v);
+}
+
+// Stands in when the printer refuses the job, so the analysis still runs to the end
+// and the state never stays half cleared.
+class DiscardingCanvas final : public ReportCanvas {
+ public:
+  DiscardingCanvas(int width, int height) : width_(width), height_(height) {}
+  int PageWidth() const override { return width_; }
+  int PageHeight() const override { return height_; }
+  void SetJobTitle(const std::string&) override {}
+  bool BeginJob() override { return true; }
+  void EndJob() override {}
+  void SetPenWidth(int) override {}
+  void SetPenStyle(ReportPenStyle) override {}
+  void SetBrushStyle(ReportBrushStyle) override {}
+  void SetFont(const std::string&, ReportCharset, int) override {}
+  void MoveTo(int, int) override {}
+  void LineTo(int, int) override {}
+  void Rectangle(int, int, int, int) override {}
+  void TextOut(int, int, const std::string&) override {}
+
+ private:
+  int width_;
+  int height_;
+};
+
+constexpr const char* kLeadLetters[kLeads] = {"X", "Y", "Z", "M"};
+
+int RowOffset(const ReportLayout& layout, const ReportBox& box) {
+  return (2 * layout.LineH + layout.BoxH) * box.Row;
+}
+
+void DrawVerticalTick(ReportCanvas& canvas, int x, int yFrom, int yTo) {
+  canvas.MoveTo(x, yFrom);
+  canvas.LineTo(x, yTo);
+}
+
+void DrawLeadFrame(ReportCanvas& canvas, const ReportLayout& layout, int lead) {
+  const ReportBox box = LeadBox(layout, lead);
+  canvas.TextOut(box.X0 + 2 * layout.LineH,
+                 TruncToInt(layout.Hu - 15 * layout.LineH) - RowOffset(layout, box),
+                 kLeadLetters[lead]);
+  canvas.Rectangle(box.X0, box.YBottom, box.X0 + box.Width, box.YTop);
+}
+
+// The curves always use the amplification 2.0, whatever scale the screen shows.
+void DrawScaleCurve(ReportCanvas& canvas, const ReportLayout& layout, const AnalysisState& state,
+                    int lead, int scaleIndex) {
+  const ReportBox box = LeadBox(layout, lead);
+  const double lift = (scaleIndex + 1) * 15 * layout.Step;
+  for (int p = 0; p < kPositions; ++p) {
+    const double height =
+        state.TransformMagnitude[lead][p] / state.PlotDivisor * 2.0 * layout.Step + lift;
+    // Capping before truncating gives the same figure and keeps huge values defined.
+    const int d = height > layout.BoxH ? layout.BoxH : TruncToInt(height);
+    const int x = ReportPositionX(layout, box, p);
+    const int y = ReportHeightY(layout, box, d);
+    if (p == 0) {
+      canvas.MoveTo(x, y);
+    } else {
+      canvas.LineTo(x, y);
+    }
+  }
+}
+
+void DrawScales(ReportCanvas& canvas, const ReportLayout& layout, AnalysisState& state,
+                const LoadedRecord& record) {
+  for (int i = 0; i < kScales; ++i) {
+    TransformAtScale(state, record, state.ScaleTable[i], i);
+    for (int l = 0; l < kLeads; ++l) state.Results.Area[l][i] = state.Results.ScaleArea[l];
+    for (int l = 0; l < kLeads; ++l) {
+      DrawLeadFrame(canvas, layout, l);
+      DrawScaleCurve(canvas, layout, state, l, i);
+    }
+  }
+}
+
+void DrawPeakSquares(ReportCanvas& canvas, const ReportLayout& layout, const AnalysisState& state) {
+  const PeakListData& list = state.PeakList;
+  for (int n = 0; n < kPeakListCapacity && list.PeakListLead[n] != -1; ++n) {
+    const int lead = list.PeakListLead[n];
+    if (lead < 0 || lead >= kLeads) continue;
+    const ReportBox box = LeadBox(layout, lead);
+    const int xc = ReportPositionX(layout, box, list.PeakListPosition[n]);
+    const double height = list.PeakListHeight[n] * state.SelectedScale * layout.Step +
+                          (list.PeakListScale[n] + 1) * 15 * layout.Step;
+    // trunc(height) > BoxH exactly when height >= BoxH + 1; NaN is not drawn either.
+    if (!(height < layout.BoxH + 1.0)) continue;
+    const int yc = ReportHeightY(layout, box, TruncToInt(height));
+    canvas.Rectangle(TruncToInt(xc - layout.Step), TruncToInt(yc - layout.Step),
+                     TruncToInt(xc + layout.Step), TruncToInt(yc + layout.Step));
+  }
+}
+
+void DrawTimeRuler(ReportCanvas& canvas, const ReportLayout& layout, const ReportBox& box) {
+  for (int k = 0; k <= 40; ++k) {
+    int length = 3;
+    int width = layout.ThinPen;
+    if (k % 5 == 0) {
+      length = 5;
+      width = 2 * layout.ThinPen;
+    }
+    if (k % 10 == 0) {
+      length = 7;
+      width = 3 * layout.ThinPen;
+    }
+    canvas.SetPenWidth(width);
+    const int x = TruncToInt(k * layout.Step * 10) + box.X0;
+    DrawVerticalTick(canvas, x, box.YBottom, box.YBottom - TruncToInt(length * layout.Step));
+  }
+}
+
+void DrawMarkers(ReportCanvas& canvas, const ReportLayout& layout, const AnalysisState& state,
+                 const LoadedRecord& record) {
+  const int dash = layout.NormalPen == 0 ? 1 : layout.NormalPen;
+  for (int l = 0; l < kLeads; ++l) {
+    const ReportBox box = LeadBox(layout, l);
+    canvas.SetPenWidth(layout.NormalPen);
+    for (int sample : {record.QrsOnset, record.QrsOffset}) {
+      const int x = ReportPositionX(layout, box, sample - kFirstTransformSample);
+      DrawVerticalTick(canvas, x, box.YBottom, box.YTop);
+    }
+    canvas.SetPenWidth(layout.ThinPen);
+    for (int position : {state.Results.RisePosition[l][4], state.Results.FallPosition[l][4]}) {
+      const int x = ReportPositionX(layout, box, position);
+      DrawVerticalTick(canvas, x, box.YBottom, box.YTop);
+    }
+    for (int p = 2; p <= 397; ++p) {
+      if (state.RidgeFlags[l][p] == 1) {
+        DrawDashedVerticalLine(canvas, ReportPositionX(layout, box, p), box.YBottom, box.YTop,
+                               dash);
+      }
+    }
+    DrawTimeRuler(canvas, layout, box);
+    canvas.SetPenWidth(layout.NormalPen);
+  }
+}
+
+struct CaptionedValue {
+  const char* Caption;
+  const char* Label;
+};
+
+constexpr CaptionedValue kHeaderLines[] = {
+    {"file name :", "Label228"}, {"Pt.ID :", "Label229"},  {"Pt.Name :", "Label230"},
+    {"age :", "Label231"},       {"sex :", "Label232"},    {"height :", "Label233"},
+    {"weight :", "Label234"},    {"date :", "Label235"},   {"time :", "Label236"},
+    {"race :", "Label237"},      {"kasan :", "Label238"},
+};
+
+constexpr const char* kCriteriaLines[] = {
+    "[decomposed surface area <= 96]",
+    "[a count of local maxima >= 7 ]",
+    "[the latest local maxima >= 91]",
+    "[fqrs >= 140                  ]",
+};
+
+struct MeasuredLine {
+  const char* Caption;
+  const char* ValueLabel;  // nullptr: the line has a flag only
+  const char* FlagLabel;
+};
+
+constexpr MeasuredLine kMeasuredLines[] = {
+    {"decomposed surface area(M5) :", "LabelA35", "Label239"},
+    {"a count of local maxima :", "LabelFN3", "Label240"},
+    {"the latest local maxima :", "LabelFE3", "Label241"},
+    {"fqrs(M5) :", "LabelF35", "Label72"},
+    {"judge1 :", nullptr, "Label242"},
+    {"judge2 :", nullptr, "Label243"},
+};
+
+void DrawTexts(ReportCanvas& canvas, const ReportLayout& layout, const ReportSources& sources) {
+  const int lineH = layout.LineH;
+  const int third = layout.HalfW / 3;
+  int line = 3;
+  for (const CaptionedValue& entry : kHeaderLines) {
+    canvas.TextOut(layout.LeftM, line * lineH, entry.Caption);
+    canvas.TextOut(layout.LeftM + third, line * lineH, sources.Caption(entry.Label));
+    ++line;
+  }
+  line = 3;
+  for (const char* text : kCriteriaLines) {
+    canvas.TextOut(layout.LeftM + layout.HalfW, line * lineH, text);
+    ++line;
+  }
+  line = 8;
+  const int captionX = layout.LeftM + layout.HalfW - third;
+  const int valueX = TruncToInt(layout.Wu - third);
+  const int flagX = TruncToInt(layout.Wu);
+  for (const MeasuredLine& entry : kMeasuredLines) {
+    canvas.TextOut(captionX, line * lineH, entry.Caption);
+    if (entry.ValueLabel != nullptr) {
+      canvas.TextOut(valueX, line * lineH, sources.Caption(entry.ValueLabel));
+    }
+    canvas.TextOut(flagX, line * lineH, sources.Caption(entry.FlagLabel));
+    ++line;
+  }
+}
+
+void DrawRawLeads(ReportCanvas& canvas, const ReportLayout& layout, const LoadedRecord& record) {
+  constexpr double kGain = 30;
+  const double step = layout.Step;
+  for (int lead = 0; lead < kRecordedLeads; ++lead) {
+    const double baseline = (2 - lead) * 80 * step + layout.BoxH + layout.BoxH / 5;
+    const auto& samples = record.LeadSignals[lead];
+    auto y = [&](double v) { return TruncToInt(baseline - TruncToInt(v * 0.0001 * kGain * step)); };
+    canvas.MoveTo(layout.LeftM, y(samples[0]));
+    for (int j = 0; j < kSamplesPerLead; ++j) {
+      canvas.LineTo(TruncToInt(layout.LeftM + j * step), y(samples[j]));
+    }
+  }
+  const double letterBase = layout.BoxH + layout.BoxH / 5 - 2 * layout.LineH;
+  canvas.TextOut(layout.LeftM, TruncToInt(160 * step + letterBase), "X");
+  canvas.TextOut(layout.LeftM, TruncToInt(80 * step + letterBase), "Y");
+  canvas.TextOut(layout.LeftM, TruncToInt(letterBase), "Z");
+}
+
+}  // namespace
+
+ReportLayout ComputeReportLayout(int pageWidth, int pageHeight) {
+  // Both pitches are formed with the extended-precision reciprocals; dividing in
+  // double instead moves some figures by one unit (the box width 2015 becomes 2016).
+  static constexpr long double kOneSeventieth = 1.0L / 70;
+  static constexpr long double kOneEightHundredFiftieth = 1.0L / 850;
+  ReportLayout layout;
+  layout.PW = pageWidth;
+  layout.PH = pageHeight;
+  layout.Wu = pageWidth - pageWidth * 0.1;
+  layout.Hu = pageHeight - pageHeight * 0.1;
+  layout.HalfW = TruncToInt(layout.Wu * 0.5);
+  layout.BoxH = TruncToInt(layout.Hu * 0.25);
+  layout.LineH = TruncToInt(static_cast<double>(
+      std::trunc(static_cast<long double>(layout.Hu) * kOneSeventieth)));
+  layout.Step = static_cast<double>(static_cast<long double>(layout.Wu) * kOneEightHundredFiftieth);
+  layout.LeftM = TruncToInt(pageWidth * 0.1 * 2 / 3);
+  layout.NormalPen = TruncToInt(layout.Step);
+  layout.ThinPen = TruncToInt(layout.Step * 0.5);
+  return layout;
+}
+
+ReportBox LeadBox(const ReportLayout& layout, int lead) {
+  ReportBox box;
+  box.Column = (lead == LeadY || lead == LeadM) ? 1 : 0;
+  box.Row = (lead == LeadX || lead == LeadY) ? 1 : 0;
+  box.X0 = layout.HalfW * box.Column + layout.LeftM;
+  box.YBottom = TruncToInt(layout.Hu) - RowOffset(layout, box);
+  box.YTop = box.YBottom - layout.BoxH;
+  box.Width = TruncToInt(400 * layout.Step);
+  return box;
+}
+
+int ReportPositionX(const ReportLayout& layout, const ReportBox& box, double p) {
+  return TruncToInt(p * layout.Step) + box.X0;
+}
+
+int ReportHeightY(const ReportLayout& layout, const ReportBox& box, double d) {
+  return TruncToInt(layout.Hu - d) - RowOffset(layout, box);
+}
+
+void DrawDashedVerticalLine(ReportCanvas& canvas, int x, int yBottom, int yTop, int d) {
+  const long long dash = d < 1 ? 1 : d;
+  for (long long y = yTop; y < yBottom; y += 4 * dash) {
+    canvas.MoveTo(x, static_cast<int>(y));
+    canvas.LineTo(x, static_cast<int>(std::min<long long>(y + dash, std::numeric_limits<int>::max())));
+  }
+}
+
+std::string ReportJobTitle(const std::string& workListEntry) {
+  return "WAVELET < " + workListEntry + " > ";
+}
+
+ReportOutcome PrintReport(ReportCanvas& printer, AnalysisState& state, LoadedRecord& record,
+                          ReportSources& sources) {
+  if (!sources.ReloadRecord()) return ReportOutcome::RecordUnreadable;
+  ClearAnalysisAccumulators(state);
+
+  const ReportLayout layout = ComputeReportLayout(printer.PageWidth(), printer.PageHeight());
+  printer.SetJobTitle(ReportJobTitle(sources.WorkListEntry()));
+  DiscardingCanvas discard(layout.PW, layout.PH);
+  const bool started = printer.BeginJob();
+  ReportCanvas& canvas = started ? printer : discard;
+
+  canvas.SetPenWidth(layout.NormalPen == 0 ? 1 : layout.NormalPen);
+  canvas.SetFont(kReportFontName, ReportCharset::Ansi, kReportFontPointSize);
+  canvas.SetPenStyle(ReportPenStyle::Solid);
+  canvas.SetBrushStyle(ReportBrushStyle::Clear);
+
+  DrawScales(canvas, layout, state, record);
+  state.PeakList.PeakListLead[state.PeakListCount] = -1;
+  FindRidges(state, record);
+  DrawPeakSquares(canvas, layout, state);
+  DrawMarkers(canvas, layout, state, record);
+
+  canvas.SetPenWidth(layout.NormalPen);
+  ComputeJudgements(state.Results);
+  sources.ShowCalculationData();
+
+  DrawTexts(canvas, layout, sources);
+  canvas.TextOut(layout.LeftM + layout.HalfW / 2, TruncToInt(layout.PH - 2 * layout.LineH),
+                 sources.BannerText());
+  DrawRawLeads(canvas, layout, record);
+
+  if (!started) return ReportOutcome::JobNotStarted;
+  printer.EndJob();
+  return ReportOutcome::Printed;
+}
+
+}  // namespace wavelet
