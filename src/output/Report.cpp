@@ -245,10 +245,14 @@ void DrawRawLeads(ReportCanvas& canvas, const ReportLayout& layout, const Loaded
 }  // namespace
 
 ReportLayout ComputeReportLayout(int pageWidth, int pageHeight) {
-  // Both pitches are formed with the extended-precision reciprocals; dividing in
-  // double instead moves some figures by one unit (the box width 2015 becomes 2016).
-  static constexpr long double kOneSeventieth = 1.0L / 70;
-  static constexpr long double kOneEightHundredFiftieth = 1.0L / 850;
+  // The two pitches are products with stored reciprocals, not quotients: the
+  // reciprocal's double value taken into an extended-precision multiplication. The
+  // reciprocal of 850 lies just below the exact value, so Step lies just below Wu / 850
+  // and a 4760-unit page gets boxes 2015 units wide, not the 2016 a true quotient
+  // (or an extended reciprocal) gives. The agreed page figures rest on this, so
+  // keep both the constants and the precision of the products as they are.
+  static constexpr long double kOneSeventieth = 1.0 / 70;
+  static constexpr long double kOneEightHundredFiftieth = 1.0 / 850;
   ReportLayout layout;
   layout.PW = pageWidth;
   layout.PH = pageHeight;

@@ -1,0 +1,410 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "analysis/AnalysisState.h"
+#include "analysis/BasicAnalysis.h"
+#include "analysis/CalculationSheet.h"
+#include "output/RecordingReportCanvas.h"
+#include "output/Report.h"
+
+namespace wavelet {
+namespace {
+
+using testing::RecordingReportCanvas;
+using testing::ReportCall;
+
+// A signal-averaged complex: a smooth QRS between onset and offset and a small,
+// fast, decaying late wave after it, so several scales keep maxima and ridges form.
+LoadedRecord MakeRecord(double amplitude, int onset = 330, int offset = 420) {
+  LoadedRecord record;
+  record.QrsOnset = onset;
+  record.QrsOffset = offset;
+  record.RecordPath = "/data/test.r01";
+  for (int lead = 0; lead < kRecordedLeads; ++lead) {
+    const double centre = 365 + 6 * lead;
+    for (int j = 0; j < kSamplesPerLead; ++j) {
+      const double u = (j - centre) / 14.0;
+      double v = amplitude * (1.0 - 0.4 * lead) * std::exp(-u * u);
+      if (j > offset - 20 && j < offset + 40) {
+        v += amplitude * 0.04 * std::sin((j - offset) * 0.9 + lead) *
+             std::exp(-(j - offset + 20) / 25.0);
+      }
+      record.LeadSignals[lead][j] = v;
+    }
+  }
+  return record;
+}
+
+// Plays the window: the reload copies the record file's content into the loaded
+// record, the sheet is refreshed from the analysis results.
+class FakeSources : public ReportSources {
+ public:
+  FakeSources(AnalysisState& state, LoadedRecord& loaded, LoadedRecord file)
+      : state_(state), loaded_(loaded), file_(std::move(file)) {}
+
+  bool ReloadRecord() override {
+    ++Reloads;
+    if (!Readable) return false;
+    loaded_ = file_;
+    Captions["Label228"] = "test.r01";
+    Captions["Label230"] = "DOE JOHN";
+    Captions["Label238"] = "212";
+    return true;
+  }
+  std::string Caption(const std::string& name) const override {
+    const auto found = Captions.find(name);
+    return found == Captions.end() ? std::string() : found->second;
+  }
+  void ShowCalculationData() override {
+    ++SheetRefreshes;
+    for (const LabelText& label : CalculationSheetTexts(state_.Results)) {
+      Captions[label.Name] = label.Text;
+    }
+  }
+  std::string WorkListEntry() const override { return "test.r01"; }
+
+  bool Readable = true;
+  int Reloads = 0;
+  int SheetRefreshes = 0;
+  std::map<std::string, std::string> Captions;
+
+ private:
+  AnalysisState& state_;
+  LoadedRecord& loaded_;
+  LoadedRecord file_;
+};
+
+struct Printout {
+  AnalysisState State;
+  LoadedRecord Loaded;
+  RecordingReportCanvas Canvas;
+  ReportOutcome Outcome = ReportOutcome::Printed;
+
+  Printout(int width, int height) : Canvas(width, height) { InitialiseAnalysisState(State); }
+  void Print(const LoadedRecord& file) {
+    FakeSources sources(State, Loaded, file);
+    Outcome = PrintReport(Canvas, State, Loaded, sources);
+  }
+};
+
+constexpr int kA4Width = 4760;
+constexpr int kA4Height = 6736;
+
+// The eight curves per lead, in drawing order [scale][lead][position]: each is a
+// MoveTo followed by 399 LineTo right after the lead's frame rectangle.
+using Curves = std::vector<std::vector<std::vector<int>>>;
+Curves RecordedCurves(const RecordingReportCanvas& canvas) {
+  Curves curves(kScales, std::vector<std::vector<int>>(kLeads));
+  int found = 0;
+  const auto& calls = canvas.Calls;
+  for (std::size_t i = 0; i + 1 < calls.size() && found < kScales * kLeads; ++i) {
+    if (calls[i].What != ReportCall::Kind::Rectangle ||
+        calls[i + 1].What != ReportCall::Kind::MoveTo) {
+      continue;
+    }
+    auto& ys = curves[found / kLeads][found % kLeads];
+    for (int p = 0; p < kPositions; ++p) ys.push_back(calls[i + 1 + p].B);
+    ++found;
+  }
+  EXPECT_EQ(found, kScales * kLeads);
+  return curves;
+}
+
+bool HasText(const RecordingReportCanvas& canvas, int x, int y, const std::string& text) {
+  for (const auto& t : canvas.Texts) {
+    if (t.X == x && t.Y == y && t.Text == text) return true;
+  }
+  return false;
+}
+
+TEST(ReportLayout, A4PageAtSixHundredDotsGivesTheAgreedFigures) {
+  const ReportLayout layout = ComputeReportLayout(kA4Width, kA4Height);
+  EXPECT_EQ(layout.Wu, 4284.0);
+  EXPECT_DOUBLE_EQ(layout.Hu, 6062.4);
+  EXPECT_EQ(layout.HalfW, 2142);
+  EXPECT_EQ(layout.BoxH, 1515);
+  EXPECT_EQ(layout.LineH, 86);
+  EXPECT_NEAR(layout.Step, 5.04, 1e-12);
+  EXPECT_LT(layout.Step, 5.04);  // so 400 steps make 2015, not 2016
+  EXPECT_EQ(layout.LeftM, 317);
+  EXPECT_EQ(layout.NormalPen, 5);
+  EXPECT_EQ(layout.ThinPen, 2);
+
+  const int expected[kLeads][4] = {  // x0, top, bottom for X, Y, Z, M
+      {317, 2860, 4375}, {317 + 2142, 2860, 4375}, {317, 4547, 6062}, {317 + 2142, 4547, 6062}};
+  for (int lead = 0; lead < kLeads; ++lead) {
+    const ReportBox box = LeadBox(layout, lead);
+    EXPECT_EQ(box.X0, expected[lead][0]) << lead;
+    EXPECT_EQ(box.YTop, expected[lead][1]) << lead;
+    EXPECT_EQ(box.YBottom, expected[lead][2]) << lead;
+    EXPECT_EQ(box.Width, 2015) << lead;
+  }
+}
+
+TEST(ReportPage, A4PageCarriesFramesLettersTextsAndBannerWhereAgreed) {
+  Printout out(kA4Width, kA4Height);
+  out.Print(MakeRecord(4000));
+  ASSERT_EQ(out.Outcome, ReportOutcome::Printed);
+  const auto& calls = out.Canvas.Calls;
+
+  ASSERT_GE(calls.size(), 7u);
+  EXPECT_EQ(calls[0], (ReportCall{ReportCall::Kind::JobTitle, 0, 0, 0, 0, "WAVELET < test.r01 > "}));
+  EXPECT_EQ(calls[1].What, ReportCall::Kind::BeginJob);
+  EXPECT_EQ(calls[2], (ReportCall{ReportCall::Kind::PenWidth, 5, 0, 0, 0, {}}));
+  EXPECT_EQ(calls[3], (ReportCall{ReportCall::Kind::Font, 0, 10, 0, 0, "Courier New"}));
+  EXPECT_EQ(calls.back().What, ReportCall::Kind::EndJob);
+
+  // Frame of X and the letters of the upper and lower rows, redrawn for every scale.
+  EXPECT_EQ(calls[6], (ReportCall{ReportCall::Kind::Text, 317 + 172, 3085, 0, 0, "X"}));
+  EXPECT_EQ(calls[7], (ReportCall{ReportCall::Kind::Rectangle, 317, 4375, 2332, 2860, {}}));
+  int zLetters = 0;
+  for (const auto& t : out.Canvas.Texts) zLetters += (t.Text == "Z" && t.Y == 4772) ? 1 : 0;
+  EXPECT_EQ(zLetters, kScales);
+
+  EXPECT_TRUE(HasText(out.Canvas, 1388, 6564, kReportBannerText));
+  EXPECT_TRUE(HasText(out.Canvas, 317, 3 * 86, "file name :"));
+  EXPECT_TRUE(HasText(out.Canvas, 317 + 714, 3 * 86, "test.r01"));
+  EXPECT_TRUE(HasText(out.Canvas, 317 + 714, 5 * 86, "DOE JOHN"));
+  EXPECT_TRUE(HasText(out.Canvas, 317 + 714, 13 * 86, "212"));
+  EXPECT_TRUE(HasText(out.Canvas, 2459, 3 * 86, "[decomposed surface area <= 96]"));
+  EXPECT_TRUE(HasText(out.Canvas, 2459, 6 * 86, "[fqrs >= 140                  ]"));
+  EXPECT_TRUE(HasText(out.Canvas, 2459 - 714, 8 * 86, "decomposed surface area(M5) :"));
+  EXPECT_TRUE(HasText(out.Canvas, 2459 - 714, 13 * 86, "judge2 :"));
+
+  // Values and flags come from the sheet as refreshed after this analysis.
+  FakeSources sheet(out.State, out.Loaded, {});
+  sheet.ShowCalculationData();
+  EXPECT_TRUE(HasText(out.Canvas, 3570, 8 * 86, sheet.Captions.at("LabelA35")));
+  EXPECT_TRUE(HasText(out.Canvas, 3570, 11 * 86, sheet.Captions.at("LabelF35")));
+  EXPECT_TRUE(HasText(out.Canvas, 4284, 11 * 86, sheet.Captions.at("Label72")));
+  EXPECT_TRUE(HasText(out.Canvas, 4284, 12 * 86, sheet.Captions.at("Label242")));
+
+  // Raw lead letters, X lowest.
+  EXPECT_TRUE(HasText(out.Canvas, 317, 2452, "X"));  // trunc(160 * Step) + 1515 + 303 - 172
+  EXPECT_TRUE(HasText(out.Canvas, 317, 2049, "Y"));
+  EXPECT_TRUE(HasText(out.Canvas, 317, 1515 + 303 - 172, "Z"));
+}
+
+TEST(ReportPage, NarrowPageUsesPenWidthOneAndUnitDashes) {
+  Printout out(900, 1273);
+  const ReportLayout layout = ComputeReportLayout(900, 1273);
+  ASSERT_LT(layout.Step, 1.0);
+  ASSERT_EQ(layout.NormalPen, 0);
+  out.Print(MakeRecord(4000));
+  EXPECT_EQ(out.Canvas.Calls[2], (ReportCall{ReportCall::Kind::PenWidth, 1, 0, 0, 0, {}}));
+
+  int ridges = 0;
+  for (int lead = 0; lead < kLeads; ++lead) {
+    const ReportBox box = LeadBox(layout, lead);
+    for (int p = 2; p <= 397; ++p) {
+      if (out.State.RidgeFlags[lead][p] != 1) continue;
+      ++ridges;
+      const int x = ReportPositionX(layout, box, p);
+      bool found = false;
+      for (const auto& s : out.Canvas.Segments) {
+        found |= s.X1 == x && s.Y1 == box.YTop && s.Y2 == box.YTop + 1;
+      }
+      EXPECT_TRUE(found) << "lead " << lead << " position " << p;
+    }
+  }
+  EXPECT_GT(ridges, 0);
+}
+
+TEST(DashedVerticalLine, DashesStartEveryFourLengthsAndMayOverrunTheBottom) {
+  RecordingReportCanvas canvas(100, 100);
+  DrawDashedVerticalLine(canvas, 7, 13, 0, 3);
+  ASSERT_EQ(canvas.Segments.size(), 2u);
+  EXPECT_EQ(canvas.Segments[0].Y1, 0);
+  EXPECT_EQ(canvas.Segments[0].Y2, 3);
+  EXPECT_EQ(canvas.Segments[1].Y1, 12);
+  EXPECT_EQ(canvas.Segments[1].Y2, 15);  // past the bottom by up to d
+
+  RecordingReportCanvas unit(100, 100);
+  DrawDashedVerticalLine(unit, 7, 10, 0, 0);  // a zero length would never advance
+  ASSERT_EQ(unit.Segments.size(), 3u);
+  EXPECT_EQ(unit.Segments[2].Y1, 8);
+  EXPECT_EQ(unit.Segments[2].Y2, 9);
+
+  RecordingReportCanvas none(100, 100);
+  DrawDashedVerticalLine(none, 7, 10, 10, 2);
+  EXPECT_TRUE(none.Segments.empty());
+}
+
+TEST(ReportPage, TallCurvesStopAtTheBoxTopAndTallSquaresAreLeftOut) {
+  Printout out(kA4Width, kA4Height);
+  out.Print(MakeRecord(60000));
+  const ReportLayout layout = ComputeReportLayout(kA4Width, kA4Height);
+  const Curves curves = RecordedCurves(out.Canvas);
+  int onTop = 0;
+  for (int scale = 0; scale < kScales; ++scale) {
+    for (int lead = 0; lead < kLeads; ++lead) {
+      const ReportBox box = LeadBox(layout, lead);
+      for (int y : curves[scale][lead]) {
+        EXPECT_GE(y, box.YTop);
+        onTop += y == box.YTop ? 1 : 0;
+      }
+    }
+  }
+  EXPECT_GT(onTop, 0);
+
+  int expectedSquares = 0;
+  int tall = 0;
+  const PeakListData& list = out.State.PeakList;
+  for (int n = 0; list.PeakListLead[n] != -1; ++n) {
+    const double d = list.PeakListHeight[n] * out.State.SelectedScale * layout.Step +
+                     (list.PeakListScale[n] + 1) * 15 * layout.Step;
+    if (static_cast<long long>(d) > layout.BoxH) {
+      ++tall;
+    } else {
+      ++expectedSquares;
+    }
+  }
+  EXPECT_GT(tall, 0);
+  int squares = 0;
+  for (const auto& r : out.Canvas.Rectangles) squares += (r.X2 - r.X1) < 20 ? 1 : 0;
+  EXPECT_EQ(squares, expectedSquares);
+}
+
+// Square centre against the curve point it marks: [scale][lead][position] of curves.
+struct SquareOffset {
+  int Offset;  // square centre minus curve point, device units (down is positive)
+  int Height;  // PeakListHeight of the entry
+};
+
+std::vector<SquareOffset> SquareOffsetsFromCurves(Printout& out) {
+  const ReportLayout layout = ComputeReportLayout(kA4Width, kA4Height);
+  const Curves curves = RecordedCurves(out.Canvas);
+  std::vector<const testing::RecordedRectangle*> squares;
+  for (const auto& r : out.Canvas.Rectangles) {
+    if (r.X2 - r.X1 < 20) squares.push_back(&r);
+  }
+  std::vector<SquareOffset> offsets;
+  std::size_t next = 0;
+  const PeakListData& list = out.State.PeakList;
+  for (int n = 0; list.PeakListLead[n] != -1; ++n) {
+    const double d = list.PeakListHeight[n] * out.State.SelectedScale * layout.Step +
+                     (list.PeakListScale[n] + 1) * 15 * layout.Step;
+    if (static_cast<int>(d) > layout.BoxH) continue;
+    EXPECT_LT(next, squares.size());
+    if (next >= squares.size()) break;
+    const auto& r = *squares[next++];
+    const int centre = r.Y1 + (r.Y2 - r.Y1) / 2;
+    offsets.push_back(
+        {centre - curves[list.PeakListScale[n]][list.PeakListLead[n]][list.PeakListPosition[n]],
+         list.PeakListHeight[n]});
+  }
+  EXPECT_EQ(next, squares.size());
+  return offsets;
+}
+
+TEST(ReportPage, SquaresSitOnTheCurvesOnlyAtTheStartUpAmplification) {
+  for (double selected : {2.0, 4.0, 1.0}) {
+    Printout out(kA4Width, kA4Height);
+    out.State.SelectedScale = selected;
+    out.Print(MakeRecord(20000));
+    const std::vector<SquareOffset> offsets = SquareOffsetsFromCurves(out);
+    ASSERT_FALSE(offsets.empty());
+    bool clearlyOff = false;
+    for (const auto& [offset, height] : offsets) {
+      if (selected == 2.0) {
+        // Only the truncated peak height separates them: under 2 steps, plus a unit.
+        EXPECT_GE(offset, -1);
+        EXPECT_LE(offset, 12);
+      } else if (selected > 2.0) {
+        if (height >= 1) EXPECT_LE(offset, 1);  // higher on the page
+      } else {
+        EXPECT_GE(offset, -1);  // lower on the page
+      }
+      clearlyOff |= std::abs(offset) > 12;
+    }
+    EXPECT_EQ(clearlyOff, selected != 2.0) << selected;
+  }
+}
+
+TEST(ReportPage, PrintingTheSameRecordTwiceGivesTheSamePage) {
+  Printout out(kA4Width, kA4Height);
+  out.Print(MakeRecord(4000));
+  const std::vector<ReportCall> first = out.Canvas.Calls;
+  out.Canvas.Calls.clear();
+  AnalyseRecord(out.State, MakeRecord(9000, 300, 450));  // leave other maxima behind
+  out.Print(MakeRecord(4000));
+  EXPECT_TRUE(first == out.Canvas.Calls);
+}
+
+void ExpectSameAnalysis(const AnalysisState& a, const AnalysisState& b) {
+  const AnalysisResults& r = a.Results;
+  const AnalysisResults& s = b.Results;
+  EXPECT_EQ(r.PeakCount, s.PeakCount);
+  EXPECT_EQ(r.LastPeak, s.LastPeak);
+  EXPECT_EQ(r.Fqrs, s.Fqrs);
+  EXPECT_EQ(r.RisePosition, s.RisePosition);
+  EXPECT_EQ(r.FallPosition, s.FallPosition);
+  EXPECT_EQ(r.Area, s.Area);
+  EXPECT_EQ(r.ScaleArea, s.ScaleArea);
+  EXPECT_EQ(r.CombinedPeakCount, s.CombinedPeakCount);
+  EXPECT_EQ(r.CombinedFirstPeak, s.CombinedFirstPeak);
+  EXPECT_EQ(r.CombinedLastPeak, s.CombinedLastPeak);
+  EXPECT_EQ((std::array{r.AreaJudge, r.CountJudge, r.LastPeakJudge, r.FqrsJudge, r.Judge1, r.Judge2}),
+            (std::array{s.AreaJudge, s.CountJudge, s.LastPeakJudge, s.FqrsJudge, s.Judge1, s.Judge2}));
+  EXPECT_EQ(a.PeakFlags, b.PeakFlags);
+  EXPECT_EQ(a.RidgeFlags, b.RidgeFlags);
+  EXPECT_EQ(a.PeakListCount, b.PeakListCount);
+  // Entries past the terminator are leftovers of earlier records in both.
+  ASSERT_EQ(a.PeakList.PeakListLead[a.PeakListCount], -1);
+  ASSERT_EQ(b.PeakList.PeakListLead[b.PeakListCount], -1);
+  for (int n = 0; n < a.PeakListCount && n < b.PeakListCount; ++n) {
+    EXPECT_EQ(a.PeakList.PeakListPosition[n], b.PeakList.PeakListPosition[n]) << n;
+    EXPECT_EQ(a.PeakList.PeakListHeight[n], b.PeakList.PeakListHeight[n]) << n;
+    EXPECT_EQ(a.PeakList.PeakListLead[n], b.PeakList.PeakListLead[n]) << n;
+    EXPECT_EQ(a.PeakList.PeakListScale[n], b.PeakList.PeakListScale[n]) << n;
+  }
+  EXPECT_EQ(a.TransformMagnitude, b.TransformMagnitude);
+}
+
+TEST(ReportState, PrintingLeavesTheStateOfABasicAnalysisAndRefreshesTheSheet) {
+  for (bool jobAccepted : {true, false}) {
+    AnalysisState state;
+    InitialiseAnalysisState(state);
+    AnalyseRecord(state, MakeRecord(9000, 300, 450));
+    LoadedRecord loaded;
+    RecordingReportCanvas canvas(kA4Width, kA4Height, jobAccepted);
+    FakeSources sources(state, loaded, MakeRecord(4000));
+    const ReportOutcome outcome = PrintReport(canvas, state, loaded, sources);
+
+    AnalysisState expected;
+    InitialiseAnalysisState(expected);
+    AnalyseRecord(expected, MakeRecord(4000));
+    ExpectSameAnalysis(state, expected);
+    EXPECT_EQ(sources.SheetRefreshes, 1);
+    if (jobAccepted) {
+      EXPECT_EQ(outcome, ReportOutcome::Printed);
+    } else {
+      // A refused job draws nothing at all after asking.
+      EXPECT_EQ(outcome, ReportOutcome::JobNotStarted);
+      ASSERT_EQ(canvas.Calls.size(), 2u);
+      EXPECT_EQ(canvas.Calls[1].What, ReportCall::Kind::BeginJob);
+    }
+  }
+}
+
+TEST(ReportState, UnreadableRecordPrintsNothingAndChangesNothing) {
+  AnalysisState state;
+  InitialiseAnalysisState(state);
+  AnalyseRecord(state, MakeRecord(4000));
+  const AnalysisState before = state;
+  LoadedRecord loaded = MakeRecord(4000);
+  RecordingReportCanvas canvas(kA4Width, kA4Height);
+  FakeSources sources(state, loaded, MakeRecord(9000));
+  sources.Readable = false;
+  EXPECT_EQ(PrintReport(canvas, state, loaded, sources), ReportOutcome::RecordUnreadable);
+  EXPECT_TRUE(canvas.Calls.empty());
+  EXPECT_EQ(sources.SheetRefreshes, 0);
+  ExpectSameAnalysis(state, before);
+}
+
+}  // namespace
+}  // namespace wavelet
