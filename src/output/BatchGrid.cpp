@@ -1,0 +1,69 @@
+#include "output/BatchGrid.h"
+
+#include <algorithm>
+
+namespace wavelet {
+namespace {
+
+const std::string kEmptyCell;
+
+}  // namespace
+
+BatchGrid::BatchGrid(int rowCount) { SetRowCount(rowCount); }
+
+void BatchGrid::SetRowCount(int rowCount) {
+  rowCount_ = std::max(0, rowCount);
+  cells_.resize(static_cast<std::size_t>(rowCount_) * kBatchGridColumns);
+}
+
+const std::string& BatchGrid::Cell(int column, int row) const {
+  if (column < 0 || column >= kBatchGridColumns || row < 0 || row >= rowCount_) return kEmptyCell;
+  return cells_[static_cast<std::size_t>(row) * kBatchGridColumns + static_cast<std::size_t>(column)];
+}
+
+void BatchGrid::SetCell(int column, int row, std::string text) {
+  // Writes past the last column happen (a reload during a batch print puts its
+  // header cells at 157 and on) and must stay harmless.
+  if (column < 0 || column >= kBatchGridColumns || row < 0 || row >= rowCount_) return;
+  cells_[static_cast<std::size_t>(row) * kBatchGridColumns + static_cast<std::size_t>(column)] =
+      std::move(text);
+}
+
+void WriteBatchCell(BatchGrid& grid, BatchCursor& cursor, const std::string& text) {
+  if (cursor.BatchMode != 1) return;
+  grid.SetCell(cursor.BatchColumn, cursor.BatchRow, text);
+  ++cursor.BatchColumn;
+}
+
+std::vector<std::string> BatchGridColumns() {
+  std::vector<std::string> titles = {"Filename", "Pt_ID",  "Pt_Name", "Sex",  "Age", "Height",
+                                     "Weight",   "Race",   "Kasan",   "Date", "Time"};
+  titles.reserve(kBatchGridColumns);
+  for (const char* lead : {"X", "Y", "Z", "M"}) {
+    for (int scale = 1; scale <= 8; ++scale) {
+      const std::string suffix = lead + std::to_string(scale);
+      titles.push_back("area_" + suffix);
+      titles.push_back("peak_n_" + suffix);
+      titles.push_back("fQRS_" + suffix);
+      titles.push_back("last_p_" + suffix);
+    }
+    titles.push_back(std::string("c_peak_n_") + lead);
+    titles.push_back(std::string("c_first_p_") + lead);
+    titles.push_back(std::string("c_last_n_") + lead);
+  }
+  for (const char* title : {"s_area", "s_peak_num", "s_last_p", "s_fqrs", "judge1", "judge2"}) {
+    titles.push_back(title);
+  }
+  return titles;
+}
+
+void WriteBatchGridTitles(BatchGrid& grid, BatchCursor& cursor) {
+  cursor.BatchColumn = 0;
+  for (const std::string& title : BatchGridColumns()) {
+    grid.SetCell(cursor.BatchColumn, 0, title);
+    ++cursor.BatchColumn;
+  }
+  cursor.BatchColumn = 0;
+}
+
+}  // namespace wavelet

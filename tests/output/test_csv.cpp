@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "output/BatchGrid.h"
+#include "output/CsvWriter.h"
+#include "record/TempDir.h"
+
+namespace wavelet {
+namespace {
+
+using testing::TempDir;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> Entries(const std::string& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A line whose first cell is `first` and whose other cells are empty.
+std::string LineStartingWith(const std::string& first) {
+  std::string line = first;
+  line.append(157, ',');
+  line += "\r\n";
+  return line;
+}
+
+BatchGrid TitledGrid() {
+  BatchGrid grid;
+  BatchCursor cursor;
+  WriteBatchGridTitles(grid, cursor);
+  return grid;
+}
+
+TEST(CsvLines, EveryCellEndsInACommaAndTheLineInCrLf) {
+  EXPECT_EQ(CsvLine({"a", "", "12.5"}), "a,,12.5,\r\n");
+  EXPECT_EQ(CsvLine({}), "\r\n");
+  EXPECT_EQ(CsvLine({"\xB2\xDD\xC0\xDE", "caf\xE9"}), "\xB2\xDD\xC0\xDE,caf\xE9,\r\n");  // 8-bit text as is
+  EXPECT_EQ(CsvLine({"a b", "'x'", ";"}), "a b,'x',;,\r\n");
+}
+
+TEST(CsvLines, CellsThatWouldBreakTheLineAreQuoted) {
+  EXPECT_EQ(CsvLine({"YAMADA, TARO", "63"}), "\"YAMADA, TARO\",63,\r\n");
+  EXPECT_EQ(CsvLine({"say \"hi\""}), "\"say \"\"hi\"\"\",\r\n");
+  EXPECT_EQ(CsvLine({"two\nlines", "cr\r"}), "\"two\nlines\",\"cr\r\",\r\n");
+  EXPECT_EQ(CsvLine({"\""}), "\"\"\"\",\r\n");
+}
+
+TEST(CsvLines, TitleRow) {
+  BatchGrid grid = TitledGrid();
+  std::string line;
+  AppendGridRowCsv(line, grid, 0);
+  EXPECT_EQ(line.rfind("Filename,Pt_ID,Pt_Name,Sex,Age,Height,Weight,Race,Kasan,Date,Time,area_X1,peak_n_X1,", 0), 0u);
+  const std::string tail = "s_area,s_peak_num,s_last_p,s_fqrs,judge1,judge2,\r\n";
+  ASSERT_GT(line.size(), tail.size());
+  EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
+  EXPECT_EQ(std::count(line.begin(), line.end(), ','), 157);
+}
+
+TEST(CsvExport, BeforeAnyBatchTitlesAndEmptyRows) {
+  TempDir dir;
+  const std::string path = dir.File("out.csv");
+  const BatchGrid grid = TitledGrid();
+  std::string titles;
+  AppendGridRowCsv(titles, grid, 0);
+  const std::string empty = std::string(157, ',') + "\r\n";
+
+  ASSERT_TRUE(WriteGridCsv(path, grid, 3).Ok);
+  EXPECT_EQ(ReadAll(path), titles + empty + empty + empty);
+  // More records than grid rows: the missing rows are empty, not dropped.
+  ASSERT_TRUE(WriteGridCsv(path, grid, 9).Ok);
+  std::string expected = titles;
+  for (int i = 0; i < 9; ++i) expected += empty;
+  EXPECT_EQ(ReadAll(path), expected);
+  EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"out.csv"}));
+}
+
+TEST(CsvExport, RowsAfterABatchAndTheQuotingMend) {
+  TempDir dir;
+  const std::string path = dir.File("batch.csv");
+  BatchGrid grid = TitledGrid();
+  grid.SetRowCount(3);
+  grid.SetCell(0, 1, "P0001.R01");
+  grid.SetCell(2, 1, "SATO, HANAKO");
+  grid.SetCell(156, 1, "1");
+  grid.SetCell(0, 2, "P0002.R01");
+  ASSERT_TRUE(WriteGridCsv(path, grid, 2).Ok);
+  const std::string text = ReadAll(path);
+  std::istringstream lines(text);
+  std::vector<std::string> rows;
+  for (std::string row; std::getline(lines, row);) rows.push_back(row);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1], "P0001.R01,,\"SATO, HANAKO\"," + std::string(153, ',') + "1,\r");
+  EXPECT_EQ(rows[2], "P0002.R01" + std::string(157, ',') + "\r");
+}
+
+TEST(CsvExport, ReplacesAnExistingFileAndKeepsItsPermissions) {
+  TempDir dir;
+  const std::string path = dir.File("old.csv");
+  WriteText(path, "previous contents that are longer than the new ones\r\n");
+  ::chmod(path.c_str(), 0640);
+  BatchGrid grid(1);
+  grid.SetCell(0, 0, "x");
+  ASSERT_TRUE(WriteGridCsv(path, grid, 0).Ok);
+  EXPECT_EQ(ReadAll(path), LineStartingWith("x"));
+  struct stat info {};
+  ::stat(path.c_str(), &info);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+  // Through a symbolic link the link stays and its target is replaced.
+  const std::string link = dir.File("link.csv");
+  std::filesystem::create_symlink(path, link);
+  grid.SetCell(0, 0, "y");
+  ASSERT_TRUE(WriteGridCsv(link, grid, 0).Ok);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadAll(path), LineStartingWith("y"));
+}
+
+TEST(CsvExport, UnopenableTargetsFailWithoutLeavingFiles) {
+  TempDir dir;
+  const BatchGrid grid = TitledGrid();
+  const std::string missingDir = dir.File("no/such/dir/out.csv");
+  CsvWriteResult result = WriteGridCsv(missingDir, grid, 1);
+  EXPECT_FALSE(result.Ok);
+  EXPECT_EQ(result.ErrorText, "Cannot write [" + missingDir + "]");
+
+  const std::string folder = dir.File("folder.csv");
+  std::filesystem::create_directory(folder);
+  EXPECT_EQ(WriteGridCsv(folder, grid, 1).ErrorText, "Cannot write [" + folder + "]");
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+  if (::geteuid() != 0) {
+    const std::string locked = dir.File("locked.csv");
+    WriteText(locked, "keep");
+    ::chmod(locked.c_str(), 0444);
+    EXPECT_FALSE(WriteGridCsv(locked, grid, 1).Ok);
+    EXPECT_EQ(ReadAll(locked), "keep");
+  }
+  std::vector<std::string> expected{"folder.csv"};
+  if (::geteuid() != 0) expected.push_back("locked.csv");
+  EXPECT_EQ(Entries(dir.Path()), expected);
+}
+
+// A full disk, played by a file-size limit: the write fails part way.
+TEST(CsvExport, AWriteErrorIsReportedAndThePreviousFileSurvives) {
+  TempDir dir;
+  const std::string path = dir.File("results.csv");
+  WriteText(path, "the previous export\r\n");
+  BatchGrid grid = TitledGrid();
+  grid.SetRowCount(2001);
+  for (int row = 1; row <= 2000; ++row) grid.SetCell(0, row, std::to_string(row) + ".R01");
+
+  struct rlimit saved {};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  const auto savedSignal = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 100000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const CsvWriteResult result = WriteGridCsv(path, grid, 2000);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, savedSignal);
+
+  EXPECT_FALSE(result.Ok);
+  EXPECT_EQ(result.ErrorText, "Cannot write [" + path + "]");
+  EXPECT_EQ(ReadAll(path), "the previous export\r\n");
+  EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"results.csv"}));
+}
+
+TEST(CsvFileWriting, AnAbandonedWriterLeavesNothingBehind) {
+  TempDir dir;
+  const std::string path = dir.File("never.csv");
+  {
+    CsvFileWriter writer(path);
+    ASSERT_TRUE(writer.Good());
+    writer.WriteLine("a,\r\n");
+    EXPECT_EQ(Entries(dir.Path()).size(), 1u);  // the temporary file
+    EXPECT_FALSE(std::filesystem::exists(path));
+  }
+  EXPECT_TRUE(Entries(dir.Path()).empty());
+
+  CsvFileWriter writer(path);
+  writer.WriteLine("b,\r\n");
+  EXPECT_TRUE(writer.Commit().Ok);
+  EXPECT_FALSE(writer.Commit().Ok);  // a second commit has nothing to commit
+  EXPECT_EQ(ReadAll(path), "b,\r\n");
+}
+
+}  // namespace
+}  // namespace wavelet
