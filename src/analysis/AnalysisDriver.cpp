@@ -1,0 +1,110 @@
+#include "analysis/AnalysisDriver.h"
+
+#include "analysis/BasicAnalysis.h"
+#include "analysis/Transform.h"
+#include "views/BasicView.h"
+#include "views/MapView.h"
+#include "views/Overlays.h"
+#include "views/SpectrogramView.h"
+
+namespace wavelet {
+
+namespace {
+
+// The sweeps transform for display only: this index leaves every feature and result
+// as the last basic analysis left them.
+constexpr int kDisplayOnlyScaleIndex = -1;
+
+class BasicDrawing final : public BasicAnalysisObserver {
+ public:
+  BasicDrawing(const AnalysisState& state, const LoadedRecord& record, LeadImages& images,
+               const DriverOptions& options)
+      : state_(state), record_(record), images_(images), options_(options) {}
+
+  void ScaleDone(int scaleIndex) override { DrawScaleCurves(images_, state_, scaleIndex); }
+  void ScalesDone() override {
+    DrawQrsMarkers(images_, record_);
+    DrawRiseFallMarkers(images_, state_);
+    DrawTimeRuler(images_);
+  }
+  void PeakListClosed() override {
+    if (options_.Dots) DrawPeakDots(images_, state_);
+  }
+  void RidgesFound() override {
+    if (options_.Lines) DrawRidgeLines(images_, state_);
+  }
+
+ private:
+  const AnalysisState& state_;
+  const LoadedRecord& record_;
+  LeadImages& images_;
+  const DriverOptions& options_;
+};
+
+// Hides the progress bar however the sweep ends.
+class MapProgress {
+ public:
+  explicit MapProgress(AnalysisDriverHooks& hooks) : hooks_(hooks) { hooks_.MapStarted(); }
+  ~MapProgress() { hooks_.MapFinished(); }
+  MapProgress(const MapProgress&) = delete;
+  MapProgress& operator=(const MapProgress&) = delete;
+
+ private:
+  AnalysisDriverHooks& hooks_;
+};
+
+void RunSpectrogram(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
+                    AnalysisDriverHooks& hooks) {
+  int row = 0;
+  for (double b = kSweepFirstScale; b > kSweepLastScaleBound; b -= kSpectrogramStep) {
+    TransformAtScale(state, record, b, kDisplayOnlyScaleIndex);
+    DrawWaterfallRow(images, state, row);
+    ++row;
+    hooks.SpectrogramRowDone(row);
+  }
+  DrawWaterfallQrsMarkers(images, record);
+  DrawTimeRuler(images);
+}
+
+void RunMap(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
+            AnalysisDriverHooks& hooks) {
+  MapProgress progress(hooks);
+  int row = 0;
+  for (double b = kSweepFirstScale; b > kSweepLastScaleBound; b -= kMapStep) {
+    TransformAtScale(state, record, b, kDisplayOnlyScaleIndex);
+    DrawMapRow(images, state, row);
+    ++row;
+    hooks.MapRowDone(row);
+  }
+  DrawQrsMarkers(images, record);
+  DrawRiseFallMarkers(images, state);
+  DrawTimeRuler(images);
+}
+
+}  // namespace
+
+std::vector<double> SweepScales(double step) {
+  std::vector<double> scales;
+  for (double b = kSweepFirstScale; b > kSweepLastScaleBound; b -= step) scales.push_back(b);
+  return scales;
+}
+
+void RunAnalysis(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
+                 const DriverOptions& options, AnalysisDriverHooks& hooks) {
+  state.PeakListCount = 0;
+  ClearLeadImages(images);
+  // Exactly one branch, even if a hook changes the mode meanwhile.
+  const int mode = state.DisplayMode;
+  if (mode == kDisplayBasic) RunBasicAnalysis(state, record, images, options, hooks);
+  if (mode == kDisplaySpectrogram) RunSpectrogram(state, record, images, hooks);
+  if (mode == kDisplayMap) RunMap(state, record, images, hooks);
+}
+
+void RunBasicAnalysis(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
+                      const DriverOptions& options, AnalysisDriverHooks& hooks) {
+  BasicDrawing drawing(state, record, images, options);
+  RunBasicAnalysisSequence(state, record, drawing);
+  hooks.ShowCalculationData();
+}
+
+}  // namespace wavelet

@@ -1,0 +1,63 @@
+#pragma once
+// Runs the analysis of the loaded record in the chosen display mode and draws it into
+// the lead images: the basic analysis over the eight scales with its curves, overlays,
+// squares and ridge lines; or a display-only sweep of fine scales for the spectrogram
+// (25 rows) or the map (134 rows). The window supplies the hooks that show progress
+// and refresh the calculation sheet; everything here is headless.
+
+#include <vector>
+
+#include "analysis/AnalysisState.h"
+#include "record/RecordFormat.h"
+#include "views/LeadImages.h"
+
+namespace wavelet {
+
+inline constexpr int kDisplayBasic = 0;
+inline constexpr int kDisplaySpectrogram = 1;
+inline constexpr int kDisplayMap = 2;
+
+// The sweeps run from b = 3.5 while b > 1.5, subtracting the step after every row.
+inline constexpr double kSweepFirstScale = 3.5;
+inline constexpr double kSweepLastScaleBound = 1.5;
+inline constexpr double kSpectrogramStep = 0.08;
+inline constexpr double kMapStep = 0.015;
+
+// The scale parameters of a sweep, by repeated subtraction (25 for the spectrogram,
+// 134 for the map).
+std::vector<double> SweepScales(double step);
+
+// The check boxes beside "basic": peak squares and ridge lines.
+struct DriverOptions {
+  bool Dots = true;
+  bool Lines = true;
+};
+
+// What the window does around the core work. The defaults do nothing.
+class AnalysisDriverHooks {
+ public:
+  virtual ~AnalysisDriverHooks() = default;
+  // The map sweep: show the progress bar, move it after every row (the window must
+  // repaint it there), hide it at the end. MapFinished is called even if the sweep
+  // is abandoned by an exception.
+  virtual void MapStarted() {}
+  virtual void MapRowDone(int /*rowsDone*/) {}
+  virtual void MapFinished() {}
+  virtual void SpectrogramRowDone(int /*rowsDone*/) {}
+  // Last step of a basic analysis, after the judgements: fill the calculation sheet.
+  virtual void ShowCalculationData() {}
+};
+
+// PeakListCount = 0, clear the four lead images, then the branch of DisplayMode
+// (any other value only clears).
+void RunAnalysis(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
+                 const DriverOptions& options, AnalysisDriverHooks& hooks);
+
+// The basic branch alone (it does not clear the images): the analysis over the eight
+// scales with each scale's curves drawn as soon as it is transformed, then the QRS
+// and rise/fall markers and the ruler, the squares (if Dots), the ridge lines (if
+// Lines) and ShowCalculationData.
+void RunBasicAnalysis(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
+                      const DriverOptions& options, AnalysisDriverHooks& hooks);
+
+}  // namespace wavelet
