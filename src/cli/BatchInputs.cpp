@@ -1,0 +1,34 @@
+#include "cli/BatchInputs.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "record/RecordFile.h"
+#include "record/RecordFileName.h"
+
+namespace wavelet::cli {
+
+ExpandedInputs ExpandBatchInputs(const std::vector<std::string>& paths) {
+  ExpandedInputs expanded;
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      std::vector<std::string> names;
+      if (!ForEachRecordFile(path, [&](const std::string& name) { names.push_back(name); })) {
+        expanded.Errors.push_back("Cannot read directory [" + path + "]");
+        continue;
+      }
+      std::sort(names.begin(), names.end());
+      for (std::string& name : names) {
+        expanded.Records.push_back({JoinRecordPath(path, name), std::move(name)});
+      }
+    } else {
+      // A missing file still gets its row, so the table shows what was asked for.
+      expanded.Records.push_back({path, std::filesystem::path(path).filename().string()});
+    }
+  }
+  return expanded;
+}
+
+}  // namespace wavelet::cli

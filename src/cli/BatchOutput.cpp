@@ -1,0 +1,67 @@
+#include "cli/BatchOutput.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "output/CsvWriter.h"
+
+namespace wavelet::cli {
+namespace {
+
+class FileOutput final : public BatchOutput {
+ public:
+  explicit FileOutput(const std::string& path) : writer_(path) {}
+  bool Good() const override { return writer_.Good(); }
+  void Write(std::string_view text) override { writer_.WriteLine(text); }
+  bool Finish() override { return writer_.Commit().Ok; }
+  std::string Name() const override { return writer_.Path(); }
+
+ private:
+  CsvFileWriter writer_;
+};
+
+class StandardOutput final : public BatchOutput {
+ public:
+  bool Good() const override { return good_; }
+  void Write(std::string_view text) override {
+    if (!good_) return;
+    buffer_.append(text);
+    if (buffer_.size() >= kFlushSize) Flush();
+  }
+  bool Finish() override {
+    Flush();
+    return good_;
+  }
+  std::string Name() const override { return "standard output"; }
+
+ private:
+  static constexpr std::size_t kFlushSize = 1 << 16;
+
+  void Flush() {
+    const char* data = buffer_.data();
+    std::size_t size = buffer_.size();
+    while (good_ && size > 0) {
+      const ssize_t written = ::write(STDOUT_FILENO, data, size);
+      if (written < 0) {
+        if (errno != EINTR) good_ = false;
+        continue;
+      }
+      data += written;
+      size -= static_cast<std::size_t>(written);
+    }
+    buffer_.clear();
+  }
+
+  std::string buffer_;
+  bool good_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<BatchOutput> OpenBatchOutput(const std::string& path) {
+  if (path.empty()) return std::make_unique<StandardOutput>();
+  return std::make_unique<FileOutput>(path);
+}
+
+}  // namespace wavelet::cli

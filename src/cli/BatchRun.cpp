@@ -1,0 +1,161 @@
+#include "cli/BatchRun.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "analysis/AnalysisState.h"
+#include "analysis/BasicAnalysis.h"
+#include "output/BatchRowWriter.h"
+#include "output/CsvWriter.h"
+#include "record/RecordDecoder.h"
+#include "record/RecordFile.h"
+
+namespace wavelet::cli {
+namespace {
+
+// What one thread reuses from record to record. Every record gets the analysis a
+// batch in the window gives it: the accumulators are cleared before each analysis.
+struct Worker {
+  Worker() { InitialiseAnalysisState(state); }
+  AnalysisState state;
+  LoadedRecord record;
+  std::vector<std::string> cells;
+};
+
+RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
+  RecordRow row;
+  const RecordReadResult read = ReadRecordFile(input.Path, worker.record.RecordBuffer);
+  if (!read.Ok) {
+    // The row keeps its place: the file name, then empty cells.
+    std::vector<std::string> cells(kBatchGridColumns);
+    cells[0] = input.Name;
+    row.Line = CsvLine(cells);
+    row.ErrorText = read.ErrorText;
+    return row;
+  }
+  worker.record.RecordPath = input.Path;
+  DecodeRecordInto(worker.record);
+  worker.cells = HeaderCells(input.Name, DecodeHeaderTexts(worker.record.RecordBuffer));
+  AnalyseRecord(worker.state, worker.record);
+  for (std::string& cell : BatchResultCells(worker.state.Results)) {
+    worker.cells.push_back(std::move(cell));
+  }
+  row.Line = CsvLine(worker.cells);
+  row.WindowsClamped = worker.state.WindowsClamped;
+  return row;
+}
+
+void Account(BatchRunReport& report, const RecordRow& row) {
+  if (row.ErrorText.empty()) {
+    ++report.Analysed;
+  } else {
+    ++report.Unreadable;
+  }
+}
+
+BatchRunReport RunSequential(const std::vector<BatchInput>& records, BatchOutput& output,
+                             const RowDone& rowDone) {
+  BatchRunReport report;
+  auto worker = std::make_unique<Worker>();
+  for (std::size_t i = 0; i < records.size() && output.Good(); ++i) {
+    const RecordRow row = AnalyseInput(records[i], *worker);
+    output.Write(row.Line);
+    Account(report, row);
+    if (rowDone) rowDone(i, row);
+  }
+  report.OutputFailed = !output.Good();
+  return report;
+}
+
+// Workers take the next record index as long as it lies within a window ahead of the
+// writer; finished rows wait in their slot of the ring until the writer reaches them.
+class OrderedRun {
+ public:
+  OrderedRun(const std::vector<BatchInput>& records, int jobs)
+      : records_(records), jobs_(jobs), window_(static_cast<std::size_t>(jobs) * 16), slots_(window_) {}
+
+  BatchRunReport Run(BatchOutput& output, const RowDone& rowDone) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < jobs_; ++t) threads.emplace_back([this] { Work(); });
+    BatchRunReport report;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+      RecordRow row;
+      {
+        std::unique_lock lock(mutex_);
+        Slot& slot = slots_[i % window_];
+        rowReady_.wait(lock, [&] { return slot.ready; });
+        row = std::move(slot.row);
+        slot.ready = false;
+        ++written_;
+      }
+      spaceFree_.notify_all();
+      output.Write(row.Line);
+      Account(report, row);
+      if (rowDone) rowDone(i, row);
+      if (!output.Good()) break;
+    }
+    {
+      std::lock_guard lock(mutex_);
+      stopped_ = true;
+    }
+    spaceFree_.notify_all();
+    for (std::thread& thread : threads) thread.join();
+    report.OutputFailed = !output.Good();
+    return report;
+  }
+
+ private:
+  struct Slot {
+    RecordRow row;
+    bool ready = false;
+  };
+
+  void Work() {
+    auto worker = std::make_unique<Worker>();
+    for (;;) {
+      std::size_t index;
+      {
+        std::unique_lock lock(mutex_);
+        spaceFree_.wait(lock, [&] {
+          return stopped_ || next_ >= records_.size() || next_ < written_ + window_;
+        });
+        if (stopped_ || next_ >= records_.size()) return;
+        index = next_++;
+      }
+      RecordRow row = AnalyseInput(records_[index], *worker);
+      bool writerWaits;
+      {
+        std::lock_guard lock(mutex_);
+        Slot& slot = slots_[index % window_];
+        slot.row = std::move(row);
+        slot.ready = true;
+        writerWaits = index == written_;
+      }
+      if (writerWaits) rowReady_.notify_one();
+    }
+  }
+
+  const std::vector<BatchInput>& records_;
+  const int jobs_;
+  const std::size_t window_;
+  std::vector<Slot> slots_;
+  std::mutex mutex_;
+  std::condition_variable rowReady_;
+  std::condition_variable spaceFree_;
+  std::size_t next_ = 0;
+  std::size_t written_ = 0;
+  bool stopped_ = false;
+};
+
+}  // namespace
+
+BatchRunReport RunBatch(const std::vector<BatchInput>& records, int jobs, BatchOutput& output,
+                        const RowDone& rowDone) {
+  if (jobs <= 1 || records.size() <= 1) return RunSequential(records, output, rowDone);
+  OrderedRun run(records, jobs);
+  return run.Run(output, rowDone);
+}
+
+}  // namespace wavelet::cli
