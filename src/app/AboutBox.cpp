@@ -1,0 +1,68 @@
+#include "app/AboutBox.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+#include "app/MenuIcons.h"
+#include "app/WindowFonts.h"
+
+namespace wavelet {
+namespace {
+
+QLabel* BoldLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setFont(SystemFont(true));
+  label->move(x, y);
+  label->adjustSize();
+  return label;
+}
+
+}  // namespace
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+  setObjectName("AboutBox");
+  setWindowTitle("About");
+  setModal(true);
+  setFont(SansFont(11));
+  setFixedSize(227, 335);
+
+  Panel1 = new QFrame(this);
+  Panel1->setObjectName("Panel1");
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Panel1->setGeometry(8, 8, 209, 273);
+
+  ProgramIcon = new QLabel(Panel1);
+  ProgramIcon->setObjectName("ProgramIcon");
+  ProgramIcon->setGeometry(16, 8, 185, 169);
+  ProgramIcon->setPixmap(ProgramPicture(185, 169));
+
+  ProductName = BoldLabel(Panel1, "ProductName", "wavelet", 8, 176);
+  Version = BoldLabel(Panel1, "Version", "workbench", 120, 176);
+  Label1 = BoldLabel(Panel1, "Label1", "Version : 1.00", 112, 192);
+  Copyright = BoldLabel(Panel1, "Copyright", "Wavelet analysis of", 8, 224);
+  Comments = BoldLabel(Panel1, "Comments", "signal-averaged ECG", 8, 248);
+
+  OKButton = new QPushButton("OK", this);
+  OKButton->setObjectName("OKButton");
+  OKButton->setFont(SystemFont(true));
+  OKButton->setGeometry(80, 290, 65, 33);
+  OKButton->setDefault(true);
+  OKButton->setAutoDefault(true);
+  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TAboutBox::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (const QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+  OKButton->setFocus();
+}
+
+}  // namespace wavelet

@@ -1,0 +1,342 @@
+// Start-up, the file selection handlers, the record change and the record load.
+
+#include "app/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTabWidget>
+
+#include <stdexcept>
+#include <utility>
+
+#include "analysis/AnalysisState.h"
+#include "app/AboutBox.h"
+#include "app/BatchGridModel.h"
+#include "app/BatchGridView.h"
+#include "app/CanvasWidget.h"
+#include "app/DirectoryChooser.h"
+#include "app/TextForms.h"
+#include "record/RecordDecoder.h"
+#include "record/RecordFile.h"
+#include "record/RecordFileName.h"
+#include "record/WorkList.h"
+
+namespace wavelet {
+namespace {
+
+constexpr int kEntryRole = Qt::UserRole + 1;
+
+std::string EntryBytes(const QListWidgetItem* item) {
+  const QByteArray bytes = item->data(kEntryRole).toByteArray();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QListWidgetItem* EntryItem(const std::string& entry) {
+  auto* item = new QListWidgetItem(DisplayText(entry));
+  item->setData(kEntryRole, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
+  return item;
+}
+
+// The hourglass over the window while a list handler works; one level however many
+// steps ask for it.
+class BusyCursor {
+ public:
+  static void Show() {
+    if (depth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+  }
+  static void Restore() {
+    if (depth_ > 0 && --depth_ == 0) QApplication::restoreOverrideCursor();
+  }
+
+ private:
+  static inline int depth_ = 0;
+};
+
+}  // namespace
+
+
+void TSDIAppForm::FormCreate() {
+  InitialiseImages(*images_);
+  RefreshImages();
+  InitialiseAnalysisState(*state_);
+  StringGrid1->SetDefaultColumnWidth(50);
+  StringGrid1->SetDefaultRowHeight(18);
+  StringGrid1->SetGridColumnWidth(0, 120);
+  StringGrid1->SetGridColumnWidth(2, 150);
+  StringGrid1->SetGridColumnWidth(9, 70);
+  WriteBatchGridTitles(grid_, cursor_);
+  gridModel_->GridRowChanged(0);
+}
+
+void TSDIAppForm::CentreOnScreen() {
+  const QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen();
+  if (screen == nullptr) return;
+  adjustSize();
+  QRect frame = frameGeometry();
+  frame.moveCenter(screen->availableGeometry().center());
+  move(frame.topLeft());
+}
+
+void TSDIAppForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!centred_) {
+    centred_ = true;
+    CentreOnScreen();
+  }
+}
+
+// --- Message boxes and the handler boundary ---
+
+void TSDIAppForm::ShowError(const QString& text) {
+  lastErrorText_ = text;
+  if (interactiveMessages_) QMessageBox::warning(this, "Error", text);
+}
+
+void TSDIAppForm::ReportEscapedError(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    lastErrorText_ = QString::fromLocal8Bit(e.what());
+  } catch (...) {
+    lastErrorText_ = "Unexpected error";
+  }
+  if (interactiveMessages_) QMessageBox::critical(this, "wavelet", lastErrorText_);
+}
+
+void TSDIAppForm::Guarded(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (...) {
+    ReportEscapedError(std::current_exception());
+  }
+}
+
+void TSDIAppForm::MoveSelector(const std::function<void()>& move) {
+  deferSelectorError_ = true;
+  deferredError_ = nullptr;
+  move();
+  deferSelectorError_ = false;
+  if (deferredError_) std::rethrow_exception(std::exchange(deferredError_, nullptr));
+}
+
+// --- Lists ---
+
+std::vector<std::string> TSDIAppForm::Entries(const QListWidget* list) {
+  std::vector<std::string> entries;
+  entries.reserve(static_cast<std::size_t>(list->count()));
+  for (int i = 0; i < list->count(); ++i) entries.push_back(EntryBytes(list->item(i)));
+  return entries;
+}
+
+std::vector<bool> TSDIAppForm::Selection(const QListWidget* list) {
+  std::vector<bool> selected(static_cast<std::size_t>(list->count()), false);
+  for (int i = 0; i < list->count(); ++i) selected[static_cast<std::size_t>(i)] = list->item(i)->isSelected();
+  return selected;
+}
+
+void TSDIAppForm::FillList(QListWidget* list, const std::vector<std::string>& entries) {
+  list->setUpdatesEnabled(false);
+  list->clear();
+  for (const std::string& entry : entries) list->addItem(EntryItem(entry));
+  list->setUpdatesEnabled(true);
+}
+
+std::string TSDIAppForm::CurrentEntry() const {
+  const int position = ScrollBarFile->value();
+  if (position < 0 || position >= ListBox2->count()) return std::string();
+  return EntryBytes(ListBox2->item(position));
+}
+
+void TSDIAppForm::SetWorkButtonsEnabled(bool enabled) {
+  ButtonAdd->setEnabled(enabled);
+  ButtonDelete->setEnabled(enabled);
+  ButtonAnalyse->setEnabled(enabled && ListBox2->count() > 0);
+}
+
+void TSDIAppForm::DirectoryListBox1Change() {
+  ButtonAdd->setEnabled(false);
+  ButtonDelete->setEnabled(false);
+  ButtonAnalyse->setEnabled(false);
+  BusyCursor::Show();
+  ListBox1->clear();
+  ListBox2->clear();
+  QString directory = DirectoryListBox1->Directory();
+  if (!directory.endsWith(QDir::separator())) directory += QDir::separator();
+  ListRecordFiles(ToBytes(directory));
+  Button1->setEnabled(!batchRunning_);
+  SetWorkButtonsEnabled(true);
+  BusyCursor::Restore();
+}
+
+void TSDIAppForm::ListRecordFiles(const std::string& directoryText) {
+  ButtonAdd->setEnabled(false);
+  ButtonDelete->setEnabled(false);
+  ButtonAnalyse->setEnabled(false);
+  BusyCursor::Show();
+  // The directory may change while events are processed between names; the rest of
+  // this listing then belongs to a directory no longer shown and is dropped.
+  const QString listed = DirectoryListBox1->Directory();
+  ForEachRecordFile(directoryText, [&](const std::string& name) {
+    if (DirectoryListBox1->Directory() != listed) return;
+    ListBox1->addItem(EntryItem(name));
+    QCoreApplication::processEvents();
+  });
+  BusyCursor::Restore();
+}
+
+void TSDIAppForm::ButtonAddClick() {
+  Button1->setEnabled(false);
+  ButtonAdd->setEnabled(false);
+  ButtonDelete->setEnabled(false);
+  ButtonAnalyse->setEnabled(false);
+  BusyCursor::Show();
+  std::vector<std::string> candidates = Entries(ListBox1);
+  std::vector<std::string> work = Entries(ListBox2);
+  const std::vector<bool> selected = Selection(ListBox1);
+  const std::size_t before = work.size();
+  MoveSelectedEntries(candidates, selected, work);
+  if (work.size() != before) {
+    FillList(ListBox1, candidates);
+    FillList(ListBox2, work);
+  }
+  Button1->setEnabled(true);
+  SetWorkButtonsEnabled(true);
+  BusyCursor::Restore();
+}
+
+void TSDIAppForm::ButtonDeleteClick() {
+  Button1->setEnabled(false);
+  ButtonAdd->setEnabled(false);
+  ButtonDelete->setEnabled(false);
+  ButtonAnalyse->setEnabled(false);
+  BusyCursor::Show();
+  std::vector<std::string> candidates = Entries(ListBox1);
+  std::vector<std::string> work = Entries(ListBox2);
+  const std::vector<bool> selected = Selection(ListBox2);
+  const std::size_t before = candidates.size();
+  MoveSelectedEntries(work, selected, candidates);
+  if (candidates.size() != before) {
+    FillList(ListBox1, candidates);
+    FillList(ListBox2, work);
+  }
+  Button1->setEnabled(true);
+  SetWorkButtonsEnabled(true);
+  BusyCursor::Restore();
+}
+
+void TSDIAppForm::ButtonAnalyseClick() {
+  Guarded([this] {
+    if (ListBox2->count() == 0) return;  // the button is disabled then
+    PageControl1->setCurrentWidget(TabSheet2);
+    MoveSelector([this] { ScrollBarFile->setMaximum(ListBox2->count() - 1); });
+    MoveSelector([this] { ScrollBarFile->setValue(0); });
+    ShowRecordPosition();
+    if (!LoadRecord()) return;
+    DrawRawSignal();
+  });
+}
+
+void TSDIAppForm::ScrollBarFileChange() {
+  // Moved by the program from inside another handler: a failure here abandons that
+  // handler as well, so it is handed back to it rather than shown here.
+  const bool deferError = std::exchange(deferSelectorError_, false);
+  try {
+    ShowRecordPosition();
+    QCoreApplication::processEvents();
+    ClearAnalysisAccumulators(*state_);
+    if (!LoadRecord()) return;
+    DrawRawSignal();
+    if (state_->AutoCalculation == 1) RunAnalysis();
+  } catch (...) {
+    if (deferError) {
+      deferredError_ = std::current_exception();
+    } else {
+      ReportEscapedError(std::current_exception());
+    }
+  }
+}
+
+void TSDIAppForm::ShowRecordPosition() {
+  Label22->setText(QString("%1/%2").arg(ScrollBarFile->value() + 1).arg(ScrollBarFile->maximum() + 1));
+}
+
+// --- The record load ---
+
+QLabel* TSDIAppForm::ValueLabel(const QString& name) const { return labels_.value(name, nullptr); }
+
+void TSDIAppForm::SetCaption(const QString& labelName, const std::string& bytes) {
+  QLabel* label = ValueLabel(labelName);
+  if (label == nullptr) return;
+  label->setText(DisplayText(bytes));
+  label->setProperty("CaptionBytes", QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+std::string TSDIAppForm::CaptionBytes(const QString& labelName) const {
+  const QLabel* label = ValueLabel(labelName);
+  if (label == nullptr) return std::string();
+  const QVariant bytes = label->property("CaptionBytes");
+  if (!bytes.isValid()) return ToBytes(label->text());
+  const QByteArray array = bytes.toByteArray();
+  return std::string(array.constData(), static_cast<std::size_t>(array.size()));
+}
+
+void TSDIAppForm::Show(const char* analysisLabel, const char* sheetLabel, const std::string& text) {
+  SetCaption(analysisLabel, text);
+  SetCaption(sheetLabel, text);
+  WriteBatchCell(grid_, cursor_, text);
+}
+
+bool TSDIAppForm::LoadRecord() {
+  const int position = ScrollBarFile->value();
+  if (position < 0 || position >= ListBox2->count()) {
+    throw std::out_of_range("List index out of bounds (" + std::to_string(position) + ")");
+  }
+  lastLoadOk_ = false;
+  const std::string entry = EntryBytes(ListBox2->item(position));
+  Show("LabelP1", "Label228", entry);
+
+  record_->RecordPath = JoinRecordPath(ToBytes(DirectoryListBox1->Directory()), entry);
+  setWindowTitle(DisplayText(record_->RecordPath));
+  ClampNote->clear();
+  SheetClampNote->clear();
+
+  const RecordReadResult read = ReadRecordFile(record_->RecordPath, record_->RecordBuffer);
+  if (!read.Ok) {
+    if (cursor_.BatchMode == 1) {
+      // A batch goes on and names every unreadable record once at its end.
+      batchUnreadable_.push_back(entry);
+      gridModel_->GridRowChanged(cursor_.BatchRow);
+    } else {
+      ShowError(DisplayText(read.ErrorText));
+    }
+    return false;
+  }
+
+  const RecordHeaderTexts header = DecodeHeaderTexts(record_->RecordBuffer);
+  Show("LabelP2", "Label229", header.PatientId);
+  Show("LabelP3", "Label230", header.PatientName);
+  Show("LabelP5", "Label232", header.Sex);
+  Show("LabelP4", "Label231", header.Age);
+  Show("LabelP6", "Label233", header.Height);
+  Show("LabelP7", "Label234", header.Weight);
+  Show("LabelP10", "Label237", header.Race);
+  Show("LabelP11", "Label238", header.AveragingCount);
+  Show("LabelP8", "Label235", header.Date);
+  Show("LabelP9", "Label236", header.Time);
+  DecodeRecordInto(*record_);
+  if (cursor_.BatchMode == 1) gridModel_->GridRowChanged(cursor_.BatchRow);
+  lastLoadOk_ = true;
+  return true;
+}
+
+void TSDIAppForm::HelpAbout1Execute() { aboutBox_->exec(); }
+
+}  // namespace wavelet

@@ -1,0 +1,232 @@
+#pragma once
+// The main window: four tabs (file selection, wavelet analysis, calculation data,
+// batch data output sheet), the menu, and every handler. Handlers are thin: they keep
+// the required step order and call the Qt-free core on the state this window owns.
+
+#include <QHash>
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/AnalysisState.h"
+#include "output/BatchGrid.h"
+#include "record/RecordFormat.h"
+#include "views/LeadImages.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QTabWidget;
+class QWidget;
+
+namespace wavelet {
+
+class BatchGridModel;
+class BatchGridView;
+class CanvasWidget;
+class DirectoryChooser;
+class TAboutBox;
+
+class TSDIAppForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // `startDirectory` is where the directory chooser opens (the working directory by
+  // default).
+  explicit TSDIAppForm(QWidget* parent = nullptr, const QString& startDirectory = QString());
+  ~TSDIAppForm() override;
+
+  // The state the window owns; every core routine works on these.
+  LoadedRecord& Record() { return *record_; }
+  AnalysisState& Analysis() { return *state_; }
+  LeadImages& Images() { return *images_; }
+  BatchGrid& Grid() { return grid_; }
+  BatchCursor& Cursor() { return cursor_; }
+  BatchGridModel* GridModel() const { return gridModel_; }
+  TAboutBox* AboutBox() const { return aboutBox_; }
+
+  // Places the window in the centre of its screen.
+  void CentreOnScreen();
+
+  // --- File selection and work list ---
+  void DirectoryListBox1Change();
+  void ListRecordFiles(const std::string& directoryText);
+  void ButtonAddClick();
+  void ButtonDeleteClick();
+  void ButtonAnalyseClick();
+  void ScrollBarFileChange();
+  void ShowRecordPosition();
+  // Loads the work-list entry at the selector's position. Returns false when the
+  // record could not be read (the user has been told; nothing of the previous record
+  // changed). Throws std::out_of_range for a position outside the work list.
+  bool LoadRecord();
+
+  // --- Analysis and views ---
+  void DrawRawSignal();
+  void ScrollBar2Change();
+  void RunAnalysis();
+  void RunBasicAnalysis();
+  void ShowCalculationData();
+  void RadioButton1Click(QObject* sender);
+  void RadioButton4Click(QObject* sender);
+  void RadioButton6Click(QObject* sender);
+  void Button1Click();
+  void CheckBoxDotClick();
+  void CheckBoxLineClick();
+  void TabSheet3Enter();
+  // Shows every image widget's canvas as it now is.
+  void RefreshImages(bool now = false);
+
+  // --- Batch, export, print ---
+  void Button2Click();
+  void Button3Click();
+  void FileSave1Execute();
+  // Writes the grid's CSV file to `path`; false (and the "Cannot write" box) on failure.
+  bool ExportGrid(const QString& path);
+  void FileOpen1Execute();
+  void HelpAbout1Execute();
+  // Where the save dialog is skipped (tests): when set, FileSave1Execute takes this
+  // path instead of asking. Empty = cancel.
+  std::function<QString()> SavePathChooser;
+  // The text of the last error box shown by a handler or a load (tests read it).
+  QString LastErrorText() const { return lastErrorText_; }
+  // Shows message boxes modally (true) or only records their texts (false).
+  void SetInteractiveMessages(bool interactive) { interactiveMessages_ = interactive; }
+  bool BatchRunning() const { return batchRunning_; }
+  const std::vector<std::string>& BatchUnreadable() const { return batchUnreadable_; }
+  // The work-list entry at the selector's position, as bytes ("" when none).
+  std::string CurrentEntry() const;
+  // A label's caption bytes by object name (the report reads the sheet this way).
+  std::string CaptionBytes(const QString& labelName) const;
+
+  // --- Widgets (object names as the members) ---
+  QFrame* Panel2 = nullptr;
+  QFrame* Panel3 = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QWidget* TabSheet2 = nullptr;
+  QWidget* TabSheet3 = nullptr;
+  QWidget* TabSheet4 = nullptr;
+  QFrame* Panel1 = nullptr;
+  QFrame* Panel4 = nullptr;
+  QFrame* Panel5 = nullptr;
+  QFrame* Panel7 = nullptr;
+
+  QComboBox* DriveComboBox1 = nullptr;
+  DirectoryChooser* DirectoryListBox1 = nullptr;
+  QListWidget* ListBox1 = nullptr;
+  QListWidget* ListBox2 = nullptr;
+  QPushButton* ButtonAdd = nullptr;
+  QPushButton* ButtonDelete = nullptr;
+  QPushButton* ButtonAnalyse = nullptr;
+
+  QScrollBar* ScrollBarFile = nullptr;
+  QLabel* Label22 = nullptr;
+  QRadioButton* RadioButton1 = nullptr;
+  QRadioButton* RadioButton2 = nullptr;
+  QRadioButton* RadioButton3 = nullptr;
+  QCheckBox* CheckBoxDot = nullptr;
+  QCheckBox* CheckBoxLine = nullptr;
+  std::array<QRadioButton*, 6> ScaleButtons{};  // RadioButton6..RadioButton11
+  QPushButton* Button1 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QCheckBox* CheckBoxBP = nullptr;
+  QRadioButton* RadioButton4 = nullptr;
+  QRadioButton* RadioButton5 = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+  QScrollBar* ScrollBar2 = nullptr;
+  QLabel* Label23 = nullptr;
+  std::array<CanvasWidget*, kImageCount> ImageW{};  // ImageW0..ImageW4
+  QLabel* ClampNote = nullptr;       // on the wavelet analysis tab
+  QLabel* SheetClampNote = nullptr;  // on the calculation data tab
+
+  BatchGridView* StringGrid1 = nullptr;
+
+  QAction* FileNew1 = nullptr;
+  QAction* FileOpen1 = nullptr;
+  QAction* FileSave1 = nullptr;
+  QAction* FileSaveAs1 = nullptr;
+  QAction* FileExit1 = nullptr;
+  QAction* EditCut1 = nullptr;
+  QAction* EditCopy1 = nullptr;
+  QAction* EditPaste1 = nullptr;
+  QAction* HelpAbout1 = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate();
+  void BuildMenus();
+  void BuildFileSelectionTab();
+  void BuildAnalysisTab();
+  void BuildPatientDataGroup(QGroupBox* group);
+  void BuildCalculationTab();
+  void BuildBatchTab();
+  void ConnectHandlers();
+  QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
+                    int width = -1, int height = -1);
+  QLabel* ValueLabel(const QString& name) const;
+  void SetCaption(const QString& labelName, const std::string& bytes);
+  void Show(const char* analysisLabel, const char* sheetLabel, const std::string& text);
+  void ShowClampNote();
+  void SetWorkButtonsEnabled(bool enabled);
+  void SetBatchControlsEnabled(bool enabled);
+  void ShowError(const QString& text);
+  void ReportEscapedError(const std::exception_ptr& error);
+  // Printing during a batch: the printer is looked up once per run, and a missing
+  // printer is reported once.
+  void BeginBatchPrinting();
+  void PrintReportInBatch();
+  void EndBatchPrinting();
+  // Runs a handler body; an escaping error is shown in the standard error box and
+  // abandons the rest of the handler.
+  void Guarded(const std::function<void()>& body);
+  // Moves the selector from inside a handler. A list-index error of the record change
+  // this causes abandons the calling handler too, with a single error box.
+  void MoveSelector(const std::function<void()>& move);
+  static std::vector<std::string> Entries(const QListWidget* list);
+  static std::vector<bool> Selection(const QListWidget* list);
+  static void FillList(QListWidget* list, const std::vector<std::string>& entries);
+
+  std::unique_ptr<LoadedRecord> record_;
+  std::unique_ptr<AnalysisState> state_;
+  std::unique_ptr<LeadImages> images_;
+  BatchGrid grid_;
+  BatchCursor cursor_;
+  BatchGridModel* gridModel_ = nullptr;
+  TAboutBox* aboutBox_ = nullptr;
+  QHash<QString, QLabel*> labels_;
+
+  bool deferSelectorError_ = false;
+  std::exception_ptr deferredError_;
+  bool interactiveMessages_ = true;
+  bool batchRunning_ = false;
+  bool lastLoadOk_ = false;
+  std::vector<std::string> batchUnreadable_;
+  QString lastErrorText_;
+  bool centred_ = false;
+  bool closeRequested_ = false;
+  bool batchPrinterMissing_ = false;
+  struct BatchPrinting;
+  std::shared_ptr<BatchPrinting> batchPrinting_;  // shared: complete only where printing lives
+};
+
+}  // namespace wavelet

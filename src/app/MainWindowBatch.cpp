@@ -1,0 +1,201 @@
+// The batch run, the CSV export, the remaining menu commands and the wiring of every
+// handler to its widget.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+
+#include "app/BatchGridModel.h"
+#include "app/DirectoryChooser.h"
+#include "app/MainWindow.h"
+#include "app/TextForms.h"
+#include "output/BatchRowWriter.h"
+#include "output/CsvWriter.h"
+#include "views/Overlays.h"
+
+namespace wavelet {
+
+void TSDIAppForm::SetBatchControlsEnabled(bool enabled) {
+  // While a batch runs, nothing that would disturb it can be started; afterwards
+  // every control gets back the state it had.
+  QList<QWidget*> widgets = {DirectoryListBox1, DriveComboBox1, ButtonAdd,   ButtonDelete,
+                             ButtonAnalyse,     Button1,        Button2,     Button3,
+                             RadioButton1,      RadioButton2,   RadioButton3, CheckBoxDot,
+                             CheckBoxLine,      RadioButton4,   RadioButton5, ScrollBarFile};
+  for (QRadioButton* scale : ScaleButtons) widgets.append(scale);
+  QList<QAction*> actions = {FileSave1, FileSaveAs1};
+  if (QAction* item = findChild<QAction*>("FileSaveAsItem")) actions.append(item);
+  if (!enabled) {
+    for (QWidget* w : widgets) {
+      w->setProperty("EnabledBeforeBatch", w->isEnabled());
+      w->setEnabled(false);
+    }
+    for (QAction* a : actions) {
+      a->setProperty("EnabledBeforeBatch", a->isEnabled());
+      a->setEnabled(false);
+    }
+    return;
+  }
+  for (QWidget* w : widgets) w->setEnabled(w->property("EnabledBeforeBatch").toBool());
+  for (QAction* a : actions) a->setEnabled(a->property("EnabledBeforeBatch").toBool());
+}
+
+void TSDIAppForm::Button2Click() {
+  if (batchRunning_) return;
+  batchRunning_ = true;
+  batchUnreadable_.clear();
+  SetBatchControlsEnabled(false);
+  Guarded([this] {
+    // However the run ends, the window leaves batch mode.
+    struct EndOfBatch {
+      BatchCursor& cursor;
+      ~EndOfBatch() { cursor.BatchMode = 0; }
+    } endOfBatch{cursor_};
+
+    const int max = ScrollBarFile->maximum();
+    grid_.SetRowCount(max + 2);
+    gridModel_->GridReshaped();
+    RadioButton5->setChecked(true);
+    RadioButton1->setChecked(true);
+    cursor_.BatchMode = 1;
+    cursor_.BatchRow = 1;
+    MoveSelector([this] { ScrollBarFile->setValue(0); });
+    BeginBatchPrinting();
+    for (int i = 0; i <= max && !closeRequested_; ++i) {
+      state_->PeakListCount = 0;
+      cursor_.BatchColumn = 0;
+      ClearLeadImages(*images_);
+      bool loaded = false;
+      if (cursor_.BatchRow == 1) {
+        loaded = LoadRecord();
+      } else {
+        lastLoadOk_ = false;
+        MoveSelector([this] { ScrollBarFile->setValue(ScrollBarFile->value() + 1); });
+        loaded = lastLoadOk_;
+      }
+      if (loaded) RunBasicAnalysis();
+      RefreshImages();
+      QCoreApplication::processEvents();
+      if (loaded) {
+        WriteBatchResultsRow(grid_, cursor_, state_->Results);
+      } else {
+        // An unreadable record keeps its file name and nothing else of an earlier run.
+        for (int c = 1; c < kBatchGridColumns; ++c) grid_.SetCell(c, cursor_.BatchRow, std::string());
+      }
+      gridModel_->GridRowChanged(cursor_.BatchRow);
+      cursor_.BatchRow += 1;
+      if (loaded && CheckBoxBP->isChecked()) PrintReportInBatch();
+      QCoreApplication::processEvents();
+    }
+  });
+  EndBatchPrinting();
+  SetBatchControlsEnabled(true);
+  batchRunning_ = false;
+  if (!batchUnreadable_.empty()) {
+    QString text = "These records could not be read; their rows hold only the file name:";
+    for (const std::string& name : batchUnreadable_) text += "\n" + DisplayText(name);
+    ShowError(text);
+  }
+  if (closeRequested_) close();
+}
+
+void TSDIAppForm::closeEvent(QCloseEvent* event) {
+  if (batchRunning_) {
+    // The batch is stopped after its current record; the window closes then.
+    closeRequested_ = true;
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}
+
+bool TSDIAppForm::ExportGrid(const QString& path) {
+  const int records = ScrollBarFile->maximum() + 1;
+  const CsvWriteResult result = WriteGridCsv(ToBytes(path), grid_, records);
+  if (!result.Ok) {
+    ShowError("Cannot write [" + path + "]");
+    return false;
+  }
+  return true;
+}
+
+void TSDIAppForm::FileSave1Execute() {
+  Guarded([this] {
+    QString path;
+    if (SavePathChooser) {
+      path = SavePathChooser();
+    } else {
+      QFileDialog dialog(this);
+      dialog.setObjectName("SaveDialog");
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setFileMode(QFileDialog::AnyFile);
+      dialog.setDefaultSuffix("csv");
+      dialog.setNameFilter("csvファイル (*.csv)");
+      dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+      if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+      path = dialog.selectedFiles().first();
+    }
+    if (path.isEmpty()) return;
+    ExportGrid(path);
+  });
+}
+
+void TSDIAppForm::FileOpen1Execute() {
+  QFileDialog dialog(this);
+  dialog.setObjectName("OpenDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setNameFilter("すべてのファイル (*)");
+  dialog.exec();  // the choice is not used
+}
+
+void TSDIAppForm::ConnectHandlers() {
+  connect(DirectoryListBox1, &DirectoryChooser::DirectoryChanged, this,
+          [this] { Guarded([this] { DirectoryListBox1Change(); }); });
+  connect(ButtonAdd, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonAddClick(); }); });
+  connect(ButtonDelete, &QPushButton::clicked, this,
+          [this] { Guarded([this] { ButtonDeleteClick(); }); });
+  connect(ButtonAnalyse, &QPushButton::clicked, this, [this] { ButtonAnalyseClick(); });
+  connect(ScrollBarFile, &QScrollBar::valueChanged, this, [this] { ScrollBarFileChange(); });
+  connect(ScrollBar2, &QScrollBar::valueChanged, this,
+          [this] { Guarded([this] { ScrollBar2Change(); }); });
+
+  auto onChecked = [this](QRadioButton* button, void (TSDIAppForm::*handler)(QObject*)) {
+    connect(button, &QRadioButton::toggled, this, [this, button, handler](bool checked) {
+      if (checked) Guarded([&] { (this->*handler)(button); });
+    });
+  };
+  for (QRadioButton* b : {RadioButton1, RadioButton2, RadioButton3}) {
+    onChecked(b, &TSDIAppForm::RadioButton1Click);
+  }
+  for (QRadioButton* b : {RadioButton4, RadioButton5}) onChecked(b, &TSDIAppForm::RadioButton4Click);
+  for (QRadioButton* b : ScaleButtons) onChecked(b, &TSDIAppForm::RadioButton6Click);
+
+  connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
+  connect(CheckBoxDot, &QCheckBox::toggled, this,
+          [this] { Guarded([this] { CheckBoxDotClick(); }); });
+  connect(CheckBoxLine, &QCheckBox::toggled, this,
+          [this] { Guarded([this] { CheckBoxLineClick(); }); });
+  connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+    if (PageControl1->widget(index) == TabSheet3) Guarded([this] { TabSheet3Enter(); });
+  });
+  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  connect(Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });
+
+  connect(FileNew1, &QAction::triggered, this, [] {});
+  connect(FileOpen1, &QAction::triggered, this, [this] { FileOpen1Execute(); });
+  connect(FileSave1, &QAction::triggered, this, [this] { FileSave1Execute(); });
+  connect(FileSaveAs1, &QAction::triggered, this, [this] { FileSave1Execute(); });
+  connect(FileExit1, &QAction::triggered, this, [this] { close(); });
+  connect(HelpAbout1, &QAction::triggered, this, [this] { HelpAbout1Execute(); });
+}
+
+}  // namespace wavelet
