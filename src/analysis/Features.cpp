@@ -40,6 +40,12 @@ FeatureWindows ComputeFeatureWindows(int qrsOnset, int qrsOffset) {
   // Starts past 394 leave the rise search empty, as they would unclamped.
   w.RiseStart = ClampedBound(onset - 285, 0, kRiseSearchLast + 1);
   w.Clamped = !(290 <= qrsOnset && qrsOnset < qrsOffset && qrsOffset <= 607);
+  // An onset at or after the offset describes no QRS: no maxima and no area, rather
+  // than windows that overlap the wrong way round.
+  if (qrsOnset >= qrsOffset) {
+    w.PeakTo = w.PeakFrom;
+    w.AreaTo = w.AreaFrom;
+  }
   return w;
 }
 

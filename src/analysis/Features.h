@@ -8,7 +8,8 @@
 namespace wavelet {
 
 // Transform-position windows derived from the QRS onset and offset. Ranges are
-// [From, To); an empty range has From >= To.
+// [From, To); an empty range has From >= To. An onset at or after the offset gives
+// empty peak and area windows.
 struct FeatureWindows {
   int PeakFrom = 0;   // onset - 270, kept within 3..397 (neighbours p-3..p+3 exist)
   int PeakTo = 0;     // offset - 210, likewise
