@@ -1,0 +1,157 @@
+// The report printed through QPrinter into a PDF file: one page with the criteria,
+// the header and the banner; refused jobs and a batch without printers.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <map>
+#include <string>
+
+#include "analysis/AnalysisState.h"
+#include "analysis/CalculationSheet.h"
+#include "app/ReportPrinting.h"
+#include "output/Report.h"
+#include "record/RecordDecoder.h"
+#include "record/SampleRecords.h"
+
+using namespace wavelet;
+
+namespace {
+
+// Stands in for the window: the reload decodes a sample record, the sheet captions
+// come from the analysis results.
+class SampleSources : public ReportSources {
+ public:
+  SampleSources(AnalysisState& state, LoadedRecord& record, int index)
+      : state_(state), record_(record), bytes_(MakeSampleRecord(7, index)),
+        name_(SampleRecordName(index)) {}
+
+  bool ReloadRecord() override {
+    ++Reloads;
+    record_.RecordBuffer = bytes_;
+    DecodeRecordInto(record_);
+    const RecordHeaderTexts header = DecodeHeaderTexts(bytes_);
+    captions_["Label228"] = name_;
+    captions_["Label229"] = header.PatientId;
+    captions_["Label230"] = header.PatientName;
+    captions_["Label231"] = header.Age;
+    captions_["Label232"] = header.Sex;
+    captions_["Label233"] = header.Height;
+    captions_["Label234"] = header.Weight;
+    captions_["Label235"] = header.Date;
+    captions_["Label236"] = header.Time;
+    captions_["Label237"] = header.Race;
+    captions_["Label238"] = header.AveragingCount;
+    return true;
+  }
+  std::string Caption(const std::string& name) const override {
+    const auto found = captions_.find(name);
+    return found == captions_.end() ? std::string() : found->second;
+  }
+  void ShowCalculationData() override {
+    for (const LabelText& label : CalculationSheetTexts(state_.Results)) {
+      captions_[label.Name] = label.Text;
+    }
+  }
+  std::string WorkListEntry() const override { return name_; }
+
+  int Reloads = 0;
+
+ private:
+  AnalysisState& state_;
+  LoadedRecord& record_;
+  RecordBytes bytes_;
+  std::string name_;
+  std::map<std::string, std::string> captions_;
+};
+
+void SetUpPdf(QPrinter& printer, const QString& path) {
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(path);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setPageOrientation(QPageLayout::Portrait);
+}
+
+int PdfPageCount(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return -1;
+  const QString bytes = QString::fromLatin1(file.readAll());
+  return static_cast<int>(bytes.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?![s\\w])"))));
+}
+
+}  // namespace
+
+class TestPrintPdf : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void printsOnePageWithHeaderCriteriaAndBanner() {
+    const QString path = QStringLiteral(WAVELET_BINARY_DIR "/test_print_pdf-sample.pdf");
+    QFile::remove(path);
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPdf(printer, path);
+
+    AnalysisState state;
+    InitialiseAnalysisState(state);
+    LoadedRecord record;
+    SampleSources sources(state, record, 0);
+    QCOMPARE(PrintReportOn(printer, state, record, sources), PrintStatus::Printed);
+    QCOMPARE(sources.Reloads, 1);
+    QCOMPARE(PdfPageCount(path), 1);
+
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty()) QSKIP("pdftotext is not installed; only the page count was checked");
+    QProcess process;
+    process.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    const QString raw = QString::fromUtf8(process.readAllStandardOutput());
+    QCOMPARE(raw.count(QLatin1Char('\f')), 1);  // one form feed per page
+    const QString text = raw.simplified();
+    for (const char* expected :
+         {"[decomposed surface area <= 96]", "[a count of local maxima >= 7 ]",
+          "[the latest local maxima >= 91]", "[fqrs >= 140 ]", "file name :", "kasan :",
+          "decomposed surface area(M5) :", "judge1 :", "judge2 :", kReportBannerText}) {
+      QVERIFY2(text.contains(QString::fromLatin1(expected)), expected);
+    }
+    QVERIFY(text.contains(QString::fromStdString(sources.Caption("Label228"))));
+    QVERIFY(text.contains(QString::fromStdString(sources.Caption("LabelA35"))));
+  }
+
+  void refusedJobIsReportedAndStillAnalyses() {
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPdf(printer, dir.filePath(QStringLiteral("missing/dir/report.pdf")));
+    AnalysisState state;
+    InitialiseAnalysisState(state);
+    LoadedRecord record;
+    SampleSources sources(state, record, 1);
+    QCOMPARE(PrintReportOn(printer, state, record, sources), PrintStatus::JobFailed);
+    QVERIFY(state.PeakListCount > 0);
+    QVERIFY(PrintFailureText(printer).startsWith(QStringLiteral("Cannot print to [")));
+  }
+
+  void batchWithoutPrinterSkipsAtOnce() {
+    if (SystemPrinterAvailable()) QSKIP("a system printer is installed here");
+    ReportPrinter printer;
+    AnalysisState state;
+    InitialiseAnalysisState(state);
+    LoadedRecord record;
+    SampleSources sources(state, record, 2);
+    QCOMPARE(printer.PrintToCurrentPrinter(state, record, sources), PrintStatus::NoPrinter);
+    QCOMPARE(sources.Reloads, 0);
+    QCOMPARE(state.PeakListCount, 0);
+  }
+};
+
+QTEST_MAIN(TestPrintPdf)
+#include "test_print_pdf.moc"
