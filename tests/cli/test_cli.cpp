@@ -1,0 +1,279 @@
+// The batch tool, run as users run it, against the window's export path built from
+// the same core pieces the window uses.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "analysis/AnalysisState.h"
+#include "analysis/BasicAnalysis.h"
+#include "output/BatchGrid.h"
+#include "output/BatchRowWriter.h"
+#include "output/CsvWriter.h"
+#include "record/RecordDecoder.h"
+#include "record/RecordEncoder.h"
+#include "record/RecordFile.h"
+#include "record/SampleRecords.h"
+#include "record/TempDir.h"
+
+namespace wavelet {
+namespace {
+
+using testing::TempDir;
+
+const std::string kTool = std::string(WAVELET_BINARY_DIR) + "/wavelet-batch";
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+struct ToolRun {
+  int Status = -1;
+  std::string Out, Err;
+};
+
+ToolRun RunTool(const TempDir& scratch, const std::vector<std::string>& arguments) {
+  std::string command = Quote(kTool);
+  for (const auto& arg : arguments) {
+    command += ' ';
+    command += Quote(arg);
+  }
+  const std::string out = scratch.File("tool.out"), err = scratch.File("tool.err");
+  command.append(" >").append(Quote(out)).append(" 2>").append(Quote(err)).append(" </dev/null");
+  const int status = std::system(command.c_str());
+  ToolRun run;
+  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.Out = ReadAll(out);
+  run.Err = ReadAll(err);
+  return run;
+}
+
+void WriteBytes(const std::string& path, const void* data, std::size_t size) {
+  std::ofstream(path, std::ios::binary).write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+void WriteRecord(const std::string& path, const RecordBytes& bytes) {
+  WriteBytes(path, bytes.data(), bytes.size());
+}
+
+// What the window's batch over `names` (all in `directory`) followed by the export
+// writes: one analysis state and one loaded record for the whole run, the header
+// cells through the batch cursor, the results row, the grid export.
+std::string WindowExport(const TempDir& scratch, const std::string& directory,
+                         const std::vector<std::string>& names) {
+  AnalysisState state;
+  InitialiseAnalysisState(state);
+  LoadedRecord record;
+  BatchGrid grid;
+  BatchCursor cursor;
+  WriteBatchGridTitles(grid, cursor);
+  grid.SetRowCount(static_cast<int>(names.size()) + 1);
+  cursor.BatchMode = 1;
+  cursor.BatchRow = 1;
+  for (const std::string& name : names) {
+    cursor.BatchColumn = 0;
+    if (ReadRecordFile(JoinRecordPath(directory, name), record.RecordBuffer).Ok) {
+      DecodeRecordInto(record);
+      for (const auto& cell : HeaderCells(name, DecodeHeaderTexts(record.RecordBuffer))) {
+        WriteBatchCell(grid, cursor, cell);
+      }
+      AnalyseRecord(state, record);
+      WriteBatchResultsRow(grid, cursor, state.Results);
+    } else {
+      WriteBatchCell(grid, cursor, name);
+    }
+    ++cursor.BatchRow;
+  }
+  cursor.BatchMode = 0;
+  const std::string path = scratch.File("window.csv");
+  EXPECT_TRUE(WriteGridCsv(path, grid, static_cast<int>(names.size())).Ok);
+  return ReadAll(path);
+}
+
+std::vector<std::string> WriteSamples(const TempDir& dir, int count, std::uint64_t seed) {
+  std::vector<std::string> names;
+  for (int i = 0; i < count; ++i) {
+    names.push_back(SampleRecordName(i));
+    WriteRecord(dir.File(names.back()), MakeSampleRecord(seed, i));
+  }
+  return names;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  EXPECT_EQ(start, text.size()) << "text after the last CR LF";
+  return lines;
+}
+
+std::string EmptyRow(const std::string& name) {
+  std::string row = name;
+  row.append(157, ',');
+  return row;
+}
+
+class BatchTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(std::filesystem::exists(kTool)) << "build the wavelet-batch target first";
+  }
+};
+
+TEST_F(BatchTool, ByteIdenticalToTheWindowExportWhateverTheThreads) {
+  TempDir records, scratch;
+  std::vector<std::string> names = WriteSamples(records, 30, 3);
+  // A name with a comma, quotes in the ID: the quoting mend applies to both paths.
+  RecordFields f;
+  f.PatientName = "SATO, HANAKO";
+  f.PatientId = "ID\"7\"";
+  f.Year = "85";
+  f.QrsOnset = 300;
+  f.QrsOffset = 400;
+  LeadSamples samples{};
+  for (int j = 300; j < 400; ++j) samples[0][j] = samples[1][j] = (j % 20) * 500;
+  WriteRecord(records.File("Q0001.R01"), EncodeRecord(f, samples));
+  names.push_back("Q0001.R01");
+
+  const std::string expected = WindowExport(scratch, records.Path(), names);
+  ASSERT_EQ(Lines(expected).size(), names.size() + 1);
+  for (const char* jobs : {"1", "2", "3", "8"}) {
+    const std::string out = scratch.File(std::string("tool-") + jobs + ".csv");
+    const ToolRun run = RunTool(scratch, {"-j", jobs, "-o", out, records.Path()});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(ReadAll(out), expected) << "-j " << jobs;
+  }
+  const ToolRun toStdout = RunTool(scratch, {"-j", "2", records.Path()});
+  EXPECT_EQ(toStdout.Out, expected);
+  // Records given one by one, in an order of our own, come out in that order.
+  std::vector<std::string> reversed(names.rbegin(), names.rend());
+  std::vector<std::string> arguments{"-j", "2"};
+  for (const auto& name : reversed) arguments.push_back(records.File(name));
+  EXPECT_EQ(RunTool(scratch, arguments).Out, WindowExport(scratch, records.Path(), reversed));
+}
+
+TEST_F(BatchTool, UnreadableAndShortRecordsKeepTheirRowsAndTheRunGoesOn) {
+  TempDir records, scratch;
+  std::vector<std::string> names = WriteSamples(records, 5, 11);
+  const RecordBytes full = MakeSampleRecord(11, 99);
+  WriteBytes(records.File("short.r01"), full.data(), 1000);
+  const std::string missing = records.File("missing.r03");
+  const std::vector<std::string> arguments{"-j", "2",
+                                           records.File(names[0]), records.File("short.r01"),
+                                           records.File(names[1]), missing, records.File(names[2])};
+  const ToolRun run = RunTool(scratch, arguments);
+  EXPECT_EQ(run.Status, 1);
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 6u);
+  const std::vector<std::string> good =
+      Lines(WindowExport(scratch, records.Path(), {names[0], names[1], names[2]}));
+  EXPECT_EQ(lines[0], good[0]);
+  EXPECT_EQ(lines[1], good[1]);
+  EXPECT_EQ(lines[2], EmptyRow("short.r01"));
+  EXPECT_EQ(lines[3], good[2]);
+  EXPECT_EQ(lines[4], EmptyRow("missing.r03"));
+  EXPECT_EQ(lines[5], good[3]);
+  EXPECT_NE(run.Err.find("Not a record (1000 bytes): [" + records.File("short.r01") + "]"), std::string::npos);
+  EXPECT_NE(run.Err.find("Cannot read [" + missing + "]"), std::string::npos);
+  EXPECT_NE(run.Err.find("2 of 5 records could not be read"), std::string::npos);
+}
+
+TEST_F(BatchTool, ExitStatusesAndUsage) {
+  TempDir records, scratch;
+  WriteSamples(records, 2, 5);
+  EXPECT_EQ(RunTool(scratch, {records.Path()}).Status, 0);
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{}, {"-x", records.Path()}, {"-j", "0", records.Path()},
+        {"-j", "two", records.Path()}, {records.Path(), "-o"}, {"-j"}, {"--no-header"}}) {
+    const ToolRun run = RunTool(scratch, bad);
+    EXPECT_EQ(run.Status, 2) << (bad.empty() ? "" : bad[0]);
+    EXPECT_NE(run.Err.find("usage: wavelet-batch"), std::string::npos);
+    EXPECT_EQ(run.Out, "");
+  }
+  const ToolRun help = RunTool(scratch, {"--help"});
+  EXPECT_EQ(help.Status, 0);
+  EXPECT_NE(help.Out.find("usage: wavelet-batch"), std::string::npos);
+  // An output that cannot be opened: nothing analysed, nothing created.
+  const std::string nowhere = scratch.File("no/such/dir/out.csv");
+  const ToolRun unwritable = RunTool(scratch, {"-o", nowhere, records.Path()});
+  EXPECT_EQ(unwritable.Status, 1);
+  EXPECT_NE(unwritable.Err.find("Cannot write [" + nowhere + "]"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(scratch.File("no")));
+  // "--" ends the options: a file may start with a dash.
+  std::filesystem::copy_file(records.File("P0001.R01"), records.File("-odd.r01"));
+  const ToolRun dashed = RunTool(scratch, {"--", records.File("-odd.r01")});
+  EXPECT_EQ(dashed.Status, 0) << dashed.Err;
+  ASSERT_EQ(Lines(dashed.Out).size(), 2u);
+  EXPECT_EQ(Lines(dashed.Out)[1].substr(0, 9), "-odd.r01,");
+}
+
+TEST_F(BatchTool, NoHeaderGivesRowsThatConcatenate) {
+  TempDir records, scratch;
+  const std::vector<std::string> names = WriteSamples(records, 6, 21);
+  const std::string whole = RunTool(scratch, {records.Path()}).Out;
+  const std::string shardA = RunTool(scratch, {"--no-header", records.File(names[0]), records.File(names[1]),
+                                              records.File(names[2])}).Out;
+  const std::string shardB = RunTool(scratch, {"--no-header", "-j", "2", records.File(names[3]),
+                                              records.File(names[4]), records.File(names[5])}).Out;
+  const std::string titles = whole.substr(0, whole.find("\r\n") + 2);
+  EXPECT_EQ(titles.rfind("Filename,Pt_ID,", 0), 0u);
+  EXPECT_EQ(titles + shardA + shardB, whole);
+  EXPECT_EQ(RunTool(scratch, {"--no-header", scratch.Path()}).Out, "");  // no records, no lines
+}
+
+TEST_F(BatchTool, DirectoryListsRecordNamesSortedAndSkipsOthers) {
+  TempDir records, scratch;
+  const RecordBytes bytes = MakeSampleRecord(2, 0);
+  for (const char* name : {"p0002.r01", "P0003.R01", "A.B.r07", "b.R", "notes.txt", "README",
+                           "data.dat", "trailing.", "x.rec"}) {
+    WriteRecord(records.File(name), bytes);
+  }
+  const ToolRun run = RunTool(scratch, {records.Path()});
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  std::vector<std::string> firstCells;
+  for (const std::string& line : Lines(run.Out)) firstCells.push_back(line.substr(0, line.find(',')));
+  EXPECT_EQ(firstCells, (std::vector<std::string>{"Filename", "A.B.r07", "P0003.R01", "b.R", "p0002.r01", "x.rec"}));
+
+  // A directory whose name matches is listed, as the window lists it, and gets the
+  // row of a record that cannot be read.
+  std::filesystem::create_directory(records.File("sub.r00"));
+  const ToolRun withFolder = RunTool(scratch, {records.Path()});
+  EXPECT_EQ(withFolder.Status, 1);
+  EXPECT_NE(withFolder.Out.find("\r\n" + EmptyRow("sub.r00") + "\r\n"), std::string::npos);
+}
+
+TEST_F(BatchTool, ClampedWindowsAreWarnedAboutUnlessQuiet) {
+  TempDir records, scratch;
+  RecordFields f;
+  f.QrsOnset = 120;  // before the analysed stretch
+  f.QrsOffset = 200;
+  LeadSamples samples{};
+  samples[0][150] = 3000;
+  WriteRecord(records.File("early.r01"), EncodeRecord(f, samples));
+  WriteSamples(records, 1, 4);
+  const ToolRun run = RunTool(scratch, {records.Path()});
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Err, "wavelet-batch: warning: QRS windows clamped: [" +
+                         JoinRecordPath(records.Path(), "early.r01") + "]\n");
+  const ToolRun quiet = RunTool(scratch, {"-q", records.Path()});
+  EXPECT_EQ(quiet.Err, "");
+  EXPECT_EQ(quiet.Out, run.Out);
+}
+
+}  // namespace
+}  // namespace wavelet
