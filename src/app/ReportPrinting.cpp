@@ -51,17 +51,31 @@ PrintStatus ReportPrinter::PrintWithDialog(QWidget* parent, AnalysisState& state
 
 PrintStatus ReportPrinter::PrintToCurrentPrinter(AnalysisState& state, LoadedRecord& record,
                                                  ReportSources& sources) {
-  if (!SystemPrinterAvailable()) return PrintStatus::NoPrinter;
-  if (printer_->outputFormat() == QPrinter::NativeFormat && !printer_->printerName().isEmpty()) {
-    return PrintReportOn(*printer_, state, record, sources);
+  BatchReportPrinting once(*this);
+  return once.Print(state, record, sources);
+}
+
+BatchReportPrinting::BatchReportPrinting(ReportPrinter& printer) {
+  const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
+  if (printers.isEmpty()) return;
+  QPrinter& current = printer.Printer();
+  if (current.outputFormat() == QPrinter::NativeFormat && !current.printerName().isEmpty()) {
+    target_ = &current;
+    return;
   }
-  if (!batchPrinter_) {
-    QPrinterInfo target = QPrinterInfo::defaultPrinter();
-    if (target.isNull()) target = QPrinterInfo::availablePrinters().first();
-    batchPrinter_ = std::make_unique<QPrinter>(target, QPrinter::HighResolution);
-    batchPrinter_->setCopyCount(1);
-  }
-  return PrintReportOn(*batchPrinter_, state, record, sources);
+  QPrinterInfo fallback = QPrinterInfo::defaultPrinter();
+  if (fallback.isNull()) fallback = printers.first();
+  ownPrinter_ = std::make_unique<QPrinter>(fallback, QPrinter::HighResolution);
+  ownPrinter_->setCopyCount(1);
+  target_ = ownPrinter_.get();
+}
+
+BatchReportPrinting::~BatchReportPrinting() = default;
+
+PrintStatus BatchReportPrinting::Print(AnalysisState& state, LoadedRecord& record,
+                                       ReportSources& sources) {
+  if (target_ == nullptr) return PrintStatus::NoPrinter;
+  return PrintReportOn(*target_, state, record, sources);
 }
 
 }  // namespace wavelet

@@ -55,12 +55,30 @@ class ReportPrinter {
   // printer, else the system's default one; with none installed it returns NoPrinter
   // at once (the window says kNoPrinterMessage once and goes on with the batch). A PDF
   // file chosen in the dialog is not used here: every record would overwrite it.
+  // Looks the printers up on every call; a batch run uses BatchReportPrinting.
   PrintStatus PrintToCurrentPrinter(AnalysisState& state, LoadedRecord& record,
                                     ReportSources& sources);
 
  private:
   std::unique_ptr<QPrinter> printer_;
-  std::unique_ptr<QPrinter> batchPrinter_;
+};
+
+// The printing of one batch run: the system's printers are looked up once, when the
+// run starts, so a long batch does not ask the print service for every record.
+class BatchReportPrinting {
+ public:
+  explicit BatchReportPrinting(ReportPrinter& printer);
+  ~BatchReportPrinting();
+  BatchReportPrinting(const BatchReportPrinting&) = delete;
+  BatchReportPrinting& operator=(const BatchReportPrinting&) = delete;
+
+  bool PrinterAvailable() const { return target_ != nullptr; }
+  // NoPrinter (at once, nothing reloaded) when no printer was found at the start.
+  PrintStatus Print(AnalysisState& state, LoadedRecord& record, ReportSources& sources);
+
+ private:
+  std::unique_ptr<QPrinter> ownPrinter_;
+  QPrinter* target_ = nullptr;
 };
 
 }  // namespace wavelet

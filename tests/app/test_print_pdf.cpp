@@ -148,6 +148,9 @@ class TestPrintPdf : public QObject {
     LoadedRecord record;
     SampleSources sources(state, record, 2);
     QCOMPARE(printer.PrintToCurrentPrinter(state, record, sources), PrintStatus::NoPrinter);
+    BatchReportPrinting batch(printer);
+    QVERIFY(!batch.PrinterAvailable());
+    QCOMPARE(batch.Print(state, record, sources), PrintStatus::NoPrinter);
     QCOMPARE(sources.Reloads, 0);
     QCOMPARE(state.PeakListCount, 0);
   }
