@@ -3,13 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "analysis/AnalysisDriver.h"
-#include "analysis/AnalysisTestSupport.h"
 #include "analysis/BasicAnalysis.h"
 #include "analysis/Transform.h"
 #include "views/BasicView.h"
@@ -20,8 +21,39 @@
 namespace wavelet {
 namespace {
 
-using testing::FreshState;
-using testing::RealisticRecord;
+// The state is large: keep it off the stack.
+std::unique_ptr<AnalysisState> FreshState() {
+  auto state = std::make_unique<AnalysisState>();
+  InitialiseAnalysisState(*state);
+  return state;
+}
+
+std::unique_ptr<LoadedRecord> EmptyRecord(int onset, int offset) {
+  auto record = std::make_unique<LoadedRecord>();
+  record->QrsOnset = onset;
+  record->QrsOffset = offset;
+  return record;
+}
+
+// A beat: a QRS of a few lobes, a T wave, small late wiggles after the offset and a
+// little noise, in whole numbers as decoded records hold.
+std::unique_ptr<LoadedRecord> RealisticRecord(unsigned seed) {
+  auto record = EmptyRecord(310, 410);
+  std::mt19937 random(seed);
+  std::normal_distribution<double> noise(0.0, 2.0);
+  for (int k = 0; k < kRecordedLeads; ++k) {
+    const double gain = 800.0 + 300.0 * k;
+    for (int n = 0; n < kSamplesPerLead; ++n) {
+      const double u = (n - 310) / 100.0;
+      double v = gain * std::exp(-std::pow((u - 0.35) / 0.12, 2)) * (k == 1 ? -1.0 : 1.0);
+      v -= 0.4 * gain * std::exp(-std::pow((u - 0.6) / 0.08, 2));
+      v += 30.0 * std::sin(0.9 * (n - 410)) * std::exp(-std::pow((n - 425) / 12.0, 2));
+      v += 200.0 * std::exp(-std::pow((n - 590) / 60.0, 2));
+      record->LeadSignals[k][n] = std::round(v + noise(random));
+    }
+  }
+  return record;
+}
 
 class RecordingHooks : public AnalysisDriverHooks {
  public:
@@ -150,6 +182,11 @@ TEST(DriverBasic, DrawsInTheStatedOrderWithTheOptions) {
     if (options.Dots) DrawPeakDots(*expected, *reference);
     if (options.Lines) DrawRidgeLines(*expected, *reference);
     EXPECT_TRUE(SameResults(*reference, *state));
+    int ridges = 0;
+    for (const auto& lead : reference->RidgeFlags)
+      for (int flag : lead) ridges += flag == 1;
+    ASSERT_GT(reference->PeakListCount, 0);
+    ASSERT_GT(ridges, 0);  // so both overlays are really exercised
     for (int lead = 0; lead < kLeads; ++lead)
       EXPECT_EQ(std::memcmp(images->Lead(lead).Pixels(), expected->Lead(lead).Pixels(),
                             400 * 300 * 4), 0)
@@ -190,7 +227,7 @@ TEST(DriverSweeps, MapBeforeAnyBasicAnalysisMarksRiseAndFallAtZero) {
 
 TEST(DriverSweeps, ZeroRecordMapCompletesBlack) {
   auto state = FreshState();
-  auto record = testing::EmptyRecord(900, 900);
+  auto record = EmptyRecord(900, 900);
   auto images = std::make_unique<LeadImages>();
   RecordingHooks hooks;
   state->DisplayMode = kDisplayMap;
