@@ -315,7 +315,9 @@ TEST(ReportPage, SquaresSitOnTheCurvesOnlyAtTheStartUpAmplification) {
         EXPECT_GE(offset, -1);
         EXPECT_LE(offset, 12);
       } else if (selected > 2.0) {
-        if (height >= 1) EXPECT_LE(offset, 1);  // higher on the page
+        if (height >= 1) {
+          EXPECT_LE(offset, 1);  // higher on the page
+        }
       } else {
         EXPECT_GE(offset, -1);  // lower on the page
       }
@@ -404,6 +406,24 @@ TEST(ReportState, UnreadableRecordPrintsNothingAndChangesNothing) {
   EXPECT_TRUE(canvas.Calls.empty());
   EXPECT_EQ(sources.SheetRefreshes, 0);
   ExpectSameAnalysis(state, before);
+}
+
+TEST(ReportPage, ExtremeRecordsAndTinyPagesStillGiveAFinishedPage) {
+  LoadedRecord wild = MakeRecord(0, 65535, 0);  // onset far past the end, offset before it
+  for (int lead = 0; lead < kRecordedLeads; ++lead) {
+    for (int j = 0; j < kSamplesPerLead; ++j) wild.LeadSignals[lead][j] = (j % 2 ? 3e7 : -3e7);
+  }
+  for (auto [width, height] : {std::pair{kA4Width, kA4Height}, std::pair{1, 1}, std::pair{0, 0}}) {
+    Printout out(width, height);
+    out.Print(wild);
+    EXPECT_EQ(out.Outcome, ReportOutcome::Printed);
+    EXPECT_EQ(out.Canvas.Calls.back().What, ReportCall::Kind::EndJob);
+    const ReportLayout layout = ComputeReportLayout(width, height);
+    const Curves curves = RecordedCurves(out.Canvas);
+    for (int lead = 0; lead < kLeads; ++lead) {
+      for (int y : curves[kScales - 1][lead]) EXPECT_GE(y, LeadBox(layout, lead).YTop);
+    }
+  }
 }
 
 }  // namespace
