@@ -1,0 +1,99 @@
+// Records per second of wavelet-batch over 10,000 sample records, reading and writing
+// included, with one and two worker threads; also the tool's peak memory.
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "record/RecordFile.h"
+#include "record/SampleRecords.h"
+
+namespace {
+
+constexpr int kRecords = 10000;
+const std::string kTool = std::string(WAVELET_BINARY_DIR) + "/wavelet-batch";
+
+// Written once per process and removed at exit.
+class SampleArchive {
+ public:
+  SampleArchive() {
+    directory_ = (std::filesystem::temp_directory_path() /
+                  ("wavelet-bench-cli-" + std::to_string(::getpid()))).string();
+    std::filesystem::create_directories(directory_);
+    for (int i = 0; i < kRecords; ++i) {
+      const wavelet::RecordBytes bytes = wavelet::MakeSampleRecord(1, i);
+      const std::string path = wavelet::JoinRecordPath(directory_, wavelet::SampleRecordName(i));
+      std::FILE* file = std::fopen(path.c_str(), "wb");
+      if (!file) continue;
+      std::fwrite(bytes.data(), 1, bytes.size(), file);
+      std::fclose(file);
+    }
+  }
+  ~SampleArchive() {
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
+  }
+  const std::string& Directory() const { return directory_; }
+  std::string Output() const { return directory_ + ".csv"; }
+
+ private:
+  std::string directory_;
+};
+
+const SampleArchive& Archive() {
+  static SampleArchive archive;
+  return archive;
+}
+
+// Runs the tool to completion; returns false if it failed. `maxRssKiB` is the child's
+// peak resident size.
+bool RunTool(const std::vector<std::string>& arguments, long& maxRssKiB) {
+  std::vector<char*> argv;
+  std::vector<std::string> owned{kTool};
+  owned.insert(owned.end(), arguments.begin(), arguments.end());
+  for (auto& arg : owned) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::execv(kTool.c_str(), argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  if (child < 0 || ::wait4(child, &status, 0, &usage) != child) return false;
+  maxRssKiB = usage.ru_maxrss;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void BM_BatchTool(benchmark::State& state) {
+  const SampleArchive& archive = Archive();
+  const std::string jobs = std::to_string(state.range(0));
+  long maxRss = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = RunTool({"-q", "-j", jobs, "-o", archive.Output(), archive.Directory()}, maxRss);
+    const auto stop = std::chrono::steady_clock::now();
+    if (!ok) {
+      state.SkipWithError("wavelet-batch failed (is it built?)");
+      break;
+    }
+    state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+  }
+  state.counters["records_per_s"] =
+      benchmark::Counter(static_cast<double>(kRecords) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+  state.counters["max_rss_MiB"] = static_cast<double>(maxRss) / 1024.0;
+  std::remove(archive.Output().c_str());
+}
+BENCHMARK(BM_BatchTool)->Arg(1)->Arg(2)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
