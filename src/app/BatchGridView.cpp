@@ -14,6 +14,7 @@ BatchGridView::BatchGridView(QAbstractItemModel* model, QWidget* parent)
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
   setWordWrap(false);
+  setTextElideMode(Qt::ElideNone);
   setShowGrid(true);
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -27,6 +28,7 @@ BatchGridView::BatchGridView(QAbstractItemModel* model, QWidget* parent)
   frozen_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   frozen_->setSelectionMode(QAbstractItemView::ContiguousSelection);
   frozen_->setWordWrap(false);
+  frozen_->setTextElideMode(Qt::ElideNone);
   frozen_->verticalHeader()->hide();
   frozen_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   frozen_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);

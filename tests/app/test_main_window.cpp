@@ -1,0 +1,484 @@
+// The main window from start-up through file selection, the work list, the patient
+// selector and record loading, on the real widgets.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "AppTestSupport.h"
+#include "app/AboutBox.h"
+#include "app/BatchGridModel.h"
+#include "app/BatchGridView.h"
+#include "app/CanvasWidget.h"
+#include "app/DirectoryChooser.h"
+#include "app/MainWindow.h"
+#include "output/BatchGrid.h"
+#include "record/RecordDecoder.h"
+
+using wavelet::TSDIAppForm;
+
+namespace {
+
+QString Caption(const TSDIAppForm& window, const char* name) {
+  const QLabel* label = window.findChild<QLabel*>(name);
+  return label ? label->text() : QString("<missing %1>").arg(name);
+}
+
+bool AllBlack(const wavelet::Canvas& canvas) {
+  const std::uint32_t* p = canvas.Pixels();
+  for (int i = 0; i < canvas.Width() * canvas.Height(); ++i) {
+    if (p[i] != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void StartUpState();
+  void WidgetsAreWhereDesigned();
+  void MenusAndActions();
+  void AboutOpensAndClosesTwice();
+  void ListingADirectory();
+  void AddDeleteAndAnalyse();
+  void TwelveRecords();
+  void SelectorBeforeTheFirstAnalyse();
+  void DirectoryChangeEmptiesTheWorkList();
+  void UnreadableRecordsKeepTheProgramRunning();
+  void BatchModeLoadWritesElevenCells();
+  void NestedRecordChangeLoadsTheFinalPosition();
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TSDIAppForm> window_;
+  // Opens the record directory and moves every candidate to the work list.
+  void OpenAndAddAll(int count);
+};
+
+void MainWindowTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  window_ = std::make_unique<TSDIAppForm>(nullptr, dir_->path() + "/..");
+  window_->show();
+}
+
+void MainWindowTest::cleanup() {
+  window_.reset();
+  dir_.reset();
+}
+
+void MainWindowTest::OpenAndAddAll(int count) {
+  apptest::WriteRecords(dir_->path(), count);
+  QVERIFY(window_->DirectoryListBox1->OpenDirectory(dir_->path()));
+  QCOMPARE(window_->ListBox1->count(), count);
+  // Work-list order is the names' order, whatever the directory's order was.
+  window_->ListBox1->sortItems();
+  window_->ListBox1->selectAll();
+  window_->ButtonAdd->click();
+  QCOMPARE(window_->ListBox2->count(), count);
+}
+
+void MainWindowTest::StartUpState() {
+  TSDIAppForm& w = *window_;
+  QCOMPARE(w.objectName(), QString("SDIAppForm"));
+  QCOMPARE(w.windowTitle(), QString("wavelet"));
+  for (int i = 0; i < wavelet::kImageCount; ++i) {
+    QVERIFY2(AllBlack(w.Images().Lead(i)), qPrintable(QString("ImageW%1").arg(i)));
+    const QImage shown = w.ImageW[i]->Image();
+    QCOMPARE(shown.size(), QSize(w.Images().Lead(i).Width(), w.Images().Lead(i).Height()));
+    QCOMPARE(shown.pixel(shown.width() / 2, shown.height() / 2), qRgb(0, 0, 0));
+  }
+  QVERIFY(!w.ButtonAdd->isEnabled());
+  QVERIFY(!w.ButtonDelete->isEnabled());
+  QVERIFY(!w.ButtonAnalyse->isEnabled());
+  QCOMPARE(w.PageControl1->currentWidget(), w.TabSheet1);
+  QCOMPARE(Caption(w, "Label22"), QString("11/230"));
+  QCOMPARE(Caption(w, "Label23"), QString("30"));
+  QCOMPARE(w.ScrollBarFile->maximum(), 100);
+  QCOMPARE(w.ScrollBar2->value(), 70);
+  for (int i = 1; i <= 11; ++i) {
+    QCOMPARE(Caption(w, qPrintable(QString("LabelP%1").arg(i))), QString("000"));
+    QCOMPARE(Caption(w, qPrintable(QString("Label%1").arg(227 + i))), QString("0000000000"));
+  }
+  for (const char* name : {"LabelA01", "LabelZ38", "LabelQ24", "LabelF35", "LabelFN3",
+                           "LabelFS0", "LabelFE2", "Label239", "Label72", "Label243"}) {
+    QCOMPARE(Caption(w, name), QString("0000000000"));
+  }
+  QVERIFY(w.ProgressBar1->isHidden());
+  QCOMPARE(w.ProgressBar1->maximum(), 150);
+
+  // Display, scale and auto calculation defaults with their Tags.
+  QVERIFY(w.RadioButton1->isChecked());
+  QVERIFY(w.RadioButton5->isChecked());
+  QVERIFY(w.ScaleButtons[1]->isChecked());
+  QVERIFY(w.CheckBoxDot->isChecked() && w.CheckBoxLine->isChecked());
+  QCOMPARE(w.RadioButton2->property("Tag").toInt(), 1);
+  QCOMPARE(w.RadioButton3->property("Tag").toInt(), 2);
+  QCOMPARE(w.RadioButton4->property("Tag").toInt(), 1);
+  QCOMPARE(w.RadioButton5->property("Tag").toInt(), 0);
+  for (int i = 0; i < 6; ++i) {
+    QCOMPARE(w.ScaleButtons[i]->objectName(), QString("RadioButton%1").arg(6 + i));
+    QCOMPARE(w.ScaleButtons[i]->property("Tag").toInt(), i + 1);
+  }
+  QCOMPARE(w.Analysis().PlotDivisor, 40.0);
+  QCOMPARE(w.Analysis().AutoCalculation, 0);
+
+  // The batch grid: 157 columns, 7 rows, titles, widths and row height.
+  QCOMPARE(w.Grid().RowCount(), 7);
+  QCOMPARE(w.GridModel()->columnCount(), 157);
+  QCOMPARE(w.GridModel()->rowCount(), 6);
+  QCOMPARE(w.GridModel()->headerData(0, Qt::Horizontal).toString(), QString("Filename"));
+  QCOMPARE(w.GridModel()->headerData(116, Qt::Horizontal).toString(), QString("area_M1"));
+  QCOMPARE(w.GridModel()->headerData(156, Qt::Horizontal).toString(), QString("judge2"));
+  for (int c = 0; c < 157; ++c) {
+    const int expected = c == 0 ? 120 : c == 2 ? 150 : c == 9 ? 70 : 50;
+    QCOMPARE(w.StringGrid1->columnWidth(c), expected);
+  }
+  QCOMPARE(w.StringGrid1->FrozenColumn()->columnWidth(0), 120);
+  QCOMPARE(w.StringGrid1->rowHeight(0), 18);
+  QCOMPARE(w.StringGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+  QCOMPARE(w.Cursor().BatchColumn, 0);
+  QCOMPARE(w.Cursor().BatchMode, 0);
+}
+
+void MainWindowTest::WidgetsAreWhereDesigned() {
+  TSDIAppForm& w = *window_;
+  QCOMPARE(w.centralWidget()->size(), QSize(1007, 868));
+  QCOMPARE(w.minimumSize(), w.maximumSize());  // not resizable
+  const QStringList captions = {"file selection", "wavelet analysis", "calculation data",
+                                "batch data output sheet"};
+  for (int i = 0; i < 4; ++i) QCOMPARE(w.PageControl1->tabText(i), captions[i]);
+
+  auto geometry = [&](const char* name) {
+    const QWidget* widget = w.findChild<QWidget*>(name);
+    return widget ? widget->geometry() : QRect();
+  };
+  QCOMPARE(geometry("DriveComboBox1"), QRect(40, 40, 225, 19));
+  QCOMPARE(geometry("DirectoryListBox1"), QRect(40, 80, 225, 705));
+  QCOMPARE(geometry("ListBox1"), QRect(296, 40, 225, 745));
+  QCOMPARE(geometry("ButtonAdd"), QRect(552, 296, 75, 25));
+  QCOMPARE(geometry("ButtonDelete"), QRect(552, 352, 75, 25));
+  QCOMPARE(geometry("ListBox2"), QRect(656, 40, 225, 745));
+  QCOMPARE(geometry("ButtonAnalyse"), QRect(904, 760, 81, 25));
+  QCOMPARE(w.ListBox1->selectionMode(), QAbstractItemView::ExtendedSelection);
+  QCOMPARE(geometry("ScrollBarFile"), QRect(8, 24, 129, 17));
+  QCOMPARE(geometry("ScrollBar2"), QRect(978, 24, 17, 185));
+  QCOMPARE(geometry("ProgressBar1"), QRect(8, 800, 145, 17));
+  QCOMPARE(geometry("PanelW4").topLeft(), QPoint(168, 2));
+  QCOMPARE(geometry("PanelW0").topLeft(), QPoint(168, 210));
+  QCOMPARE(geometry("PanelW1").topLeft(), QPoint(592, 210));
+  QCOMPARE(geometry("PanelW2").topLeft(), QPoint(168, 518));
+  QCOMPARE(geometry("PanelW3").topLeft(), QPoint(592, 518));
+  QCOMPARE(geometry("ImageW4"), QRect(4, 4, 800, 200));
+  QCOMPARE(geometry("ImageW3"), QRect(4, 4, 400, 300));
+  // Every image lies inside its tab's panel, so nothing is cut off at the bottom.
+  w.PageControl1->setCurrentWidget(w.TabSheet2);
+  QCoreApplication::processEvents();
+  const QRect image = w.ImageW[2]->geometry().translated(w.ImageW[2]->parentWidget()->pos());
+  QVERIFY2(w.Panel4->rect().contains(image), qPrintable(QString("panel %1x%2, image bottom %3").arg(w.Panel4->width()).arg(w.Panel4->height()).arg(image.bottom())));
+
+  // The sheet: value labels 70 x 16 at their grid places.
+  QCOMPARE(geometry("LabelA01"), QRect(192, 128, 70, 16));
+  QCOMPARE(geometry("LabelZ38"), QRect(192 + 88 * 3, 128 + 72 * 7 + 48, 70, 16));
+  QCOMPARE(geometry("LabelFS2"), QRect(192 + 176, 720, 70, 16));
+  QCOMPARE(geometry("Label228"), QRect(656, 128, 70, 16));
+  QCOMPARE(geometry("Label238"), QRect(656, 288, 70, 16));
+  QCOMPARE(geometry("Label72"), QRect(792, 368, 70, 16));
+  QCOMPARE(geometry("Label243"), QRect(792, 400, 70, 16));
+}
+
+void MainWindowTest::MenusAndActions() {
+  TSDIAppForm& w = *window_;
+  struct Entry {
+    const char* name;
+    const char* caption;
+    const char* keys;
+    bool enabled;
+  };
+  const Entry entries[] = {
+      {"FileNewItem", "新規作成(&N)", "Ctrl+N", false},
+      {"FileOpenItem", "開く(&O)...", "Ctrl+O", false},
+      {"FileSaveItem", "上書き保存(&S)", "Ctrl+S", false},
+      {"FileSaveAsItem", "名前をつけて保存(&A)...", "", true},
+      {"FileExitItem", "終了(&X)", "", true},
+      {"HelpAboutItem", "バージョン情報(&A)...", "", true},
+  };
+  for (const Entry& e : entries) {
+    QAction* item = w.findChild<QAction*>(e.name);
+    QVERIFY2(item != nullptr, e.name);
+    QCOMPARE(item->text(), QString::fromUtf8(e.caption));
+    QCOMPARE(item->shortcut(), QKeySequence(e.keys));
+    QCOMPARE(item->isEnabled(), e.enabled);
+  }
+  QVERIFY(!w.findChild<QAction*>("FileSaveItem")->icon().isNull());
+  QVERIFY(w.FileSave1->isEnabled());  // the action stays enabled behind its entry
+  QCOMPARE(w.findChild<QMenu*>("File1")->title(), QString::fromUtf8("ファイル(&F)"));
+  QCOMPARE(w.findChild<QMenu*>("Edit1")->title(), QString::fromUtf8("編集(&E)"));
+  QCOMPARE(w.findChild<QMenu*>("Help1")->title(), QString::fromUtf8("ヘルプ(&H)"));
+  QCOMPARE(w.findChild<QAction*>("CopyItem")->shortcut(), QKeySequence("Ctrl+C"));
+
+  // Ctrl+S reaches the disabled entry and saves nothing.
+  int asked = 0;
+  w.SavePathChooser = [&] {
+    ++asked;
+    return QString();
+  };
+  w.activateWindow();
+  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+  QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+  QCOMPARE(asked, 0);
+  w.findChild<QAction*>("FileSaveAsItem")->trigger();
+  QCOMPARE(asked, 1);
+}
+
+void MainWindowTest::AboutOpensAndClosesTwice() {
+  TSDIAppForm& w = *window_;
+  wavelet::TAboutBox* about = w.AboutBox();
+  QCOMPARE(about->objectName(), QString("AboutBox"));
+  QCOMPARE(about->windowTitle(), QString("About"));
+  QVERIFY(about->isHidden());
+  QVERIFY(about->OKButton->isDefault());
+  for (int round = 0; round < 2; ++round) {
+    bool shown = false;
+    QTimer::singleShot(50, about, [&] {
+      shown = about->isVisible() && QApplication::activeModalWidget() == about;
+      if (round == 0) {
+        QTest::keyClick(about, Qt::Key_Return);  // the default button
+      } else {
+        about->OKButton->click();
+      }
+    });
+    w.findChild<QAction*>("HelpAboutItem")->trigger();
+    QVERIFY(shown);
+    QVERIFY(about->isHidden());
+    QCOMPARE(about->result(), int(QDialog::Accepted));
+  }
+  QCOMPARE(w.Label22->text(), QString("11/230"));
+}
+
+void MainWindowTest::ListingADirectory() {
+  TSDIAppForm& w = *window_;
+  apptest::WriteRecords(dir_->path(), 2);
+  QDir d(dir_->path());
+  d.mkdir("folder.r99");   // a matching directory is listed too
+  d.mkdir("plain");
+  apptest::WriteBytes(d.filePath("notes.txt"), "x", 1);
+  apptest::WriteBytes(d.filePath("TRAIL.R"), "x", 1);      // dot, R, nothing after
+  apptest::WriteBytes(d.filePath("a.b.rec.gz"), "x", 1);   // ".r" in the middle
+  apptest::WriteBytes(d.filePath("lower.r12"), "x", 1);
+
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));
+  QStringList listed = apptest::Texts(w.ListBox1);
+  listed.sort();
+  QCOMPARE(listed, QStringList({"P0001.R01", "P0002.R01", "TRAIL.R", "a.b.rec.gz",
+                                "folder.r99", "lower.r12"}));
+  QVERIFY(w.ButtonAdd->isEnabled());
+  QVERIFY(w.ButtonDelete->isEnabled());
+  QVERIFY(!w.ButtonAnalyse->isEnabled());
+  QVERIFY(QApplication::overrideCursor() == nullptr);
+
+  // The chooser shows the ancestors and the subdirectories; reopening the directory
+  // already shown lists nothing again.
+  QStringList chooser = apptest::Texts(w.DirectoryListBox1);
+  for (QString& s : chooser) s = s.trimmed();
+  QVERIFY(chooser.contains("folder.r99") && chooser.contains("plain"));
+  QCOMPARE(chooser.first(), QDir::rootPath());
+  w.ListBox1->clear();
+  QVERIFY(!w.DirectoryListBox1->OpenDirectory(dir_->path()));
+  QCOMPARE(w.ListBox1->count(), 0);
+
+  // Activating a subdirectory entry opens it.
+  QListWidgetItem* plain = nullptr;
+  for (int i = 0; i < w.DirectoryListBox1->count(); ++i) {
+    if (w.DirectoryListBox1->item(i)->text().trimmed() == "plain") plain = w.DirectoryListBox1->item(i);
+  }
+  QVERIFY(plain != nullptr);
+  emit w.DirectoryListBox1->itemActivated(plain);
+  QCOMPARE(w.DirectoryListBox1->Directory(), QDir::toNativeSeparators(d.filePath("plain")));
+  QCOMPARE(w.ListBox1->count(), 0);
+}
+
+void MainWindowTest::AddDeleteAndAnalyse() {
+  TSDIAppForm& w = *window_;
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));  // empty: enables Add/Delete
+  w.ListBox1->clear();
+  for (const char* name : {"a", "b", "c", "d"}) {
+    auto* item = new QListWidgetItem(name);
+    item->setData(Qt::UserRole + 1, QByteArray(name));
+    w.ListBox1->addItem(item);
+  }
+  w.ButtonAdd->click();  // nothing selected: nothing moves
+  QCOMPARE(apptest::Texts(w.ListBox1), QStringList({"a", "b", "c", "d"}));
+  QVERIFY(w.ButtonAdd->isEnabled() && !w.ButtonAnalyse->isEnabled());
+
+  apptest::SelectRows(w.ListBox1, {1, 3});
+  w.ButtonAdd->click();
+  QCOMPARE(apptest::Texts(w.ListBox1), QStringList({"a", "c"}));
+  QCOMPARE(apptest::Texts(w.ListBox2), QStringList({"b", "d"}));
+  QVERIFY(w.ButtonAnalyse->isEnabled());
+  QVERIFY(w.Button1->isEnabled());
+
+  apptest::SelectRows(w.ListBox2, {0});
+  w.ButtonDelete->click();
+  QCOMPARE(apptest::Texts(w.ListBox1), QStringList({"a", "c", "b"}));
+  QCOMPARE(apptest::Texts(w.ListBox2), QStringList({"d"}));
+  apptest::SelectRows(w.ListBox2, {0});
+  w.ButtonDelete->click();
+  QVERIFY(!w.ButtonAnalyse->isEnabled());
+  QVERIFY(QApplication::overrideCursor() == nullptr);
+}
+
+void MainWindowTest::TwelveRecords() {
+  TSDIAppForm& w = *window_;
+  OpenAndAddAll(12);
+  w.ButtonAnalyse->click();
+  QCOMPARE(w.PageControl1->currentWidget(), w.TabSheet2);
+  QCOMPARE(w.Label22->text(), QString("1/12"));
+  QCOMPARE(Caption(w, "LabelP1"), QString("P0001.R01"));
+  QCOMPARE(Caption(w, "Label228"), QString("P0001.R01"));
+  // The raw view has been drawn.
+  QVERIFY(!AllBlack(w.Images().ImageW4));
+
+  w.ScrollBarFile->setValue(w.ScrollBarFile->maximum());
+  QCOMPARE(w.Label22->text(), QString("12/12"));
+  QCOMPARE(Caption(w, "LabelP1"), QString("P0012.R01"));
+  const QString path = QDir(dir_->path()).filePath("P0012.R01");
+  QCOMPARE(w.windowTitle(), QDir::toNativeSeparators(path));
+  QCOMPARE(QString::fromStdString(w.Record().RecordPath), path);
+
+  // The header texts on both tabs, from the core's decoding of the same bytes.
+  const wavelet::RecordHeaderTexts header = wavelet::DecodeHeaderTexts(apptest::RecordFor(12));
+  QCOMPARE(Caption(w, "LabelP2"), QString::fromStdString(header.PatientId));
+  QCOMPARE(Caption(w, "Label230"), QString::fromStdString(header.PatientName));
+  QCOMPARE(Caption(w, "LabelP5"), QString::fromStdString(header.Sex));
+  QCOMPARE(Caption(w, "Label235"), QString::fromStdString(header.Date));
+  QCOMPARE(Caption(w, "LabelP11"), QString::fromStdString(header.AveragingCount));
+  QCOMPARE(w.Record().QrsOnset, apptest::Fields(12).QrsOnset);
+  // Not in batch mode: the grid is untouched.
+  QCOMPARE(w.Grid().Cell(0, 1), std::string());
+  QCOMPARE(w.Cursor().BatchColumn, 0);
+
+  // "Analyse >>" again while the selector is elsewhere moves it back: the record
+  // change runs once, then the first record is loaded.
+  w.ButtonAnalyse->click();
+  QCOMPARE(w.Label22->text(), QString("1/12"));
+  QCOMPARE(Caption(w, "LabelP1"), QString("P0001.R01"));
+}
+
+void MainWindowTest::SelectorBeforeTheFirstAnalyse() {
+  TSDIAppForm& w = *window_;
+  apptest::MessageBoxCatcher box;
+  box.Arm();
+  w.ScrollBarFile->setValue(1);  // the work list is empty: a list-index error
+  QCOMPARE(w.Label22->text(), QString("2/101"));
+  QCOMPARE(box.Seen, 1);
+  QVERIFY(box.Text.contains("List index out of bounds (1)"));
+  QVERIFY(AllBlack(w.Images().ImageW4));  // the raw view was not redrawn
+  QCOMPARE(w.windowTitle(), QString("wavelet"));
+  // The program goes on: a real work list works afterwards.
+  OpenAndAddAll(2);
+  w.ButtonAnalyse->click();
+  QCOMPARE(w.Label22->text(), QString("1/2"));
+}
+
+void MainWindowTest::DirectoryChangeEmptiesTheWorkList() {
+  TSDIAppForm& w = *window_;
+  OpenAndAddAll(3);
+  QVERIFY(w.ButtonAnalyse->isEnabled());
+  QDir(dir_->path()).mkdir("other");
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(QDir(dir_->path()).filePath("other")));
+  QCOMPARE(w.ListBox2->count(), 0);
+  QCOMPARE(w.ListBox1->count(), 0);
+  QVERIFY(!w.ButtonAnalyse->isEnabled());
+  QVERIFY(w.ButtonAdd->isEnabled());
+}
+
+void MainWindowTest::UnreadableRecordsKeepTheProgramRunning() {
+  TSDIAppForm& w = *window_;
+  OpenAndAddAll(2);
+  w.ButtonAnalyse->click();
+  const wavelet::LoadedRecord before = w.Record();
+  const QString previousId = Caption(w, "LabelP2");
+
+  // The second record disappears, the third is too short.
+  QDir d(dir_->path());
+  QVERIFY(QFile::remove(d.filePath("P0002.R01")));
+  apptest::MessageBoxCatcher box;
+  box.Arm();
+  w.ScrollBarFile->setValue(1);
+  QCOMPARE(box.Seen, 1);
+  QCOMPARE(box.Title, QString("Error"));
+  QCOMPARE(box.Text, "Cannot read [" + d.filePath("P0002.R01") + "]");
+  QVERIFY(w.isVisible());
+  QVERIFY(w.Record().RecordBuffer == before.RecordBuffer);
+  QVERIFY(w.Record().LeadSignals == before.LeadSignals);
+  QCOMPARE(Caption(w, "LabelP2"), previousId);
+
+  apptest::WriteBytes(d.filePath("P0002.R01"), "0123456789", 10);
+  box.Arm();
+  w.ScrollBarFile->setValue(0);
+  w.ScrollBarFile->setValue(1);
+  QCOMPARE(box.Seen, 2);
+  QCOMPARE(box.Text, "Not a record (10 bytes): [" + d.filePath("P0002.R01") + "]");
+  QVERIFY(w.Record().LeadSignals == before.LeadSignals);
+
+  // A longer file: its first 5025 bytes are the record.
+  wavelet::RecordBytes bytes = apptest::RecordFor(7);
+  std::string longer(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  longer += std::string(100, '\x7f');
+  apptest::WriteBytes(d.filePath("P0002.R01"), longer.data(), longer.size());
+  w.ScrollBarFile->setValue(0);
+  w.ScrollBarFile->setValue(1);
+  QCOMPARE(Caption(w, "LabelP2"), QString("ID1007"));
+}
+
+void MainWindowTest::BatchModeLoadWritesElevenCells() {
+  TSDIAppForm& w = *window_;
+  OpenAndAddAll(1);
+  w.ButtonAnalyse->click();
+  w.Cursor().BatchMode = 1;
+  w.Cursor().BatchRow = 2;
+  w.Cursor().BatchColumn = 0;
+  QVERIFY(w.LoadRecord());
+  w.Cursor().BatchMode = 0;
+  QCOMPARE(w.Cursor().BatchColumn, 11);
+  const wavelet::RecordHeaderTexts h = wavelet::DecodeHeaderTexts(apptest::RecordFor(1));
+  const std::vector<std::string> expected = {"P0001.R01", h.PatientId, h.PatientName,
+                                             h.Sex,       h.Age,       h.Height,
+                                             h.Weight,    h.Race,      h.AveragingCount,
+                                             h.Date,      h.Time};
+  for (int c = 0; c < 11; ++c) QCOMPARE(w.Grid().Cell(c, 2), expected[c]);
+  QCOMPARE(w.GridModel()->index(1, 2).data().toString(), QString::fromStdString(h.PatientName));
+  QCOMPARE(w.Grid().Cell(0, 1), std::string());
+}
+
+void MainWindowTest::NestedRecordChangeLoadsTheFinalPosition() {
+  TSDIAppForm& w = *window_;
+  OpenAndAddAll(4);
+  w.ButtonAnalyse->click();
+  // A further move arrives while the first change processes pending events: the
+  // nested change runs completely, then the outer one loads the position of then.
+  QTimer::singleShot(0, &w, [&] { w.ScrollBarFile->setValue(3); });
+  w.ScrollBarFile->setValue(1);
+  QCOMPARE(w.Label22->text(), QString("4/4"));
+  QCOMPARE(Caption(w, "LabelP1"), QString("P0004.R01"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"
