@@ -91,6 +91,14 @@ CsvFileWriter::CsvFileWriter(std::string path) : path_(std::move(path)) {
   // Refuse what opening the file for writing would refuse, although a rename would
   // get past it: a directory, or a file we may not write.
   if (exists && (S_ISDIR(existing.st_mode) || ::access(target.c_str(), W_OK) != 0)) return;
+  // A device or a pipe (/dev/stdout, a named pipe) is written in place: renaming a
+  // file over it would destroy it.
+  if (exists && !S_ISREG(existing.st_mode)) {
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    direct_ = fd_ >= 0;
+    good_ = direct_;
+    return;
+  }
 
   const std::filesystem::path targetPath(target);
   const std::string directory = targetPath.parent_path().string();
@@ -145,12 +153,16 @@ CsvWriteResult CsvFileWriter::Commit() {
   FlushBuffer();
   // Data still in the kernel's hands can fail to reach the disk; only fsync and close
   // tell us.
-  if (good_ && ::fsync(fd_) != 0) good_ = false;
+  if (good_ && ::fsync(fd_) != 0 && !(direct_ && (errno == EINVAL || errno == ENOTSUP))) {
+    good_ = false;
+  }
   if (fd_ >= 0) {
     if (::close(fd_) != 0) good_ = false;
     fd_ = -1;
   }
-  if (good_ && std::rename(tempPath_.c_str(), ResolvedTarget(path_).c_str()) != 0) good_ = false;
+  if (good_ && !direct_ && std::rename(tempPath_.c_str(), ResolvedTarget(path_).c_str()) != 0) {
+    good_ = false;
+  }
   if (!good_) {
     Discard();
     result.ErrorText = CannotWriteText(path_);

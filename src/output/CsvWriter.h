@@ -28,7 +28,8 @@ CsvWriteResult WriteGridCsv(const std::string& path, const BatchGrid&, int recor
 // renames it over `path`. Any failure (at open, write, sync, close or rename) makes
 // Commit report "Cannot write [" + path + "]" and removes the temporary file, so the
 // previous file of that name stays as it was. Destroying an uncommitted writer
-// removes the temporary file too.
+// removes the temporary file too. A target that exists and is not a regular file (a
+// device, a named pipe) is written in place instead, with the same error checks.
 class CsvFileWriter {
  public:
   explicit CsvFileWriter(std::string path);
@@ -52,6 +53,7 @@ class CsvFileWriter {
   int fd_ = -1;
   bool good_ = false;
   bool done_ = false;
+  bool direct_ = false;
 };
 
 std::string CannotWriteText(const std::string& path);

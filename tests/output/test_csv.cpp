@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <sstream>
 
@@ -203,6 +206,41 @@ TEST(CsvFileWriting, AnAbandonedWriterLeavesNothingBehind) {
   EXPECT_TRUE(writer.Commit().Ok);
   EXPECT_FALSE(writer.Commit().Ok);  // a second commit has nothing to commit
   EXPECT_EQ(ReadAll(path), "b,\r\n");
+}
+
+// A pipe or a device must be written in place, not replaced by a renamed file.
+TEST(CsvFileWriting, NamedPipesAreWrittenInPlaceWithErrorsCaught) {
+  TempDir dir;
+  const std::string fifo = dir.File("pipe.csv");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] {
+    const int fd = ::open(fifo.c_str(), O_RDONLY);
+    char chunk[4096];
+    for (ssize_t got; (got = ::read(fd, chunk, sizeof chunk)) > 0;) received.append(chunk, static_cast<std::size_t>(got));
+    ::close(fd);
+  });
+  BatchGrid grid = TitledGrid();
+  const CsvWriteResult result = WriteGridCsv(fifo, grid, 2);
+  reader.join();
+  EXPECT_TRUE(result.Ok);
+  std::string expected;
+  for (int row = 0; row <= 2; ++row) AppendGridRowCsv(expected, grid, row);
+  EXPECT_EQ(received, expected);
+  struct stat info {};
+  ASSERT_EQ(::stat(fifo.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+  // A reader that goes away: the write fails and says so.
+  const auto savedSignal = ::signal(SIGPIPE, SIG_IGN);
+  std::thread quitter([&] { ::close(::open(fifo.c_str(), O_RDONLY)); });
+  CsvFileWriter writer(fifo);
+  quitter.join();
+  for (int i = 0; i < 2000; ++i) writer.WriteLine(std::string(100, 'x'));
+  EXPECT_FALSE(writer.Commit().Ok);
+  ::signal(SIGPIPE, savedSignal);
+  ASSERT_EQ(::stat(fifo.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 }  // namespace
