@@ -1,7 +1,9 @@
 #include "analysis/Ridges.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 #include "analysis/Features.h"
 
@@ -72,19 +74,54 @@ int FormGroup(LeadFlags& f, int p) {
   return c;
 }
 
-void GroupMaxima(LeadFlags& f, int maxScore, const FeatureWindows& w) {
-  // Every group zeroes at least one member and members are never created, so the
-  // backwards steps to a centre cannot repeat forever. Members only ever lie in the
-  // window, so centres do too and p never leaves it on the left.
-  for (int level = maxScore; level >= 1; --level) {
-    int p = w.PeakFrom;
-    while (p < w.PeakTo) {
-      if (HasLevelAt(f, p, level)) {
-        const int c = FormGroup(f, p);
-        if (c >= 0) p = c;
-      }
-      ++p;
+// The scan of one level over the window, exactly as the rule reads: a match forms a
+// group and the scan goes on after its centre (possibly a little backwards).
+void ScanLevel(LeadFlags& f, int level, const FeatureWindows& w) {
+  int p = w.PeakFrom;
+  while (p < w.PeakTo) {
+    if (HasLevelAt(f, p, level)) {
+      const int c = FormGroup(f, p);
+      if (c >= 0) p = c;
     }
+    ++p;
+  }
+}
+
+// Grouping only ever writes 0 and the marker, so below the marker value a level can
+// match only cells that held it after scoring. Such a cell is a member of the group
+// formed around it, and a group empties every member within three positions, which
+// covers every position the scan steps back over or jumps past. So visiting just the
+// positions that held the level, in ascending order, forms the same groups as the
+// full scan. Levels at or above the marker (degenerate signals only) keep the full
+// scan, since markers and scores that high are never emptied.
+void GroupMaxima(LeadFlags& f, int maxScore, const FeatureWindows& w) {
+  struct Candidate {
+    int Level;
+    int Position;
+  };
+  std::vector<Candidate> candidates;
+  std::vector<char> highLevels(
+      maxScore >= kCentreMarker ? static_cast<std::size_t>(maxScore - kCentreMarker) + 1 : 0, 0);
+  if (!highLevels.empty()) highLevels[0] = 1;  // markers can match level 1000
+  for (int p = w.PeakFrom; p < w.PeakTo; ++p) {
+    for (int t = 0; t < kScales; ++t) {
+      const int v = f[t][p];
+      if (v >= 1 && v < kCentreMarker)
+        candidates.push_back({v, p});
+      else if (v >= kCentreMarker && v <= maxScore)
+        highLevels[static_cast<std::size_t>(v - kCentreMarker)] = 1;
+    }
+  }
+  for (int level = maxScore; level >= kCentreMarker; --level)
+    if (highLevels[static_cast<std::size_t>(level - kCentreMarker)]) ScanLevel(f, level, w);
+
+  // Levels descending, positions ascending within a level.
+  std::sort(candidates.begin(), candidates.end(), [](const Candidate& x, const Candidate& y) {
+    return x.Level != y.Level ? x.Level > y.Level : x.Position < y.Position;
+  });
+  for (const Candidate& c : candidates) {
+    if (c.Level > maxScore) continue;  // stale values above every score are never visited
+    if (HasLevelAt(f, c.Position, c.Level)) FormGroup(f, c.Position);
   }
 }
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+
 #include "AnalysisTestSupport.h"
 #include "analysis/Ridges.h"
 
@@ -145,6 +149,86 @@ TEST_F(RidgesOnFlags, HighScoresWithoutMembersTerminate) {
       }
     EXPECT_GT(state->Results.CombinedPeakCount[k], 0);
     EXPECT_LE(state->Results.CombinedPeakCount[k], 160);
+  }
+}
+
+// The rules written out literally, every level scanned, as a yardstick for the
+// level skipping of the real implementation.
+void LiteralRidges(AnalysisState& st, int from, int to, int onset) {
+  int maxScore = 0;
+  for (int k = 0; k < kLeads; ++k)
+    for (int p = from; p < to; ++p)
+      for (int s = 0; s < kScales; ++s) {
+        if (st.PeakFlags[k][s][p] != 1) continue;
+        int score = 0;
+        for (int t = 0; t < kScales; ++t)
+          for (int j = -3; j <= 3; ++j)
+            if (st.PeakFlags[k][t][p + j] >= 1) {
+              score += 4 - std::abs(j);
+              if (std::abs(k - t) == 1) score += 100;
+            }
+        maxScore = std::max(maxScore, score);
+        st.PeakFlags[k][s][p] = score;
+      }
+  for (int k = 0; k < kLeads; ++k) {
+    auto& f = st.PeakFlags[k];
+    for (int level = maxScore; level >= 1; --level) {
+      for (int p = from; p < to; ++p) {
+        bool found = false;
+        for (int t = 0; t < kScales; ++t) found = found || f[t][p] == level;
+        if (!found) continue;
+        bool member[kScales] = {};
+        int sum = 0, count = 0;
+        for (int t = 0; t < kScales; ++t)
+          for (int j = -3; j <= 3; ++j)
+            if (f[t][p + j] > 0 && f[t][p + j] < 1000) {
+              f[t][p + j] = 0;
+              member[t] = true;
+              sum += p + j;
+              ++count;
+            }
+        if (count == 0) continue;
+        const int c = sum / count;
+        for (int t = 0; t < kScales; ++t)
+          if (member[t]) f[t][c] = 1000;
+        p = c;
+      }
+    }
+    for (int t = 1; t <= 6; ++t)
+      for (int p = from; p < to; ++p)
+        if (f[t - 1][p] == 1000 && f[t][p] == 1000 && f[t + 1][p] == 1000) st.RidgeFlags[k][p] = 1;
+    int count = 0, first = 0, last = 0;
+    for (int p = from; p < to; ++p)
+      if (st.RidgeFlags[k][p] == 1) {
+        if (first == 0) first = p;
+        last = p;
+        ++count;
+      }
+    st.Results.CombinedPeakCount[k] = count;
+    st.Results.CombinedFirstPeak[k] = first + 260 - onset;
+    st.Results.CombinedLastPeak[k] = last + 260 - onset;
+  }
+}
+
+TEST_F(RidgesOnFlags, AgreesWithTheLiteralRulesOnRandomFlags) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 60; ++round) {
+    ClearAnalysisAccumulators(*state);
+    // From sparse maxima to dense blocks whose scores pass the marker value.
+    const double density = round < 20 ? 0.03 : (round < 40 ? 0.2 : 0.7);
+    std::bernoulli_distribution flagged(density);
+    for (int k = 0; k < kLeads; ++k)
+      for (int s = 0; s < kScales; ++s)
+        for (int p = 30; p < 190; ++p)
+          if (flagged(random)) Flag(k, s, p);
+    auto literal = std::make_unique<AnalysisState>(*state);
+    FindRidges(*state, *record);
+    LiteralRidges(*literal, 30, 190, 300);
+    ASSERT_EQ(state->PeakFlags, literal->PeakFlags) << "round " << round;
+    ASSERT_EQ(state->RidgeFlags, literal->RidgeFlags) << "round " << round;
+    ASSERT_EQ(state->Results.CombinedPeakCount, literal->Results.CombinedPeakCount);
+    ASSERT_EQ(state->Results.CombinedFirstPeak, literal->Results.CombinedFirstPeak);
+    ASSERT_EQ(state->Results.CombinedLastPeak, literal->Results.CombinedLastPeak);
   }
 }
 
