@@ -1,0 +1,282 @@
+// The analysis handlers on the real window: display modes, auto calculation, the
+// scale choice, the check boxes, the calculation sheet and the map's progress bar.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "AppTestSupport.h"
+#include "analysis/AnalysisState.h"
+#include "analysis/BasicAnalysis.h"
+#include "analysis/CalculationSheet.h"
+#include "analysis/NumberFormat.h"
+#include "app/DirectoryChooser.h"
+#include "app/MainWindow.h"
+#include "record/RecordDecoder.h"
+
+using wavelet::TSDIAppForm;
+
+namespace {
+
+QString Caption(const TSDIAppForm& window, const QString& name) {
+  const QLabel* label = window.findChild<QLabel*>(name);
+  return label ? label->text() : QString("<missing %1>").arg(name);
+}
+
+// The basic analysis of record `index` by the core alone.
+wavelet::AnalysisResults CoreResults(int index, const wavelet::RecordBytes* bytes = nullptr) {
+  auto record = std::make_unique<wavelet::LoadedRecord>();
+  record->RecordBuffer = bytes ? *bytes : apptest::RecordFor(index);
+  wavelet::DecodeRecordInto(*record);
+  auto state = std::make_unique<wavelet::AnalysisState>();
+  wavelet::InitialiseAnalysisState(*state);
+  wavelet::AnalyseRecord(*state, *record);
+  return state->Results;
+}
+
+// Every value label against the figures of `results`, built here from the fields.
+void CheckSheet(const TSDIAppForm& w, const wavelet::AnalysisResults& r) {
+  for (int k = 0; k < wavelet::kLeads; ++k) {
+    for (int a = 0; a < wavelet::kScales; ++a) {
+      const QString suffix = QString("%1%2").arg(k).arg(a + 1);
+      const double shownArea = static_cast<double>(static_cast<long long>(r.Area[k][a])) * 0.001;
+      QCOMPARE(Caption(w, "LabelA" + suffix), QString::fromStdString(wavelet::FormatGeneral(shownArea)));
+      QCOMPARE(Caption(w, "LabelQ" + suffix), QString::number(r.PeakCount[k][a]));
+      QCOMPARE(Caption(w, "LabelF" + suffix), QString::number(r.Fqrs[k][a]));
+      QCOMPARE(Caption(w, "LabelZ" + suffix), QString::number(r.LastPeak[k][a]));
+    }
+    QCOMPARE(Caption(w, QString("LabelFN%1").arg(k)), QString::number(r.CombinedPeakCount[k]));
+    QCOMPARE(Caption(w, QString("LabelFS%1").arg(k)), QString::number(r.CombinedFirstPeak[k]));
+    QCOMPARE(Caption(w, QString("LabelFE%1").arg(k)), QString::number(r.CombinedLastPeak[k]));
+  }
+  // The judgement rule itself, from the figures.
+  const int area = r.Area[3][4] * 0.001 <= 96.0 ? 1 : 0;
+  const int count = r.PeakCount[3][0] >= 7 ? 1 : 0;
+  const int last = static_cast<double>(r.CombinedLastPeak[3]) >= 91.0 ? 1 : 0;
+  const int fqrs = r.Fqrs[3][4] >= 140 ? 1 : 0;
+  QCOMPARE(Caption(w, "Label239"), QString::number(area));
+  QCOMPARE(Caption(w, "Label240"), QString::number(count));
+  QCOMPARE(Caption(w, "Label241"), QString::number(last));
+  QCOMPARE(Caption(w, "Label72"), QString::number(fqrs));
+  QCOMPARE(Caption(w, "Label242"), QString::number(last + area + count >= 2 ? 1 : 0));
+  QCOMPARE(Caption(w, "Label243"), QString::number(fqrs + area + count >= 2 ? 1 : 0));
+}
+
+std::vector<std::uint32_t> Pixels(const wavelet::Canvas& c) {
+  return std::vector<std::uint32_t>(c.Pixels(), c.Pixels() + c.Width() * c.Height());
+}
+
+}  // namespace
+
+class AnalysisWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void DotClickedTwiceGivesTheSameFigures();
+  void AutoOffDisplayClickOnlyChangesTheMode();
+  void ScaleClickAlwaysReanalyses();
+  void MapKeepsTheBasicResultsAndShowsProgress();
+  void MapBeforeAnyBasicAnalysisPutsRiseFallAtZero();
+  void EnteringTheSheetSwitchesBackToBasic();
+  void AutoOnAnalysesEveryRecordChange();
+  void AnalyseAtPositionZeroDoesNotAnalyse();
+  void ClampedWindowsAreNoted();
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TSDIAppForm> window_;
+  void OpenAnalyse(int count, int extra = 0);
+};
+
+void AnalysisWindowTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  window_ = std::make_unique<TSDIAppForm>(nullptr, dir_->path());
+  window_->SetInteractiveMessages(false);
+  window_->show();
+}
+
+void AnalysisWindowTest::cleanup() {
+  window_.reset();
+  dir_.reset();
+}
+
+void AnalysisWindowTest::OpenAnalyse(int count, int extra) {
+  apptest::WriteRecords(dir_->path(), count);
+  TSDIAppForm& w = *window_;
+  QDir(dir_->path()).mkdir("sub");
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(QDir(dir_->path()).filePath("sub")));
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));
+  w.ListBox1->sortItems();
+  w.ListBox1->selectAll();
+  w.ButtonAdd->click();
+  w.ButtonAnalyse->click();
+  QCOMPARE(w.ListBox2->count(), count + extra);
+}
+
+void AnalysisWindowTest::DotClickedTwiceGivesTheSameFigures() {
+  OpenAnalyse(2);
+  TSDIAppForm& w = *window_;
+  w.CheckBoxDot->click();  // unchecked: analysis without squares
+  CheckSheet(w, CoreResults(1));
+  const auto withoutDots = Pixels(w.Images().ImageW3);
+  w.CheckBoxDot->click();  // checked again
+  CheckSheet(w, CoreResults(1));
+  QVERIFY(Pixels(w.Images().ImageW3) != withoutDots);  // the squares are drawn now
+  QCOMPARE(Caption(w, "LabelP1"), QString("P0001.R01"));
+}
+
+void AnalysisWindowTest::AutoOffDisplayClickOnlyChangesTheMode() {
+  OpenAnalyse(1);
+  TSDIAppForm& w = *window_;
+  w.Button1->click();
+  const auto basic = Pixels(w.Images().ImageW0);
+  const wavelet::AnalysisResults before = w.Analysis().Results;
+  w.RadioButton2->click();  // spectrogram
+  QCOMPARE(w.Analysis().DisplayMode, 1);
+  QVERIFY(Pixels(w.Images().ImageW0) == basic);
+  w.Button1->click();       // "GO" draws the waterfall
+  QVERIFY(Pixels(w.Images().ImageW0) != basic);
+  // The spectrogram leaves the basic results alone.
+  QVERIFY(std::memcmp(&before, &w.Analysis().Results, sizeof before) == 0);
+}
+
+void AnalysisWindowTest::ScaleClickAlwaysReanalyses() {
+  OpenAnalyse(1);
+  TSDIAppForm& w = *window_;
+  QCOMPARE(w.Analysis().AutoCalculation, 0);
+  QCOMPARE(Caption(w, "LabelA01"), QString("0000000000"));
+  w.ScaleButtons[4]->click();  // "5"
+  QCOMPARE(w.Analysis().SelectedScale, 5.0);
+  CheckSheet(w, CoreResults(1));
+  const auto scale5 = Pixels(w.Images().ImageW3);
+  w.ScaleButtons[0]->click();  // "1": the curves are drawn flatter
+  QCOMPARE(w.Analysis().SelectedScale, 1.0);
+  QVERIFY(Pixels(w.Images().ImageW3) != scale5);
+}
+
+void AnalysisWindowTest::MapKeepsTheBasicResultsAndShowsProgress() {
+  OpenAnalyse(2);
+  TSDIAppForm& w = *window_;
+  w.Button1->click();  // basic analysis of record 1
+  const wavelet::AnalysisResults basic = w.Analysis().Results;
+
+  int steps = 0;
+  int highest = 0;
+  bool visibleWhileRunning = true;
+  connect(w.ProgressBar1, &QProgressBar::valueChanged, this, [&](int value) {
+    if (value > 0) ++steps;
+    highest = std::max(highest, value);
+    visibleWhileRunning = visibleWhileRunning && w.ProgressBar1->isVisible();
+  });
+  QVERIFY(w.ProgressBar1->isHidden());
+  w.RadioButton3->click();
+  w.Button1->click();
+  QVERIFY(w.ProgressBar1->isHidden());
+  QCOMPARE(steps, 134);
+  QCOMPARE(highest, 134);
+  QVERIFY(visibleWhileRunning);
+  CheckSheet(w, basic);
+  // The rise/fall markers are those of the basic analysis: dark green at the rise.
+  const int rise = basic.RisePosition[0][4];
+  QCOMPARE(w.Images().ImageW0.Pixel(rise, 0), wavelet::Colour(0x008000));
+}
+
+void AnalysisWindowTest::MapBeforeAnyBasicAnalysisPutsRiseFallAtZero() {
+  OpenAnalyse(1);
+  TSDIAppForm& w = *window_;
+  w.RadioButton3->click();
+  w.Button1->click();
+  for (int i = 0; i < 4; ++i) {
+    QCOMPARE(w.Images().Lead(i).Pixel(0, 0), wavelet::Colour(0x008000));
+    QCOMPARE(w.Images().Lead(i).Pixel(0, 150), wavelet::Colour(0x008000));
+  }
+  QCOMPARE(Caption(w, "LabelA01"), QString("0000000000"));  // no basic analysis ran
+}
+
+void AnalysisWindowTest::EnteringTheSheetSwitchesBackToBasic() {
+  OpenAnalyse(1);
+  TSDIAppForm& w = *window_;
+  w.RadioButton3->click();
+  w.Button1->click();
+  const auto map = Pixels(w.Images().ImageW1);
+  w.PageControl1->setCurrentWidget(w.TabSheet3);
+  QVERIFY(w.RadioButton1->isChecked());
+  QCOMPARE(w.Analysis().DisplayMode, 0);
+  QVERIFY(Pixels(w.Images().ImageW1) == map);  // auto calculation off: no analysis yet
+
+  // With auto calculation on, entering the sheet from the map runs the basic analysis.
+  w.PageControl1->setCurrentWidget(w.TabSheet2);
+  w.RadioButton4->click();  // ON: analyses (basic)
+  w.RadioButton3->click();  // map, analysed at once
+  QCOMPARE(w.Analysis().DisplayMode, 2);
+  w.Analysis().Results.Area = {};
+  w.Analysis().Results.PeakCount = {};
+  w.PageControl1->setCurrentWidget(w.TabSheet3);
+  QCOMPARE(w.Analysis().DisplayMode, 0);
+  CheckSheet(w, CoreResults(1));
+}
+
+void AnalysisWindowTest::AutoOnAnalysesEveryRecordChange() {
+  OpenAnalyse(3);
+  TSDIAppForm& w = *window_;
+  w.RadioButton4->click();
+  QCOMPARE(w.Analysis().AutoCalculation, 1);
+  CheckSheet(w, CoreResults(1));
+  w.ScrollBarFile->setValue(2);
+  CheckSheet(w, CoreResults(3));
+  w.ScrollBarFile->setValue(1);
+  CheckSheet(w, CoreResults(2));
+
+  // Auto calculation off: the raw view follows the record, the analysis does not.
+  w.RadioButton5->click();
+  const auto raw = Pixels(w.Images().ImageW4);
+  w.ScrollBarFile->setValue(0);
+  QVERIFY(Pixels(w.Images().ImageW4) != raw);
+  CheckSheet(w, CoreResults(2));
+}
+
+void AnalysisWindowTest::AnalyseAtPositionZeroDoesNotAnalyse() {
+  OpenAnalyse(2);
+  TSDIAppForm& w = *window_;
+  w.RadioButton4->click();  // analyses record 1
+  w.ScrollBarFile->setValue(1);
+  w.ScrollBarFile->setValue(0);
+  w.Analysis().Results.PeakCount = {};
+  w.Analysis().PeakListCount = 5;
+  w.ButtonAnalyse->click();  // already at 0: loads, clears nothing, analyses nothing
+  QCOMPARE(w.Analysis().PeakListCount, 5);
+  QCOMPARE(w.Analysis().Results.PeakCount[0][0], 0);
+  QCOMPARE(Caption(w, "LabelP1"), QString("P0001.R01"));
+}
+
+void AnalysisWindowTest::ClampedWindowsAreNoted() {
+  wavelet::RecordFields f = apptest::Fields(1);
+  f.QrsOnset = 200;
+  f.QrsOffset = 780;
+  const wavelet::RecordBytes odd = wavelet::EncodeRecord(f, apptest::BeatSamples(1, 300, 410));
+  apptest::WriteBytes(QDir(dir_->path()).filePath("P0000.R01"),
+                      reinterpret_cast<const char*>(odd.data()), odd.size());
+  OpenAnalyse(1, 1);  // P0000 (clamped), P0001
+  TSDIAppForm& w = *window_;
+  w.Button1->click();
+  QVERIFY(w.Analysis().WindowsClamped);
+  QVERIFY(w.ClampNote->text().contains("clamped"));
+  QVERIFY(w.SheetClampNote->text().contains("clamped"));
+  CheckSheet(w, CoreResults(0, &odd));
+  w.ScrollBarFile->setValue(1);
+  QVERIFY(w.ClampNote->text().isEmpty());
+  w.Button1->click();
+  QVERIFY(w.ClampNote->text().isEmpty());
+}
+
+QTEST_MAIN(AnalysisWindowTest)
+#include "test_analysis_window.moc"
