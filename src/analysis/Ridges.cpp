@@ -94,7 +94,7 @@ void ScanLevel(LeadFlags& f, int level, const FeatureWindows& w) {
 // positions that held the level, in ascending order, forms the same groups as the
 // full scan. Levels at or above the marker (degenerate signals only) keep the full
 // scan, since markers and scores that high are never emptied.
-void GroupMaxima(LeadFlags& f, int maxScore, const FeatureWindows& w) {
+void GroupMaximaFast(LeadFlags& f, int maxScore, const FeatureWindows& w) {
   struct Candidate {
     int Level;
     int Position;
@@ -125,6 +125,10 @@ void GroupMaxima(LeadFlags& f, int maxScore, const FeatureWindows& w) {
   }
 }
 
+void GroupMaximaPlain(LeadFlags& f, int maxScore, const FeatureWindows& w) {
+  for (int level = maxScore; level >= 1; --level) ScanLevel(f, level, w);
+}
+
 void MarkRidges(const LeadFlags& f, std::array<int, kPositions>& ridge, const FeatureWindows& w) {
   for (int t = 1; t <= kScales - 2; ++t)
     for (int p = w.PeakFrom; p < w.PeakTo; ++p)
@@ -136,6 +140,10 @@ void MarkRidges(const LeadFlags& f, std::array<int, kPositions>& ridge, const Fe
 }  // namespace
 
 void FindRidges(AnalysisState& state, const LoadedRecord& record) {
+  FindRidges(state, record, RidgeGrouping::Fast);
+}
+
+void FindRidges(AnalysisState& state, const LoadedRecord& record, RidgeGrouping grouping) {
   const FeatureWindows w = ComputeFeatureWindows(record.QrsOnset, record.QrsOffset);
 
   int maxScore = 0;
@@ -144,7 +152,10 @@ void FindRidges(AnalysisState& state, const LoadedRecord& record) {
     if (leadMax > maxScore) maxScore = leadMax;
   }
   for (int k = 0; k < kLeads; ++k) {
-    GroupMaxima(state.PeakFlags[k], maxScore, w);
+    if (grouping == RidgeGrouping::Fast)
+      GroupMaximaFast(state.PeakFlags[k], maxScore, w);
+    else
+      GroupMaximaPlain(state.PeakFlags[k], maxScore, w);
     MarkRidges(state.PeakFlags[k], state.RidgeFlags[k], w);
   }
 

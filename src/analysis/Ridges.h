@@ -10,4 +10,11 @@ namespace wavelet {
 // the combined count, first and last ridge latency of every lead.
 void FindRidges(AnalysisState& state, const LoadedRecord& record);
 
+// How the groups are formed: Fast visits only the positions that can match a level;
+// Plain scans every level over the whole window, word for word as the rule reads.
+// Both give the same flags; Plain is the yardstick for Fast.
+enum class RidgeGrouping { Fast, Plain };
+
+void FindRidges(AnalysisState& state, const LoadedRecord& record, RidgeGrouping grouping);
+
 }  // namespace wavelet
