@@ -1,0 +1,312 @@
+// The batch run and the CSV export on the real window.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QtTest>
+
+#include "AppTestSupport.h"
+#include "analysis/AnalysisState.h"
+#include "analysis/BasicAnalysis.h"
+#include "app/BatchGridModel.h"
+#include "app/DirectoryChooser.h"
+#include "app/MainWindow.h"
+#include "app/ReportPrinting.h"
+#include "output/BatchRowWriter.h"
+#include "output/CsvWriter.h"
+#include "record/RecordDecoder.h"
+
+using wavelet::TSDIAppForm;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+  return file.readAll();
+}
+
+QList<QByteArray> Lines(const QByteArray& csv) {
+  QList<QByteArray> lines = csv.split('\n');
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+// Row cells of record `index` computed by the core alone: header and results.
+std::vector<std::string> CoreRow(const std::string& name, const wavelet::RecordBytes& bytes) {
+  auto record = std::make_unique<wavelet::LoadedRecord>();
+  record->RecordBuffer = bytes;
+  wavelet::DecodeRecordInto(*record);
+  auto state = std::make_unique<wavelet::AnalysisState>();
+  wavelet::InitialiseAnalysisState(*state);
+  wavelet::AnalyseRecord(*state, *record);
+  std::vector<std::string> cells =
+      wavelet::HeaderCells(name, wavelet::DecodeHeaderTexts(record->RecordBuffer));
+  const std::vector<std::string> results = wavelet::BatchResultCells(state->Results);
+  cells.insert(cells.end(), results.begin(), results.end());
+  return cells;
+}
+
+std::string Name(int index) {
+  return QString("P%1.R01").arg(index, 4, 10, QChar('0')).toStdString();
+}
+
+}  // namespace
+
+class BatchWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void ExportBeforeAnyBatch();
+  void BatchOverOneAndThreeRecords();
+  void ShorterSecondBatchAndStartAtRecordFive();
+  void BatchAfterOnScreenAnalysisMatchesAFreshOne();
+  void CommaInANameIsQuoted();
+  void FailedWriteKeepsThePreviousFile();
+  void UnreadableRecordsAreListedOnce();
+  void ControlsAreDisabledWhileTheBatchRuns();
+  void BatchPrintWithoutPrinterSaysSoOnce();
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TSDIAppForm> window_;
+  void OpenAnalyse(int count);
+  QString Export();
+};
+
+void BatchWindowTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  window_ = std::make_unique<TSDIAppForm>(nullptr, dir_->path());
+  window_->SetInteractiveMessages(false);
+  window_->show();
+}
+
+void BatchWindowTest::cleanup() {
+  window_.reset();
+  dir_.reset();
+}
+
+void BatchWindowTest::OpenAnalyse(int count) {
+  TSDIAppForm& w = *window_;
+  if (QDir(dir_->path()).entryList({"*.R01"}, QDir::Files).isEmpty()) {
+    apptest::WriteRecords(dir_->path(), count);
+  }
+  QDir(dir_->path()).mkdir("sub");
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(QDir(dir_->path()).filePath("sub")));
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));
+  w.ListBox1->sortItems();
+  for (int i = 0; i < w.ListBox1->count(); ++i) {
+    w.ListBox1->item(i)->setSelected(i < count && w.ListBox1->item(i)->text().endsWith(".R01"));
+  }
+  w.ButtonAdd->click();
+  w.ButtonAnalyse->click();
+  QCOMPARE(w.ListBox2->count(), count);
+}
+
+QString BatchWindowTest::Export() {
+  const QString path = QDir(dir_->path()).filePath("out.csv");
+  window_->SavePathChooser = [path] { return path; };
+  window_->findChild<QAction*>("FileSaveAsItem")->trigger();
+  return path;
+}
+
+void BatchWindowTest::ExportBeforeAnyBatch() {
+  OpenAnalyse(2);
+  const QList<QByteArray> lines = Lines(ReadAll(Export()));
+  QCOMPARE(lines.size(), 3);
+  QVERIFY(lines[0].startsWith("Filename,Pt_ID,Pt_Name,Sex,Age,Height,Weight,Race,Kasan,Date,"
+                              "Time,area_X1,peak_n_X1,"));
+  QVERIFY(lines[0].endsWith("s_area,s_peak_num,s_last_p,s_fqrs,judge1,judge2,\r"));
+  QCOMPARE(lines[0].split(',').at(116), QByteArray("area_M1"));
+  QCOMPARE(lines[0].split(',').at(150), QByteArray("c_last_n_M"));
+  QCOMPARE(lines[1], QByteArray(157, ',') + "\r");
+  QCOMPARE(lines[2], QByteArray(157, ',') + "\r");
+}
+
+void BatchWindowTest::BatchOverOneAndThreeRecords() {
+  OpenAnalyse(1);
+  TSDIAppForm& w = *window_;
+  w.Button2->click();
+  QCOMPARE(w.Cursor().BatchRow, 2);
+  QCOMPARE(w.Cursor().BatchMode, 0);
+  QCOMPARE(w.Grid().RowCount(), 2);
+  QCOMPARE(w.GridModel()->rowCount(), 1);
+  QCOMPARE(Lines(ReadAll(Export())).size(), 2);
+
+  // Three records: a fresh window over the same directory.
+  window_ = std::make_unique<TSDIAppForm>(nullptr, dir_->path());
+  window_->SetInteractiveMessages(false);
+  apptest::WriteRecords(dir_->path(), 2, 2);
+  OpenAnalyse(3);
+  TSDIAppForm& v = *window_;
+  v.RadioButton4->click();  // auto calculation on, display map: the batch resets both
+  v.RadioButton3->click();
+  v.Button2->click();
+  QCOMPARE(v.Cursor().BatchRow, 4);
+  QCOMPARE(v.Grid().RowCount(), 4);
+  QVERIFY(v.RadioButton5->isChecked() && v.RadioButton1->isChecked());
+  QCOMPARE(v.Analysis().AutoCalculation, 0);
+  QCOMPARE(v.Analysis().DisplayMode, 0);
+  QCOMPARE(v.ScrollBarFile->value(), 2);  // stays at the last record
+
+  const QList<QByteArray> lines = Lines(ReadAll(Export()));
+  QCOMPARE(lines.size(), 4);
+  for (int r = 1; r <= 3; ++r) {
+    const std::vector<std::string> expected = CoreRow(Name(r), apptest::RecordFor(r));
+    QCOMPARE(lines[r], QByteArray::fromStdString(wavelet::CsvLine(expected)).chopped(1));
+    QCOMPARE(lines[r].count(','), 157);
+    for (int c = 0; c < 157; ++c) QCOMPARE(v.Grid().Cell(c, r), expected[c]);
+  }
+}
+
+void BatchWindowTest::ShorterSecondBatchAndStartAtRecordFive() {
+  OpenAnalyse(6);
+  TSDIAppForm& w = *window_;
+  w.ScrollBarFile->setValue(4);  // the selector at record 5
+  w.Button2->click();
+  QCOMPARE(w.Grid().Cell(0, 1), Name(1));
+  QCOMPARE(w.Grid().Cell(0, 6), Name(6));
+  QCOMPARE(w.Grid().RowCount(), 7);
+
+  // Back two records to the candidates, "Analyse >>", batch again: four rows.
+  w.PageControl1->setCurrentWidget(w.TabSheet1);
+  apptest::SelectRows(w.ListBox2, {4, 5});
+  w.ButtonDelete->click();
+  w.ButtonAnalyse->click();
+  w.Button2->click();
+  QCOMPARE(w.Grid().RowCount(), 5);
+  QCOMPARE(w.Cursor().BatchRow, 5);
+  QCOMPARE(w.Grid().Cell(0, 4), Name(4));
+  QCOMPARE(w.Grid().Cell(0, 5), std::string());
+  QCOMPARE(Lines(ReadAll(Export())).size(), 5);
+}
+
+void BatchWindowTest::BatchAfterOnScreenAnalysisMatchesAFreshOne() {
+  OpenAnalyse(2);
+  TSDIAppForm& w = *window_;
+  w.Button1->click();
+  w.Button1->click();
+  w.Button2->click();
+  const std::vector<std::string> fresh = CoreRow(Name(1), apptest::RecordFor(1));
+  for (int c = 0; c < 157; ++c) QCOMPARE(w.Grid().Cell(c, 1), fresh[c]);
+}
+
+void BatchWindowTest::CommaInANameIsQuoted() {
+  wavelet::RecordFields f = apptest::Fields(1);
+  f.PatientName = "DOE, \"JO\"";
+  const wavelet::RecordBytes bytes =
+      wavelet::EncodeRecord(f, apptest::BeatSamples(1, f.QrsOnset, f.QrsOffset));
+  apptest::WriteBytes(QDir(dir_->path()).filePath("P0001.R01"),
+                      reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  OpenAnalyse(1);
+  window_->Button2->click();
+  const QList<QByteArray> lines = Lines(ReadAll(Export()));
+  QCOMPARE(lines.size(), 2);
+  QVERIFY(lines[1].contains(",\"DOE, \"\"JO\"\"\","));
+  QVERIFY(lines[1].endsWith(",\r"));
+}
+
+void BatchWindowTest::FailedWriteKeepsThePreviousFile() {
+  OpenAnalyse(1);
+  TSDIAppForm& w = *window_;
+  const QString missing = QDir(dir_->path()).filePath("no-such-dir/out.csv");
+  w.SavePathChooser = [missing] { return missing; };
+  w.SetInteractiveMessages(true);
+  apptest::MessageBoxCatcher box;
+  box.Arm();
+  w.findChild<QAction*>("FileSaveAsItem")->trigger();
+  QCOMPARE(box.Seen, 1);
+  QCOMPARE(box.Title, QString("Error"));
+  QCOMPARE(box.Text, "Cannot write [" + missing + "]");
+  QVERIFY(!QFile::exists(missing));
+
+  // A target that cannot be replaced (a directory of that name) keeps what was there.
+  w.SetInteractiveMessages(false);
+  const QString blocked = QDir(dir_->path()).filePath("blocked.csv");
+  QDir(dir_->path()).mkpath("blocked.csv/inside");
+  w.SavePathChooser = [blocked] { return blocked; };
+  w.findChild<QAction*>("FileSaveAsItem")->trigger();
+  QCOMPARE(w.LastErrorText(), "Cannot write [" + blocked + "]");
+  QVERIFY(QFileInfo(blocked).isDir());
+  QCOMPARE(QDir(dir_->path()).entryList({"*.tmp*", ".*csv*"}, QDir::Files | QDir::Hidden).size(), 0);
+}
+
+void BatchWindowTest::UnreadableRecordsAreListedOnce() {
+  OpenAnalyse(4);
+  TSDIAppForm& w = *window_;
+  w.Button2->click();  // a full first run fills row 2
+  QVERIFY(!w.Grid().Cell(20, 2).empty());
+  QVERIFY(QFile::remove(QDir(dir_->path()).filePath("P0002.R01")));
+  apptest::WriteBytes(QDir(dir_->path()).filePath("P0003.R01"), "short", 5);
+  w.SetInteractiveMessages(true);
+  apptest::MessageBoxCatcher box;
+  box.Arm();
+  w.Button2->click();
+  QCOMPARE(box.Seen, 1);
+  QVERIFY(box.Text.contains("P0002.R01") && box.Text.contains("P0003.R01"));
+  QVERIFY(!box.Text.contains("P0004.R01"));
+  QCOMPARE(w.Cursor().BatchRow, 5);
+  for (int r : {2, 3}) {
+    QCOMPARE(w.Grid().Cell(0, r), Name(r));
+    for (int c = 1; c < 157; ++c) QCOMPARE(w.Grid().Cell(c, r), std::string());
+  }
+  const std::vector<std::string> last = CoreRow(Name(4), apptest::RecordFor(4));
+  for (int c = 0; c < 157; ++c) QCOMPARE(w.Grid().Cell(c, 4), last[c]);
+  QCOMPARE(Lines(ReadAll(Export())).size(), 5);
+}
+
+void BatchWindowTest::ControlsAreDisabledWhileTheBatchRuns() {
+  OpenAnalyse(3);
+  TSDIAppForm& w = *window_;
+  QAction* saveAs = w.findChild<QAction*>("FileSaveAsItem");
+  bool checked = false;
+  bool allDisabled = true;
+  int rowsBeforeNestedStart = 0;
+  QTimer::singleShot(0, &w, [&] {
+    checked = w.BatchRunning();
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             w.DirectoryListBox1, w.ButtonAdd, w.ButtonDelete, w.ButtonAnalyse, w.Button1,
+             w.Button2, w.Button3, w.RadioButton1, w.RadioButton3, w.ScaleButtons[0],
+             w.CheckBoxDot, w.RadioButton4, w.ScrollBarFile}) {
+      allDisabled = allDisabled && !widget->isEnabled();
+    }
+    allDisabled = allDisabled && !saveAs->isEnabled();
+    rowsBeforeNestedStart = w.Cursor().BatchRow;
+    w.Button2Click();  // a second batch cannot start inside the first
+  });
+  w.Button2->click();
+  QVERIFY(checked);
+  QVERIFY(allDisabled);
+  QVERIFY(rowsBeforeNestedStart >= 1);
+  QCOMPARE(w.Cursor().BatchRow, 4);
+  QVERIFY(w.Button2->isEnabled() && w.ButtonAnalyse->isEnabled() && saveAs->isEnabled());
+  QVERIFY(w.ScrollBarFile->isEnabled() && w.ScaleButtons[0]->isEnabled());
+  QVERIFY(!w.BatchRunning());
+}
+
+void BatchWindowTest::BatchPrintWithoutPrinterSaysSoOnce() {
+  if (wavelet::SystemPrinterAvailable()) QSKIP("a printer is installed; nothing to print to here");
+  OpenAnalyse(3);
+  TSDIAppForm& w = *window_;
+  w.CheckBoxBP->setChecked(true);
+  w.SetInteractiveMessages(true);
+  apptest::MessageBoxCatcher box;
+  box.Arm();
+  w.Button2->click();
+  QCOMPARE(box.Seen, 1);
+  QCOMPARE(box.Text, QString(wavelet::kNoPrinterMessage));
+  QCOMPARE(w.Cursor().BatchRow, 4);
+  const std::vector<std::string> last = CoreRow(Name(3), apptest::RecordFor(3));
+  for (int c = 0; c < 157; ++c) QCOMPARE(w.Grid().Cell(c, 3), last[c]);
+}
+
+QTEST_MAIN(BatchWindowTest)
+#include "test_batch_window.moc"
