@@ -100,8 +100,9 @@ struct AnalysisState {
 
   AnalysisResults Results{};
 
-  // Set by the per-scale features when the record's QRS onset/offset put a window
-  // outside the positions whose neighbours exist, so the windows were clamped.
+  // Set by the per-scale features when the record's QRS onset/offset lie outside
+  // 290 <= onset < offset <= 607: its windows were clamped to the positions whose
+  // neighbours exist (or, with the onset not before the offset, left empty).
   bool WindowsClamped = false;
 };
 

@@ -15,6 +15,17 @@ namespace {
 
 constexpr int kMaxHalfWidth = kWaveletTableSize / 2;
 
+// Chosen at run time, never at build time, so one binary runs on every x86-64.
+bool ProcessorHasAvx2() {
+#if defined(__x86_64__)
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+#else
+  return false;
+#endif
+}
+
+
 void FillWaveletTables(WaveletTablesData& tables, int d, double a, double frequency) {
   for (int j = 0; j < 2 * d; ++j) {
     const double t = static_cast<double>(j - d) / a;
@@ -77,9 +88,8 @@ static_assert(kPositions % 4 == 0);
 
 void CombineLeads(AnalysisState& state, CorrelationKernel kernel) {
 #if defined(__x86_64__)
-  if (kernel == CorrelationKernel::Fast) {
-    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
-    if (hasAvx2)
+  if (kernel != CorrelationKernel::Plain) {
+    if (kernel == CorrelationKernel::Fast && ProcessorHasAvx2())
       CombineLeadsAvx2(state);
     else
       CombineLeadsSse2(state);
@@ -99,12 +109,10 @@ constexpr int kBlockVectors = 5;  // 10 accumulators + 3 broadcasts fit 16 regis
 constexpr int kBlockPositions = kLanes * kBlockVectors;
 static_assert(kPositions % kBlockPositions == 0);
 
-}  // namespace
-
 // gx[i] = g * x[i - d + 260] for the whole span the 400 windows cover; position p's
-// window starts at gx[p]. The dispatcher picks the AVX2 body where the processor has
-// it and the SSE2 body elsewhere; both compute the same doubles.
-__attribute__((target_clones("avx2", "default"))) void CorrelateScaledBlocks(
+// window starts at gx[p]. Inlined into one body per instruction set, so the AVX2
+// and the baseline (SSE2) code do the same operations in the same order.
+__attribute__((always_inline)) inline void CorrelateScaledBlocks(
     const double* gx, const double* cosine, const double* sine, const double* gaussian,
     int terms, double* re, double* im) {
   for (int p0 = 0; p0 < kPositions; p0 += kBlockPositions) {
@@ -133,6 +141,21 @@ __attribute__((target_clones("avx2", "default"))) void CorrelateScaledBlocks(
   }
 }
 
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void CorrelateScaledBlocksAvx2(
+    const double* gx, const double* cosine, const double* sine, const double* gaussian,
+    int terms, double* re, double* im) {
+  CorrelateScaledBlocks(gx, cosine, sine, gaussian, terms, re, im);
+}
+#endif
+
+void CorrelateScaledBlocksBaseline(const double* gx, const double* cosine, const double* sine,
+                                   const double* gaussian, int terms, double* re, double* im) {
+  CorrelateScaledBlocks(gx, cosine, sine, gaussian, terms, re, im);
+}
+
+}  // namespace
+
 int WaveletHalfWidthFor(double s) {
   int d = 0;
   if (s >= 3.0) d = 30;
@@ -157,14 +180,23 @@ void CorrelateLeadPlain(const double* x, const WaveletTablesData& tables, int d,
 }
 
 void CorrelateLeadFast(const double* x, const WaveletTablesData& tables, int d, double g,
-                       double* re, double* im) {
+                       double* re, double* im, bool allowAvx2) {
   // g * x is the same double whether taken once per sample or once per term.
   double gx[kPositions + 2 * kMaxHalfWidth];
   const int first = kFirstTransformSample - d;
   const int span = kPositions + 2 * d - 1;
   for (int i = 0; i < span; ++i) gx[i] = g * x[first + i];
-  CorrelateScaledBlocks(gx, tables.Cosine.data(), tables.Sine.data(), tables.Gaussian.data(),
-                        2 * d, re, im);
+#if defined(__x86_64__)
+  if (allowAvx2 && ProcessorHasAvx2()) {
+    CorrelateScaledBlocksAvx2(gx, tables.Cosine.data(), tables.Sine.data(),
+                              tables.Gaussian.data(), 2 * d, re, im);
+    return;
+  }
+#else
+  (void)allowAvx2;
+#endif
+  CorrelateScaledBlocksBaseline(gx, tables.Cosine.data(), tables.Sine.data(),
+                                tables.Gaussian.data(), 2 * d, re, im);
 }
 
 void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s, int scaleIndex,
@@ -180,10 +212,10 @@ void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s
     const double* x = record.LeadSignals[k].data();
     double* re = state.TransformReal[k].data();
     double* im = state.TransformImag[k].data();
-    if (kernel == CorrelationKernel::Fast)
-      CorrelateLeadFast(x, state.WaveletTables, d, g, re, im);
-    else
+    if (kernel == CorrelationKernel::Plain)
       CorrelateLeadPlain(x, state.WaveletTables, d, g, re, im);
+    else
+      CorrelateLeadFast(x, state.WaveletTables, d, g, re, im, kernel == CorrelationKernel::Fast);
   }
   CombineLeads(state, kernel);
 

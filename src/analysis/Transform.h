@@ -16,9 +16,11 @@ int WaveletHalfWidthFor(double s);
 // (ExtractScaleFeatures); any other index (the views pass -1) only transforms.
 void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s, int scaleIndex);
 
-// Which correlation loop to run. Both give the same doubles bit for bit; the plain
-// one is kept as the yardstick the fast one is tested and measured against.
-enum class CorrelationKernel { Fast, Plain };
+// Which correlation loop to run. All give the same doubles bit for bit. Fast uses
+// AVX2 where the processor has it; FastBaseline is the same loop limited to what
+// every x86-64 has (what Fast runs elsewhere); Plain is the scalar loop kept as the
+// yardstick the others are tested and measured against.
+enum class CorrelationKernel { Fast, FastBaseline, Plain };
 
 void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s, int scaleIndex,
                       CorrelationKernel kernel);
@@ -29,6 +31,6 @@ void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s
 void CorrelateLeadPlain(const double* x, const WaveletTablesData& tables, int d, double g,
                         double* re, double* im);
 void CorrelateLeadFast(const double* x, const WaveletTablesData& tables, int d, double g,
-                       double* re, double* im);
+                       double* re, double* im, bool allowAvx2 = true);
 
 }  // namespace wavelet
