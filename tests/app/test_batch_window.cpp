@@ -74,6 +74,7 @@ class BatchWindowTest : public QObject {
   void UnreadableRecordsAreListedOnce();
   void ControlsAreDisabledWhileTheBatchRuns();
   void BatchPrintWithoutPrinterSaysSoOnce();
+  void StaleSelectorAbandonsTheBatchCleanly();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -306,6 +307,24 @@ void BatchWindowTest::BatchPrintWithoutPrinterSaysSoOnce() {
   QCOMPARE(w.Cursor().BatchRow, 4);
   const std::vector<std::string> last = CoreRow(Name(3), apptest::RecordFor(3));
   for (int c = 0; c < 157; ++c) QCOMPARE(w.Grid().Cell(c, 3), last[c]);
+}
+
+void BatchWindowTest::StaleSelectorAbandonsTheBatchCleanly() {
+  OpenAnalyse(3);
+  TSDIAppForm& w = *window_;
+  // The work list shrinks without a new "Analyse >>": the selector still spans three.
+  w.PageControl1->setCurrentWidget(w.TabSheet1);
+  apptest::SelectRows(w.ListBox2, {2});
+  w.ButtonDelete->click();
+  w.SetInteractiveMessages(true);
+  apptest::MessageBoxCatcher box;
+  box.Arm();
+  w.Button2->click();
+  QCOMPARE(box.Seen, 1);
+  QVERIFY(box.Text.contains("List index out of bounds (2)"));
+  QCOMPARE(w.Cursor().BatchMode, 0);
+  QCOMPARE(w.Grid().Cell(0, 2), Name(2));  // the rows before the error were written
+  QVERIFY(w.Button2->isEnabled() && w.ScrollBarFile->isEnabled() && !w.BatchRunning());
 }
 
 QTEST_MAIN(BatchWindowTest)
