@@ -20,6 +20,7 @@
 #include "views/LeadImages.h"
 
 class QAction;
+class QPrinter;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -95,6 +96,9 @@ class TSDIAppForm : public QMainWindow {
   // --- Batch, export, print ---
   void Button2Click();
   void Button3Click();
+  // Prints the current record's report on `printer` as it is set up (no dialog);
+  // returns the report printer's status as an int (PrintStatus).
+  int PrintReportTo(QPrinter& printer);
   void FileSave1Execute();
   // Writes the grid's CSV file to `path`; false (and the "Cannot write" box) on failure.
   bool ExportGrid(const QString& path);

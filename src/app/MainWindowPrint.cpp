@@ -36,6 +36,11 @@ void TSDIAppForm::Button3Click() {
   batchPrinting_->Printer.PrintWithDialog(this, *state_, *record_, sources);
 }
 
+int TSDIAppForm::PrintReportTo(QPrinter& printer) {
+  WindowReportSources sources(*this);
+  return static_cast<int>(PrintReportOn(printer, *state_, *record_, sources));
+}
+
 void TSDIAppForm::BeginBatchPrinting() {
   batchPrinterMissing_ = false;
   if (batchPrinting_) batchPrinting_->Batch.reset();

@@ -4,6 +4,9 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -75,6 +78,8 @@ class BatchWindowTest : public QObject {
   void ControlsAreDisabledWhileTheBatchRuns();
   void BatchPrintWithoutPrinterSaysSoOnce();
   void StaleSelectorAbandonsTheBatchCleanly();
+  void CancelledPrintChangesNothing();
+  void PrintToPdfReadsTheWindowsSheet();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -325,6 +330,48 @@ void BatchWindowTest::StaleSelectorAbandonsTheBatchCleanly() {
   QCOMPARE(w.Cursor().BatchMode, 0);
   QCOMPARE(w.Grid().Cell(0, 2), Name(2));  // the rows before the error were written
   QVERIFY(w.Button2->isEnabled() && w.ScrollBarFile->isEnabled() && !w.BatchRunning());
+}
+
+void BatchWindowTest::CancelledPrintChangesNothing() {
+  OpenAnalyse(1);
+  TSDIAppForm& w = *window_;
+  w.Button1->click();
+  w.Analysis().PeakListCount = 3;  // anything a print would reset
+  const QString caption = w.windowTitle();
+  bool dialogShown = false;
+  QTimer::singleShot(100, &w, [&] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      dialogShown = true;
+      dialog->reject();
+    }
+  });
+  w.Button3->click();
+  QVERIFY(dialogShown);
+  QCOMPARE(w.Analysis().PeakListCount, 3);
+  QCOMPARE(w.windowTitle(), caption);
+}
+
+void BatchWindowTest::PrintToPdfReadsTheWindowsSheet() {
+  OpenAnalyse(2);
+  TSDIAppForm& w = *window_;
+  w.ScrollBarFile->setValue(1);
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  const QString pdf = QDir(dir_->path()).filePath("report.pdf");
+  printer.setOutputFileName(pdf);
+  QCOMPARE(w.PrintReportTo(printer), static_cast<int>(wavelet::PrintStatus::Printed));
+  QVERIFY(QFileInfo(pdf).size() > 1000);
+  // The report ran the basic analysis of the record and refreshed the sheet.
+  const std::vector<std::string> row = CoreRow(Name(2), apptest::RecordFor(2));
+  QCOMPARE(w.findChild<QLabel*>("LabelA35")->text().toStdString(), row[11 + 35 * 3 + 16]);
+  const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+  if (pdftotext.isEmpty()) return;
+  QProcess process;
+  process.start(pdftotext, {"-layout", pdf, "-"});
+  QVERIFY(process.waitForFinished(30000));
+  const QString text = QString::fromLocal8Bit(process.readAllStandardOutput());
+  QVERIFY2(text.contains("P0002.R01") && text.contains("ID1002"), qPrintable(text.left(400)));
+  QVERIFY(text.contains("[a count of local maxima >= 7 ]"));
 }
 
 QTEST_MAIN(BatchWindowTest)
