@@ -8,12 +8,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTabWidget>
 #include <QtTest>
 
 #include "AppTestSupport.h"
 #include "app/DirectoryChooser.h"
+#include "app/BatchGridView.h"
 #include "app/MainWindow.h"
+#include "record/SampleRecords.h"
 
 using wavelet::TSDIAppForm;
 
@@ -27,7 +30,17 @@ class ScreenshotTest : public QObject {
 void ScreenshotTest::EveryTabAndView() {
   QTemporaryDir records;
   QVERIFY(records.isValid());
-  apptest::WriteRecords(records.path(), 6);
+  // The demo records: note one with late potentials and one without.
+  int withLate = -1;
+  int withoutLate = -1;
+  for (int i = 0; i < 6; ++i) {
+    wavelet::SampleRecordInfo info;
+    const wavelet::RecordBytes bytes = wavelet::MakeSampleRecord(7, i, &info);
+    apptest::WriteBytes(QDir(records.path()).filePath(QString::fromStdString(wavelet::SampleRecordName(i))),
+                        reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    (info.LatePotentials ? withLate : withoutLate) = i;
+  }
+  QVERIFY(withLate >= 0 && withoutLate >= 0);
   const QString shots = QString(WAVELET_BINARY_DIR) + "/screenshots";
   QDir().mkpath(shots);
 
@@ -35,6 +48,7 @@ void ScreenshotTest::EveryTabAndView() {
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
   QVERIFY(window.DirectoryListBox1->OpenDirectory(records.path()));
+  window.ListBox1->sortItems();
   window.ListBox1->selectAll();
   window.ButtonAdd->click();
   window.ListBox1->addItem("unmoved.r01");
@@ -49,7 +63,8 @@ void ScreenshotTest::EveryTabAndView() {
 
   window.ButtonAnalyse->click();
   window.RadioButton4->setChecked(true);  // auto calculation analyses the record
-  window.ScrollBarFile->setValue(1);      // a record with late potentials
+  window.ScrollBarFile->setValue(withLate == 0 ? 1 : withLate);
+  window.ScrollBarFile->setValue(withLate);
   save("2-basic");
   window.RadioButton2->setChecked(true);
   save("3-spectrogram");
@@ -61,8 +76,10 @@ void ScreenshotTest::EveryTabAndView() {
   window.Button2->click();
   window.PageControl1->setCurrentWidget(window.TabSheet4);
   save("6-batch-grid");
+  window.StringGrid1->horizontalScrollBar()->setValue(window.StringGrid1->horizontalScrollBar()->maximum());
+  save("6b-batch-grid-scrolled");
   window.PageControl1->setCurrentWidget(window.TabSheet2);
-  window.ScrollBarFile->setValue(0);  // no late potentials
+  window.ScrollBarFile->setValue(withoutLate);
   window.Button1->click();
   save("7-basic-plain-record");
 
