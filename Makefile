@@ -44,5 +44,5 @@ fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DWAVELET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_record
 	@mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/fuzz_record -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	  $(FUZZ_BUILD)/corpus fuzz/corpus
+	$(FUZZ_BUILD)/fuzz_record -max_total_time=$(FUZZ_SECONDS) -max_len=5400 -timeout=10 \
+	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus fuzz/corpus

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-liberation
   xvfb xauth poppler-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()
