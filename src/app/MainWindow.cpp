@@ -192,40 +192,25 @@ void TSDIAppForm::ListRecordFiles(const std::string& directoryText) {
   BusyCursor::Restore();
 }
 
-void TSDIAppForm::ButtonAddClick() {
-  Button1->setEnabled(false);
-  ButtonAdd->setEnabled(false);
-  ButtonDelete->setEnabled(false);
-  ButtonAnalyse->setEnabled(false);
-  BusyCursor::Show();
-  std::vector<std::string> candidates = Entries(ListBox1);
-  std::vector<std::string> work = Entries(ListBox2);
-  const std::vector<bool> selected = Selection(ListBox1);
-  const std::size_t before = work.size();
-  MoveSelectedEntries(candidates, selected, work);
-  if (work.size() != before) {
-    FillList(ListBox1, candidates);
-    FillList(ListBox2, work);
-  }
-  Button1->setEnabled(true);
-  SetWorkButtonsEnabled(true);
-  BusyCursor::Restore();
-}
+void TSDIAppForm::ButtonAddClick() { MoveSelectedBetweenLists(ListBox1, ListBox2); }
 
-void TSDIAppForm::ButtonDeleteClick() {
+void TSDIAppForm::ButtonDeleteClick() { MoveSelectedBetweenLists(ListBox2, ListBox1); }
+
+// "Add >>" and "<< Delete" are the same move with the lists' roles exchanged.
+void TSDIAppForm::MoveSelectedBetweenLists(QListWidget* from, QListWidget* to) {
   Button1->setEnabled(false);
   ButtonAdd->setEnabled(false);
   ButtonDelete->setEnabled(false);
   ButtonAnalyse->setEnabled(false);
   BusyCursor::Show();
-  std::vector<std::string> candidates = Entries(ListBox1);
-  std::vector<std::string> work = Entries(ListBox2);
-  const std::vector<bool> selected = Selection(ListBox2);
-  const std::size_t before = candidates.size();
-  MoveSelectedEntries(work, selected, candidates);
-  if (candidates.size() != before) {
-    FillList(ListBox1, candidates);
-    FillList(ListBox2, work);
+  std::vector<std::string> source = Entries(from);
+  std::vector<std::string> target = Entries(to);
+  const std::vector<bool> selected = Selection(from);
+  const std::size_t before = target.size();
+  MoveSelectedEntries(source, selected, target);
+  if (target.size() != before) {
+    FillList(from, source);
+    FillList(to, target);
   }
   Button1->setEnabled(true);
   SetWorkButtonsEnabled(true);

@@ -192,6 +192,7 @@ class TSDIAppForm : public QMainWindow {
   void Show(const char* analysisLabel, const char* sheetLabel, const std::string& text);
   void ShowClampNote();
   void SetWorkButtonsEnabled(bool enabled);
+  void MoveSelectedBetweenLists(QListWidget* from, QListWidget* to);
   void SetBatchControlsEnabled(bool enabled);
   void ShowError(const QString& text);
   void ReportEscapedError(const std::exception_ptr& error);
