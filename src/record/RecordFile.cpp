@@ -1,15 +1,48 @@
 #include "record/RecordFile.h"
 
-#include <cstdio>
-#include <memory>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace wavelet {
+
+namespace {
+
+// Closes the descriptor however the read ends.
+struct Descriptor {
+  explicit Descriptor(int fd) : Fd(fd) {}
+  ~Descriptor() {
+    if (Fd >= 0) ::close(Fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int Fd;
+};
+
+}  // namespace
 
 RecordReadResult ReadRecordFile(const std::string& path, RecordBytes& buffer) {
   RecordReadResult result;
   const std::string cannotRead = "Cannot read [" + path + "]";
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) {
+  // Opened without blocking: a named pipe with no writer would otherwise hang the
+  // program in open() itself. Once the type is known to be safe, reads block again.
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  struct stat info {};
+  if (file.Fd < 0 || ::fstat(file.Fd, &info) != 0) {
+    result.ErrorText = cannotRead;
+    return result;
+  }
+  // A pipe or socket never holds a record and could wait forever for a writer; a
+  // directory opens but cannot be read.
+  if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || S_ISDIR(info.st_mode)) {
+    result.ErrorText = cannotRead;
+    return result;
+  }
+  const int flags = ::fcntl(file.Fd, F_GETFL);
+  if (flags < 0 || ::fcntl(file.Fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     result.ErrorText = cannotRead;
     return result;
   }
@@ -18,14 +51,14 @@ RecordReadResult ReadRecordFile(const std::string& path, RecordBytes& buffer) {
   std::array<std::uint8_t, kRecordSize + 1> scratch;
   std::size_t total = 0;
   while (total < scratch.size()) {
-    const std::size_t got = std::fread(scratch.data() + total, 1, scratch.size() - total, file.get());
+    const ssize_t got = ::read(file.Fd, scratch.data() + total, scratch.size() - total);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {  // a vanished device, an I/O error
+      result.ErrorText = cannotRead;
+      return result;
+    }
     if (got == 0) break;
-    total += got;
-  }
-  // A directory opens but fails to read; so does a vanished device.
-  if (std::ferror(file.get())) {
-    result.ErrorText = cannotRead;
-    return result;
+    total += static_cast<std::size_t>(got);
   }
   if (total < kRecordSize) {
     result.ErrorText = "Not a record (" + std::to_string(total) + " bytes): [" + path + "]";

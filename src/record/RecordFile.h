@@ -14,7 +14,8 @@ struct RecordReadResult {
 
 // Reads the first 5025 bytes; on any failure `buffer` is left untouched and
 // ErrorText is "Cannot read [" + path + "]" or
-// "Not a record (" + size + " bytes): [" + path + "]".
+// "Not a record (" + size + " bytes): [" + path + "]". A named pipe, socket or
+// directory is "Cannot read" at once, never waited on.
 RecordReadResult ReadRecordFile(const std::string& path, RecordBytes& buffer);
 
 // The separator is always inserted, even after a directory that ends in one.
