@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -184,11 +185,23 @@ void TSDIAppForm::ListRecordFiles(const std::string& directoryText) {
   // The directory may change while events are processed between names; the rest of
   // this listing then belongs to a directory no longer shown and is dropped.
   const QString listed = DirectoryListBox1->Directory();
+  // Events are processed after every name, but repainting the growing list after
+  // every name made a directory of 20,000 records take many seconds; the list is
+  // shown again a few times a second instead, which looks the same to a user.
+  QElapsedTimer sinceShown;
+  sinceShown.start();
+  ListBox1->setUpdatesEnabled(false);
   ForEachRecordFile(directoryText, [&](const std::string& name) {
     if (DirectoryListBox1->Directory() != listed) return;
     ListBox1->addItem(EntryItem(name));
+    if (sinceShown.elapsed() >= 100) {
+      ListBox1->setUpdatesEnabled(true);
+      sinceShown.restart();
+    }
     QCoreApplication::processEvents();
+    ListBox1->setUpdatesEnabled(false);
   });
+  ListBox1->setUpdatesEnabled(true);
   BusyCursor::Restore();
 }
 
