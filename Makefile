@@ -22,6 +22,10 @@ run: samples
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+ifeq ($(CI),true)
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=60
+	@$(MAKE) --no-print-directory test-sanitize
+endif
 
 bench: build
 	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
