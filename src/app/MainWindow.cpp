@@ -185,23 +185,32 @@ void TSDIAppForm::ListRecordFiles(const std::string& directoryText) {
   // The directory may change while events are processed between names; the rest of
   // this listing then belongs to a directory no longer shown and is dropped.
   const QString listed = DirectoryListBox1->Directory();
-  // Events are processed after every name, but repainting the growing list after
-  // every name made a directory of 20,000 records take many seconds; the list is
-  // shown again a few times a second instead, which looks the same to a user.
-  QElapsedTimer sinceShown;
-  sinceShown.start();
-  ListBox1->setUpdatesEnabled(false);
+  // Events are processed after every name, but inserting into the shown list after
+  // every name made the list lay itself out 20,000 times for a directory of 20,000
+  // records (quadratic, tens of seconds); the names go in a few times a second
+  // instead, which looks the same to a user. Names of a directory no longer shown
+  // are dropped, pending ones too.
+  std::vector<std::string> pending;
+  const auto addPending = [&] {
+    if (DirectoryListBox1->Directory() == listed && !pending.empty()) {
+      ListBox1->setUpdatesEnabled(false);
+      for (const std::string& name : pending) ListBox1->addItem(EntryItem(name));
+      ListBox1->setUpdatesEnabled(true);
+    }
+    pending.clear();
+  };
+  QElapsedTimer sinceAdded;
+  sinceAdded.start();
   ForEachRecordFile(directoryText, [&](const std::string& name) {
     if (DirectoryListBox1->Directory() != listed) return;
-    ListBox1->addItem(EntryItem(name));
-    if (sinceShown.elapsed() >= 100) {
-      ListBox1->setUpdatesEnabled(true);
-      sinceShown.restart();
+    pending.push_back(name);
+    if (sinceAdded.elapsed() >= 100) {
+      addPending();
+      sinceAdded.restart();
     }
     QCoreApplication::processEvents();
-    ListBox1->setUpdatesEnabled(false);
   });
-  ListBox1->setUpdatesEnabled(true);
+  addPending();
   BusyCursor::Restore();
 }
 
