@@ -22,16 +22,10 @@
 namespace wavelet {
 namespace {
 
+using testing::ReadAll;
 using testing::TempDir;
 
 const std::string kTool = std::string(WAVELET_BINARY_DIR) + "/wavelet-batch";
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";

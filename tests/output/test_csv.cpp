@@ -18,14 +18,8 @@
 namespace wavelet {
 namespace {
 
+using testing::ReadAll;
 using testing::TempDir;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;

@@ -23,14 +23,8 @@
 namespace wavelet {
 namespace {
 
+using testing::ReadAll;
 using testing::TempDir;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 std::vector<std::string> Entries(const std::string& directory) {
   std::vector<std::string> names;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace wavelet::testing {
@@ -39,5 +40,13 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// The whole content of a file, byte for byte ("" when it cannot be read).
+inline std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
 
 }  // namespace wavelet::testing
