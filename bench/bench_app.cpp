@@ -15,6 +15,7 @@
 #include <fstream>
 #include <memory>
 
+#include "WindowBenchmarkMain.h"
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
 #include "record/SampleRecords.h"
@@ -81,11 +82,4 @@ BENCHMARK(BM_Batch)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+WAVELET_WINDOW_BENCHMARK_MAIN()
