@@ -7,7 +7,7 @@
 #include <memory>
 #include <random>
 
-#include "analysis/AnalysisDriver.h"
+#include "session/AnalysisDriver.h"
 #include "analysis/AnalysisState.h"
 #include "record/RecordDecoder.h"
 #include "record/RecordEncoder.h"

@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "analysis/AnalysisDriver.h"
+#include "session/AnalysisDriver.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/BasicAnalysis.h"
-#include "analysis/CalculationSheet.h"
+#include "output/CalculationSheet.h"
 #include "analysis/Transform.h"
 #include "output/BatchGrid.h"
 #include "output/BatchRowWriter.h"

@@ -1,14 +1,14 @@
 #include "analysis/AnalysisState.h"
 
-#include "views/ColourTables.h"
+#include "base/ColourTables.h"
 
 namespace wavelet {
 
 void InitialiseAnalysisState(AnalysisState& state) {
   state.PlotDivisor = 20.0 / 0.5;
   state.ScaleTable = {3.25, 3.0, 2.75, 2.5, 2.25, 2.0, 1.75, 1.5};
-  // The colour tables belong to the views; they are filled here because start-up
-  // sets them in this place of the order.
+  // The colour tables are the views', kept in the state because start-up fills them
+  // at this place of the order.
   FillScaleColours(state.ScaleColours);
   FillColourRamp(state.ColourRamp);
   state.Results.AreaThreshold = 96.0;

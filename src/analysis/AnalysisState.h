@@ -10,6 +10,8 @@
 #include <array>
 #include <cstdint>
 
+#include "base/Colour.h"
+
 namespace wavelet {
 
 inline constexpr int kLeads = 4;
@@ -17,8 +19,6 @@ inline constexpr int kScales = 8;
 inline constexpr int kPositions = 400;
 inline constexpr int kFirstTransformSample = 260;
 inline constexpr int kWaveletTableSize = 220;
-inline constexpr int kScaleColourCount = 8;
-inline constexpr int kColourRampSize = 512;
 // Room for a retained maximum at every position of every lead and scale, plus the
 // terminator, so no maximum is ever dropped whatever the input.
 inline constexpr int kPeakListCapacity = kLeads * kScales * kPositions + 1;
@@ -26,9 +26,6 @@ inline constexpr int kPeakListCapacity = kLeads * kScales * kPositions + 1;
 enum LeadIndex : int { LeadX = 0, LeadY = 1, LeadZ = 2, LeadM = 3 };
 using ScaleIndex = int;
 using TransformPosition = int;
-
-// 0x00BBGGRR: red in the low byte.
-using Colour = std::uint32_t;
 
 using LeadScaleInts = std::array<std::array<int, kScales>, kLeads>;
 using LeadScaleDoubles = std::array<std::array<double, kScales>, kLeads>;

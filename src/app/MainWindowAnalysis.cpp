@@ -9,8 +9,8 @@
 #include <QScrollBar>
 #include <QTabWidget>
 
-#include "analysis/AnalysisDriver.h"
-#include "analysis/CalculationSheet.h"
+#include "session/AnalysisDriver.h"
+#include "output/CalculationSheet.h"
 #include "app/CanvasWidget.h"
 #include "app/MainWindow.h"
 #include "app/TextForms.h"

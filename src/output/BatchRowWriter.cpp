@@ -1,7 +1,7 @@
 #include "output/BatchRowWriter.h"
 
 #include "analysis/Judgement.h"
-#include "analysis/NumberFormat.h"
+#include "output/NumberFormat.h"
 
 namespace wavelet {
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/AnalysisState.h"  // Colour
+#include "base/Colour.h"
 
 namespace wavelet {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/AnalysisDriver.h"
+#include "session/AnalysisDriver.h"
 #include "analysis/BasicAnalysis.h"
 #include "analysis/Transform.h"
 #include "views/BasicView.h"

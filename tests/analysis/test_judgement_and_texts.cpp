@@ -4,9 +4,9 @@
 #include <limits>
 
 #include "AnalysisTestSupport.h"
-#include "analysis/CalculationSheet.h"
+#include "output/CalculationSheet.h"
 #include "analysis/Judgement.h"
-#include "analysis/NumberFormat.h"
+#include "output/NumberFormat.h"
 
 namespace wavelet {
 namespace {

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "analysis/AnalysisState.h"
-#include "analysis/CalculationSheet.h"
+#include "output/CalculationSheet.h"
 #include "app/ReportPrinting.h"
 #include "output/Report.h"
 #include "record/RecordDecoder.h"

@@ -2,7 +2,7 @@
 
 #include "analysis/AnalysisState.h"
 #include "analysis/Judgement.h"
-#include "analysis/NumberFormat.h"
+#include "output/NumberFormat.h"
 #include "output/BatchGrid.h"
 #include "output/BatchRowWriter.h"
 

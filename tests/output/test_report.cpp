@@ -7,7 +7,7 @@
 
 #include "analysis/AnalysisState.h"
 #include "analysis/BasicAnalysis.h"
-#include "analysis/CalculationSheet.h"
+#include "output/CalculationSheet.h"
 #include "output/RecordingReportCanvas.h"
 #include "output/Report.h"
 

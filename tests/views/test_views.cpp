@@ -6,7 +6,7 @@
 
 #include "analysis/AnalysisState.h"
 #include "views/BasicView.h"
-#include "views/ColourTables.h"
+#include "base/ColourTables.h"
 #include "views/LeadImages.h"
 #include "views/MapView.h"
 #include "views/Overlays.h"

@@ -1,4 +1,4 @@
-#include "analysis/AnalysisDriver.h"
+#include "session/AnalysisDriver.h"
 
 #include "analysis/BasicAnalysis.h"
 #include "analysis/Transform.h"

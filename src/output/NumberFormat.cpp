@@ -1,4 +1,4 @@
-#include "analysis/NumberFormat.h"
+#include "output/NumberFormat.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "views/ColourTables.h"
+#include "base/ColourTables.h"
 
 namespace wavelet {
 

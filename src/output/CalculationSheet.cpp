@@ -1,7 +1,7 @@
-#include "analysis/CalculationSheet.h"
+#include "output/CalculationSheet.h"
 
 #include "analysis/Judgement.h"
-#include "analysis/NumberFormat.h"
+#include "output/NumberFormat.h"
 
 namespace wavelet {
 

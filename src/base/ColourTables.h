@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "analysis/AnalysisState.h"
+#include "base/Colour.h"
 
 namespace wavelet {
 
