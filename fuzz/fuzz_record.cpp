@@ -27,7 +27,7 @@
 #include "output/BatchGrid.h"
 #include "output/BatchRowWriter.h"
 #include "output/CsvWriter.h"
-#include "output/Report.h"
+#include "session/ReportDriver.h"
 #include "record/RecordDecoder.h"
 #include "record/RecordFormat.h"
 #include "views/LeadImages.h"

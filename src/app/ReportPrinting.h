@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "analysis/AnalysisState.h"
-#include "output/Report.h"
+#include "session/ReportDriver.h"
 #include "record/RecordFormat.h"
 
 class QPrinter;

@@ -5,9 +5,6 @@
 #include <limits>
 
 #include "analysis/AnalysisState.h"
-#include "analysis/Judgement.h"
-#include "analysis/Ridges.h"
-#include "analysis/Transform.h"
 
 namespace wavelet {
 
@@ -25,30 +22,6 @@ int TruncToInt(double v) {
   }
   return static_cast<int>(v);
 }
-
-// Stands in when the printer refuses the job, so the analysis still runs to the end
-// and the state never stays half cleared.
-class DiscardingCanvas final : public ReportCanvas {
- public:
-  DiscardingCanvas(int width, int height) : width_(width), height_(height) {}
-  int PageWidth() const override { return width_; }
-  int PageHeight() const override { return height_; }
-  void SetJobTitle(const std::string&) override {}
-  bool BeginJob() override { return true; }
-  void EndJob() override {}
-  void SetPenWidth(int) override {}
-  void SetPenStyle(ReportPenStyle) override {}
-  void SetBrushStyle(ReportBrushStyle) override {}
-  void SetFont(const std::string&, ReportCharset, int) override {}
-  void MoveTo(int, int) override {}
-  void LineTo(int, int) override {}
-  void Rectangle(int, int, int, int) override {}
-  void TextOut(int, int, const std::string&) override {}
-
- private:
-  int width_;
-  int height_;
-};
 
 constexpr const char* kLeadLetters[kLeads] = {"X", "Y", "Z", "M"};
 
@@ -85,18 +58,6 @@ void DrawScaleCurve(ReportCanvas& canvas, const ReportLayout& layout, const Anal
       canvas.MoveTo(x, y);
     } else {
       canvas.LineTo(x, y);
-    }
-  }
-}
-
-void DrawScales(ReportCanvas& canvas, const ReportLayout& layout, AnalysisState& state,
-                const LoadedRecord& record) {
-  for (int i = 0; i < kScales; ++i) {
-    TransformAtScale(state, record, state.ScaleTable[i], i);
-    for (int l = 0; l < kLeads; ++l) state.Results.Area[l][i] = state.Results.ScaleArea[l];
-    for (int l = 0; l < kLeads; ++l) {
-      DrawLeadFrame(canvas, layout, l);
-      DrawScaleCurve(canvas, layout, state, l, i);
     }
   }
 }
@@ -196,7 +157,7 @@ constexpr MeasuredLine kMeasuredLines[] = {
     {"judge2 :", nullptr, "Label243"},
 };
 
-void DrawTexts(ReportCanvas& canvas, const ReportLayout& layout, const ReportSources& sources) {
+void DrawTexts(ReportCanvas& canvas, const ReportLayout& layout, const ReportCaptions& sources) {
   const int lineH = layout.LineH;
   const int third = layout.HalfW / 3;
   int line = 3;
@@ -300,40 +261,37 @@ std::string ReportJobTitle(const std::string& workListEntry) {
   return "WAVELET < " + workListEntry + " > ";
 }
 
-ReportOutcome PrintReport(ReportCanvas& printer, AnalysisState& state, LoadedRecord& record,
-                          ReportSources& sources) {
-  if (!sources.ReloadRecord()) return ReportOutcome::RecordUnreadable;
-  ClearAnalysisAccumulators(state);
+ReportDrawing::ReportDrawing(ReportCanvas& canvas, const ReportLayout& layout,
+                             const AnalysisState& state, const LoadedRecord& record)
+    : canvas_(canvas), layout_(layout), state_(state), record_(record) {}
 
-  const ReportLayout layout = ComputeReportLayout(printer.PageWidth(), printer.PageHeight());
-  printer.SetJobTitle(ReportJobTitle(sources.WorkListEntry()));
-  DiscardingCanvas discard(layout.PW, layout.PH);
-  const bool started = printer.BeginJob();
-  ReportCanvas& canvas = started ? printer : discard;
+void ReportDrawing::ScaleDone(int scaleIndex) {
+  for (int l = 0; l < kLeads; ++l) {
+    DrawLeadFrame(canvas_, layout_, l);
+    DrawScaleCurve(canvas_, layout_, state_, l, scaleIndex);
+  }
+}
 
+// The squares go on the page after the ridges are found, then the markers.
+void ReportDrawing::RidgesFound() {
+  DrawPeakSquares(canvas_, layout_, state_);
+  DrawMarkers(canvas_, layout_, state_, record_);
+  canvas_.SetPenWidth(layout_.NormalPen);
+}
+
+void BeginReportPage(ReportCanvas& canvas, const ReportLayout& layout) {
   canvas.SetPenWidth(layout.NormalPen == 0 ? 1 : layout.NormalPen);
   canvas.SetFont(kReportFontName, ReportCharset::Ansi, kReportFontPointSize);
   canvas.SetPenStyle(ReportPenStyle::Solid);
   canvas.SetBrushStyle(ReportBrushStyle::Clear);
+}
 
-  DrawScales(canvas, layout, state, record);
-  state.PeakList.PeakListLead[state.PeakListCount] = -1;
-  FindRidges(state, record);
-  DrawPeakSquares(canvas, layout, state);
-  DrawMarkers(canvas, layout, state, record);
-
-  canvas.SetPenWidth(layout.NormalPen);
-  ComputeJudgements(state.Results);
-  sources.ShowCalculationData();
-
-  DrawTexts(canvas, layout, sources);
+void DrawReportTexts(ReportCanvas& canvas, const ReportLayout& layout, const LoadedRecord& record,
+                     const ReportCaptions& captions, const std::string& bannerText) {
+  DrawTexts(canvas, layout, captions);
   canvas.TextOut(layout.LeftM + layout.HalfW / 2, TruncToInt(layout.PH - 2 * layout.LineH),
-                 sources.BannerText());
+                 bannerText);
   DrawRawLeads(canvas, layout, record);
-
-  if (!started) return ReportOutcome::JobNotStarted;
-  printer.EndJob();
-  return ReportOutcome::Printed;
 }
 
 }  // namespace wavelet

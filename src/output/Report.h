@@ -2,12 +2,13 @@
 // The one-page printed report of the current record: the header, the criteria with
 // the measured values and flags, the raw leads, and per lead a box with the eight
 // scale curves, the retained maxima, the QRS, rise/fall and ridge marks and a ruler.
-// The report re-runs the basic analysis itself while it draws, so the page never
-// depends on what the screen shows.
+// The page is drawn while the basic analysis runs (ReportDrawing observes it), so it
+// never depends on what the screen shows.
 
 #include <string>
 
 #include "analysis/AnalysisState.h"
+#include "analysis/BasicAnalysis.h"
 #include "output/ReportCanvas.h"
 #include "record/RecordFormat.h"
 
@@ -55,33 +56,38 @@ int ReportHeightY(const ReportLayout& layout, const ReportBox& box, double d);
 // never advance).
 void DrawDashedVerticalLine(ReportCanvas& canvas, int x, int yBottom, int yTop, int d);
 
-// What the report needs from the window, so the layout stays free of the toolkit.
-class ReportSources {
+// The captions the page shows: the calculation sheet's labels, by object name
+// ("Label228"), as the window holds them.
+class ReportCaptions {
  public:
-  virtual ~ReportSources() = default;
-  // Runs the window's record load of the current work-list entry (header captions,
-  // LeadSignals, QRS onset/offset). False when the record could not be read.
-  virtual bool ReloadRecord() = 0;
-  // The caption of a label of the calculation sheet, by object name ("Label228").
+  virtual ~ReportCaptions() = default;
   virtual std::string Caption(const std::string& labelName) const = 0;
-  // Refreshes the calculation sheet from the analysis state.
-  virtual void ShowCalculationData() = 0;
-  // The work-list entry at the patient selector's position.
-  virtual std::string WorkListEntry() const = 0;
-  virtual std::string BannerText() const { return kReportBannerText; }
-};
-
-enum class ReportOutcome {
-  Printed,           // one page went to the canvas
-  RecordUnreadable,  // the reload failed: nothing printed, nothing changed
-  JobNotStarted,     // the canvas refused the job: the analysis still ran, no page
 };
 
 std::string ReportJobTitle(const std::string& workListEntry);
 
-// Reload, re-analyse and draw one page. Leaves the analysis state exactly as a basic
-// analysis of the record does, and the calculation sheet refreshed.
-ReportOutcome PrintReport(ReportCanvas& canvas, AnalysisState& state, LoadedRecord& record,
-                          ReportSources& sources);
+// Pen, font and brush a page starts with.
+void BeginReportPage(ReportCanvas& canvas, const ReportLayout& layout);
+
+// The page's part of the basic analysis: each scale's frames and curves as soon as
+// the scale is transformed; the squares, QRS, rise/fall and ridge marks and the
+// rulers once the ridges are found.
+class ReportDrawing final : public BasicAnalysisObserver {
+ public:
+  ReportDrawing(ReportCanvas& canvas, const ReportLayout& layout, const AnalysisState& state,
+                const LoadedRecord& record);
+  void ScaleDone(int scaleIndex) override;
+  void RidgesFound() override;
+
+ private:
+  ReportCanvas& canvas_;
+  const ReportLayout& layout_;
+  const AnalysisState& state_;
+  const LoadedRecord& record_;
+};
+
+// After the analysis: the header and criteria texts, the banner and the raw leads.
+void DrawReportTexts(ReportCanvas& canvas, const ReportLayout& layout, const LoadedRecord& record,
+                     const ReportCaptions& captions, const std::string& bannerText);
 
 }  // namespace wavelet

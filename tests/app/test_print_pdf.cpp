@@ -19,7 +19,7 @@
 #include "analysis/AnalysisState.h"
 #include "output/CalculationSheet.h"
 #include "app/ReportPrinting.h"
-#include "output/Report.h"
+#include "session/ReportDriver.h"
 #include "record/RecordDecoder.h"
 #include "record/SampleRecords.h"
 

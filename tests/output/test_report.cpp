@@ -9,7 +9,7 @@
 #include "analysis/BasicAnalysis.h"
 #include "output/CalculationSheet.h"
 #include "output/RecordingReportCanvas.h"
-#include "output/Report.h"
+#include "session/ReportDriver.h"
 
 namespace wavelet {
 namespace {
