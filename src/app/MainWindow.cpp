@@ -65,15 +65,13 @@ class BusyCursor {
 
 
 void TSDIAppForm::FormCreate() {
-  InitialiseImages(*images_);
+  workbench_->StartUp();
   RefreshImages();
-  InitialiseAnalysisState(*state_);
   StringGrid1->SetDefaultColumnWidth(50);
   StringGrid1->SetDefaultRowHeight(18);
   StringGrid1->SetGridColumnWidth(0, 120);
   StringGrid1->SetGridColumnWidth(2, 150);
   StringGrid1->SetGridColumnWidth(9, 70);
-  WriteBatchGridTitles(grid_, cursor_);
   gridModel_->GridRowChanged(0);
 }
 
@@ -258,10 +256,10 @@ void TSDIAppForm::ScrollBarFileChange() {
   try {
     ShowRecordPosition();
     QCoreApplication::processEvents();
-    ClearAnalysisAccumulators(*state_);
+    ClearAnalysisAccumulators(Analysis());
     if (!LoadRecord()) return;
     DrawRawSignal();
-    if (state_->AutoCalculation == 1) RunAnalysis();
+    if (Analysis().AutoCalculation == 1) RunAnalysis();
   } catch (...) {
     if (deferError) {
       deferredError_ = std::current_exception();
@@ -295,11 +293,24 @@ std::string TSDIAppForm::CaptionBytes(const QString& labelName) const {
   return std::string(array.constData(), static_cast<std::size_t>(array.size()));
 }
 
-void TSDIAppForm::Show(const char* analysisLabel, const char* sheetLabel, const std::string& text) {
-  SetCaption(analysisLabel, text);
-  SetCaption(sheetLabel, text);
-  WriteBatchCell(grid_, cursor_, text);
-}
+// The record load's texts go to the labels of both tabs; the caption names the file
+// being loaded, and the clamped-window note of the previous record goes.
+class WindowHeaderSink final : public HeaderSink {
+ public:
+  explicit WindowHeaderSink(TSDIAppForm& window) : window_(window) {}
+  void ShowHeaderField(const PatientHeaderEntry& field, const std::string& text) override {
+    window_.SetCaption(field.AnalysisLabel, text);
+    window_.SetCaption(field.SheetLabel, text);
+  }
+  void RecordPathChosen(const std::string& path) override {
+    window_.setWindowTitle(DisplayText(path));
+    window_.ClampNote->clear();
+    window_.SheetClampNote->clear();
+  }
+
+ private:
+  TSDIAppForm& window_;
+};
 
 bool TSDIAppForm::LoadRecord() {
   const int position = ScrollBarFile->value();
@@ -308,38 +319,20 @@ bool TSDIAppForm::LoadRecord() {
   }
   lastLoadOk_ = false;
   const std::string entry = EntryBytes(ListBox2->item(position));
-  Show("LabelP1", "Label228", entry);
-
-  record_->RecordPath = JoinRecordPath(ToBytes(DirectoryListBox1->Directory()), entry);
-  setWindowTitle(DisplayText(record_->RecordPath));
-  ClampNote->clear();
-  SheetClampNote->clear();
-
-  const RecordReadResult read = ReadRecordFile(record_->RecordPath, record_->RecordBuffer);
-  if (!read.Ok) {
-    if (cursor_.BatchMode == 1) {
-      // A batch goes on and names every unreadable record once at its end.
+  const std::string path = JoinRecordPath(ToBytes(DirectoryListBox1->Directory()), entry);
+  WindowHeaderSink sink(*this);
+  const LoadOutcome load = workbench_->LoadRecord(path, entry, sink);
+  const bool inBatch = Cursor().BatchMode == 1;
+  if (inBatch) gridModel_->GridRowChanged(Cursor().BatchRow);
+  if (!load.Ok) {
+    // A batch goes on and names every unreadable record once at its end.
+    if (inBatch) {
       batchUnreadable_.push_back(entry);
-      gridModel_->GridRowChanged(cursor_.BatchRow);
     } else {
-      ShowError(DisplayText(read.ErrorText));
+      ShowError(DisplayText(load.ErrorText));
     }
     return false;
   }
-
-  const RecordHeaderTexts header = DecodeHeaderTexts(record_->RecordBuffer);
-  Show("LabelP2", "Label229", header.PatientId);
-  Show("LabelP3", "Label230", header.PatientName);
-  Show("LabelP5", "Label232", header.Sex);
-  Show("LabelP4", "Label231", header.Age);
-  Show("LabelP6", "Label233", header.Height);
-  Show("LabelP7", "Label234", header.Weight);
-  Show("LabelP10", "Label237", header.Race);
-  Show("LabelP11", "Label238", header.AveragingCount);
-  Show("LabelP8", "Label235", header.Date);
-  Show("LabelP9", "Label236", header.Time);
-  DecodeRecordInto(*record_);
-  if (cursor_.BatchMode == 1) gridModel_->GridRowChanged(cursor_.BatchRow);
   lastLoadOk_ = true;
   return true;
 }

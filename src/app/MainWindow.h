@@ -14,10 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/AnalysisState.h"
-#include "output/BatchGrid.h"
-#include "record/RecordFormat.h"
-#include "views/LeadImages.h"
+#include "session/Workbench.h"
 
 class QAction;
 class QPrinter;
@@ -53,11 +50,12 @@ class TSDIAppForm : public QMainWindow {
   ~TSDIAppForm() override;
 
   // The state the window owns; every core routine works on these.
-  LoadedRecord& Record() { return *record_; }
-  AnalysisState& Analysis() { return *state_; }
-  LeadImages& Images() { return *images_; }
-  BatchGrid& Grid() { return grid_; }
-  BatchCursor& Cursor() { return cursor_; }
+  Workbench& Bench() { return *workbench_; }
+  LoadedRecord& Record() { return workbench_->Record(); }
+  AnalysisState& Analysis() { return workbench_->Analysis(); }
+  LeadImages& Images() { return workbench_->Images(); }
+  BatchGrid& Grid() { return workbench_->Grid(); }
+  BatchCursor& Cursor() { return workbench_->Cursor(); }
   BatchGridModel* GridModel() const { return gridModel_; }
   TAboutBox* AboutBox() const { return aboutBox_; }
 
@@ -211,11 +209,8 @@ class TSDIAppForm : public QMainWindow {
   static std::vector<bool> Selection(const QListWidget* list);
   static void FillList(QListWidget* list, const std::vector<std::string>& entries);
 
-  std::unique_ptr<LoadedRecord> record_;
-  std::unique_ptr<AnalysisState> state_;
-  std::unique_ptr<LeadImages> images_;
-  BatchGrid grid_;
-  BatchCursor cursor_;
+  friend class WindowHeaderSink;
+  std::unique_ptr<Workbench> workbench_;
   BatchGridModel* gridModel_ = nullptr;
   TAboutBox* aboutBox_ = nullptr;
   QHash<QString, QLabel*> labels_;

@@ -31,7 +31,7 @@ void TSDIAppForm::RefreshImages(bool now) {
 }
 
 void TSDIAppForm::DrawRawSignal() {
-  wavelet::DrawRawSignal(images_->ImageW4, *record_, ScrollBar2->value());
+  workbench_->DrawRawSignal(ScrollBar2->value());
   ImageW[4]->Refresh();
 }
 
@@ -74,19 +74,18 @@ DriverOptions OptionsOf(const QCheckBox* dot, const QCheckBox* line) {
 
 void TSDIAppForm::RunBasicAnalysis() {
   WindowHooks hooks(*this);
-  wavelet::RunBasicAnalysis(*state_, *record_, *images_, OptionsOf(CheckBoxDot, CheckBoxLine),
-                            hooks);
+  workbench_->RunBasicAnalysis(OptionsOf(CheckBoxDot, CheckBoxLine), hooks);
   RefreshImages();
 }
 
 void TSDIAppForm::RunAnalysis() {
   WindowHooks hooks(*this);
-  wavelet::RunAnalysis(*state_, *record_, *images_, OptionsOf(CheckBoxDot, CheckBoxLine), hooks);
+  workbench_->RunAnalysis(OptionsOf(CheckBoxDot, CheckBoxLine), hooks);
   RefreshImages();
 }
 
 void TSDIAppForm::ShowCalculationData() {
-  for (const LabelText& label : CalculationSheetTexts(state_->Results)) {
+  for (const LabelText& label : CalculationSheetTexts(Analysis().Results)) {
     SetCaption(QString::fromLatin1(label.Name.data(), static_cast<qsizetype>(label.Name.size())),
                label.Text);
   }
@@ -94,7 +93,7 @@ void TSDIAppForm::ShowCalculationData() {
 }
 
 void TSDIAppForm::ShowClampNote() {
-  const QString note = state_->WindowsClamped
+  const QString note = Analysis().WindowsClamped
                            ? QStringLiteral("QRS window outside the analysable range 290-607: "
                                             "results clamped")
                            : QString();
@@ -103,18 +102,18 @@ void TSDIAppForm::ShowClampNote() {
 }
 
 void TSDIAppForm::RadioButton1Click(QObject* sender) {
-  state_->DisplayMode = sender->property("Tag").toInt();
-  if (state_->AutoCalculation == 1) RunAnalysis();
+  Analysis().DisplayMode = sender->property("Tag").toInt();
+  if (Analysis().AutoCalculation == 1) RunAnalysis();
 }
 
 void TSDIAppForm::RadioButton4Click(QObject* sender) {
-  state_->AutoCalculation = sender->property("Tag").toInt();
-  if (state_->AutoCalculation == 1) RunAnalysis();
+  Analysis().AutoCalculation = sender->property("Tag").toInt();
+  if (Analysis().AutoCalculation == 1) RunAnalysis();
 }
 
 void TSDIAppForm::RadioButton6Click(QObject* sender) {
-  state_->SelectedScale = static_cast<double>(sender->property("Tag").toInt());
-  ClearLeadImages(*images_);
+  Analysis().SelectedScale = static_cast<double>(sender->property("Tag").toInt());
+  ClearLeadImages(Images());
   RunAnalysis();
 }
 
@@ -123,7 +122,7 @@ void TSDIAppForm::CheckBoxDotClick() { RunAnalysis(); }
 void TSDIAppForm::CheckBoxLineClick() { RunAnalysis(); }
 
 void TSDIAppForm::TabSheet3Enter() {
-  if (state_->DisplayMode != 0) RadioButton1->setChecked(true);
+  if (Analysis().DisplayMode != 0) RadioButton1->setChecked(true);
 }
 
 }  // namespace wavelet

@@ -57,25 +57,21 @@ void TSDIAppForm::Button2Click() {
   Guarded([this] {
     // However the run ends, the window leaves batch mode.
     struct EndOfBatch {
-      BatchCursor& cursor;
-      ~EndOfBatch() { cursor.BatchMode = 0; }
-    } endOfBatch{cursor_};
+      Workbench& bench;
+      ~EndOfBatch() { bench.EndBatch(); }
+    } endOfBatch{*workbench_};
 
     const int max = ScrollBarFile->maximum();
-    grid_.SetRowCount(max + 2);
-    gridModel_->GridReshaped();
     RadioButton5->setChecked(true);
     RadioButton1->setChecked(true);
-    cursor_.BatchMode = 1;
-    cursor_.BatchRow = 1;
+    workbench_->BeginBatch(max + 1);
+    gridModel_->GridReshaped();
     MoveSelector([this] { ScrollBarFile->setValue(0); });
     BeginBatchPrinting();
     for (int i = 0; i <= max && !closeRequested_; ++i) {
-      state_->PeakListCount = 0;
-      cursor_.BatchColumn = 0;
-      ClearLeadImages(*images_);
+      workbench_->BeginBatchRecord();
       bool loaded = false;
-      if (cursor_.BatchRow == 1) {
+      if (Cursor().BatchRow == 1) {
         loaded = LoadRecord();
       } else {
         lastLoadOk_ = false;
@@ -85,14 +81,7 @@ void TSDIAppForm::Button2Click() {
       if (loaded) RunBasicAnalysis();
       RefreshImages();
       QCoreApplication::processEvents();
-      if (loaded) {
-        WriteBatchResultsRow(grid_, cursor_, state_->Results);
-      } else {
-        // An unreadable record keeps its file name and nothing else of an earlier run.
-        for (int c = 1; c < kBatchGridColumns; ++c) grid_.SetCell(c, cursor_.BatchRow, std::string());
-      }
-      gridModel_->GridRowChanged(cursor_.BatchRow);
-      cursor_.BatchRow += 1;
+      gridModel_->GridRowChanged(workbench_->FinishBatchRow(loaded));
       if (loaded && CheckBoxBP->isChecked()) PrintReportInBatch();
       QCoreApplication::processEvents();
     }
@@ -120,7 +109,7 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
 
 bool TSDIAppForm::ExportGrid(const QString& path) {
   const int records = ScrollBarFile->maximum() + 1;
-  const CsvWriteResult result = WriteGridCsv(ToBytes(path), grid_, records);
+  const CsvWriteResult result = WriteGridCsv(ToBytes(path), Grid(), records);
   if (!result.Ok) {
     ShowError("Cannot write [" + path + "]");
     return false;

@@ -29,6 +29,7 @@
 #include "app/MainWindow.h"
 #include "app/MenuIcons.h"
 #include "app/WindowFonts.h"
+#include "output/PatientHeader.h"
 
 namespace wavelet {
 namespace {
@@ -219,25 +220,12 @@ void TSDIAppForm::BuildFileSelectionTab() {
 }
 
 void TSDIAppForm::BuildPatientDataGroup(QGroupBox* group) {
-  struct Row {
-    const char* caption;
-    const char* value;
-    const char* unit;
-  };
-  static const Row rows[] = {
-      {"filename :", "LabelP1", nullptr}, {"Pt.ID :", "LabelP2", nullptr},
-      {"Pt.name :", "LabelP3", nullptr},  {"age :", "LabelP4", "y.o."},
-      {"sex :", "LabelP5", nullptr},      {"height :", "LabelP6", "cm"},
-      {"weight :", "LabelP7", "kg"},      {"date :", "LabelP8", nullptr},
-      {"time :", "LabelP9", nullptr},     {"race :", "LabelP10", nullptr},
-      {"kasan :", "LabelP11", nullptr},
-  };
   int y = 18;
-  for (const Row& row : rows) {
-    MakeLabel(group, QString(), row.caption, 6, y, 62, 16);
-    QLabel* value = MakeLabel(group, row.value, "000", 68, y, row.unit ? 40 : 74, 16);
+  for (const PatientHeaderEntry& row : PatientHeaderByRow()) {
+    MakeLabel(group, QString(), row.AnalysisCaption, 6, y, 62, 16);
+    QLabel* value = MakeLabel(group, row.AnalysisLabel, "000", 68, y, row.Unit ? 40 : 74, 16);
     value->setProperty("CaptionBytes", QByteArray("000"));
-    if (row.unit != nullptr) MakeLabel(group, QString(), row.unit, 110, y, 32, 16);
+    if (row.Unit != nullptr) MakeLabel(group, QString(), row.Unit, 110, y, 32, 16);
     y += 20;
   }
 }
@@ -313,7 +301,7 @@ void TSDIAppForm::BuildAnalysisTab() {
   static const Place places[kImageCount] = {{168, 210}, {592, 210}, {168, 518}, {592, 518},
                                             {168, 2}};
   for (int i = 0; i < kImageCount; ++i) {
-    const Canvas& canvas = images_->Lead(i);
+    const Canvas& canvas = workbench_->Images().Lead(i);
     QFrame* frame = LoweredPanel(Panel4, QString("PanelW%1").arg(i).toLatin1().constData());
     frame->setGeometry(places[i].x, places[i].y, canvas.Width() + 8, canvas.Height() + 8);
     ImageW[i] = new CanvasWidget(&canvas, frame);
@@ -375,12 +363,9 @@ void TSDIAppForm::BuildCalculationTab() {
     }
   }
 
-  static const char* patientCaptions[11] = {"filename :", "Pt.ID :",  "Pt.Name :", "age :",
-                                            "sex :",      "height :", "weight :",  "date :",
-                                            "time :",     "race :",   "kasan :"};
-  for (int i = 0; i < 11; ++i) {
-    MakeLabel(Panel5, QString(), patientCaptions[i], 584, 128 + 16 * i, 72, 16);
-    value(QString("Label%1").arg(228 + i), 656, 128 + 16 * i);
+  for (const PatientHeaderEntry& row : PatientHeaderByRow()) {
+    MakeLabel(Panel5, QString(), row.SheetCaption, 584, 128 + 16 * row.DisplayRow, 72, 16);
+    value(row.SheetLabel, 656, 128 + 16 * row.DisplayRow);
   }
 
   struct Judgement {
@@ -408,7 +393,7 @@ void TSDIAppForm::BuildCalculationTab() {
 
 void TSDIAppForm::BuildBatchTab() {
   Panel7 = TabPanel(TabSheet4, "Panel7");
-  gridModel_ = new BatchGridModel(&grid_, this);
+  gridModel_ = new BatchGridModel(&workbench_->Grid(), this);
   StringGrid1 = new BatchGridView(gridModel_, Panel7);
   StringGrid1->setObjectName("StringGrid1");
   auto* layout = new QVBoxLayout(Panel7);
@@ -418,9 +403,7 @@ void TSDIAppForm::BuildBatchTab() {
 
 TSDIAppForm::TSDIAppForm(QWidget* parent, const QString& startDirectory)
     : QMainWindow(parent),
-      record_(std::make_unique<LoadedRecord>()),
-      state_(std::make_unique<AnalysisState>()),
-      images_(std::make_unique<LeadImages>()) {
+      workbench_(std::make_unique<Workbench>()) {
   RegisterFontSubstitutions();
   setObjectName("SDIAppForm");
   setWindowTitle("wavelet");

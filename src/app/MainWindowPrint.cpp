@@ -33,12 +33,12 @@ TSDIAppForm::~TSDIAppForm() = default;
 void TSDIAppForm::Button3Click() {
   if (!batchPrinting_) batchPrinting_ = std::make_shared<BatchPrinting>();
   WindowReportSources sources(*this);
-  batchPrinting_->Printer.PrintWithDialog(this, *state_, *record_, sources);
+  batchPrinting_->Printer.PrintWithDialog(this, Analysis(), Record(), sources);
 }
 
 int TSDIAppForm::PrintReportTo(QPrinter& printer) {
   WindowReportSources sources(*this);
-  return static_cast<int>(PrintReportOn(printer, *state_, *record_, sources));
+  return static_cast<int>(PrintReportOn(printer, Analysis(), Record(), sources));
 }
 
 void TSDIAppForm::BeginBatchPrinting() {
@@ -54,7 +54,7 @@ void TSDIAppForm::PrintReportInBatch() {
     batchPrinting_->Batch = std::make_unique<BatchReportPrinting>(batchPrinting_->Printer);
   }
   WindowReportSources sources(*this);
-  const PrintStatus status = batchPrinting_->Batch->Print(*state_, *record_, sources);
+  const PrintStatus status = batchPrinting_->Batch->Print(Analysis(), Record(), sources);
   if (status == PrintStatus::NoPrinter || status == PrintStatus::JobFailed) {
     // Said once; the batch goes on analysing every record.
     batchPrinterMissing_ = true;

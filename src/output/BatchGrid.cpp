@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "output/PatientHeader.h"
+
 namespace wavelet {
 namespace {
 
@@ -36,9 +38,9 @@ void WriteBatchCell(BatchGrid& grid, BatchCursor& cursor, const std::string& tex
 }
 
 std::vector<std::string> BatchGridColumns() {
-  std::vector<std::string> titles = {"Filename", "Pt_ID",  "Pt_Name", "Sex",  "Age", "Height",
-                                     "Weight",   "Race",   "Kasan",   "Date", "Time"};
+  std::vector<std::string> titles;
   titles.reserve(kBatchGridColumns);
+  for (const PatientHeaderEntry& entry : kPatientHeader) titles.push_back(entry.GridTitle);
   for (const char* lead : {"X", "Y", "Z", "M"}) {
     for (int scale = 1; scale <= 8; ++scale) {
       const std::string suffix = lead + std::to_string(scale);

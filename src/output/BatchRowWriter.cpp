@@ -1,16 +1,20 @@
 #include "output/BatchRowWriter.h"
 
-#include "analysis/Judgement.h"
 #include "output/NumberFormat.h"
+#include "output/PatientHeader.h"
 
 namespace wavelet {
 
 std::vector<std::string> HeaderCells(const std::string& fileName, const RecordHeaderTexts& t) {
-  return {fileName, t.PatientId, t.PatientName, t.Sex,  t.Age, t.Height,
-          t.Weight, t.Race,      t.AveragingCount, t.Date, t.Time};
+  std::vector<std::string> cells;
+  cells.reserve(kPatientFieldCount);
+  for (const PatientHeaderEntry& entry : kPatientHeader) {
+    cells.push_back(PatientFieldText(t, fileName, entry.Field));
+  }
+  return cells;
 }
 
-std::vector<std::string> BatchResultCells(AnalysisResults& results) {
+std::vector<std::string> BatchResultCells(const AnalysisResults& results) {
   std::vector<std::string> cells;
   cells.reserve(kResultCellCount);
   for (int lead = 0; lead < kLeads; ++lead) {
@@ -24,7 +28,6 @@ std::vector<std::string> BatchResultCells(AnalysisResults& results) {
     cells.push_back(FormatDecimal(results.CombinedFirstPeak[lead]));
     cells.push_back(FormatDecimal(results.CombinedLastPeak[lead]));
   }
-  ComputeJudgements(results);
   for (int flag : {results.AreaJudge, results.CountJudge, results.LastPeakJudge,
                    results.FqrsJudge, results.Judge1, results.Judge2}) {
     cells.push_back(FormatFlag(flag));
@@ -32,7 +35,7 @@ std::vector<std::string> BatchResultCells(AnalysisResults& results) {
   return cells;
 }
 
-void WriteBatchResultsRow(BatchGrid& grid, BatchCursor& cursor, AnalysisResults& results) {
+void WriteBatchResultsRow(BatchGrid& grid, BatchCursor& cursor, const AnalysisResults& results) {
   for (std::string& cell : BatchResultCells(results)) {
     grid.SetCell(cursor.BatchColumn, cursor.BatchRow, std::move(cell));
     ++cursor.BatchColumn;

@@ -17,11 +17,11 @@ inline constexpr int kResultCellCount = 146;
 std::vector<std::string> HeaderCells(const std::string& fileName, const RecordHeaderTexts&);
 
 // Per lead X, Y, Z, M: per scale area, peak count, fQRS, last peak; then the three
-// combined values; finally the six judgements. Runs ComputeJudgements first.
-std::vector<std::string> BatchResultCells(AnalysisResults&);
+// combined values; finally the six judgements as the analysis left them.
+std::vector<std::string> BatchResultCells(const AnalysisResults&);
 
 // Writes BatchResultCells into row BatchRow from column BatchColumn on, raising
 // BatchColumn by one per cell.
-void WriteBatchResultsRow(BatchGrid&, BatchCursor&, AnalysisResults&);
+void WriteBatchResultsRow(BatchGrid&, BatchCursor&, const AnalysisResults&);
 
 }  // namespace wavelet

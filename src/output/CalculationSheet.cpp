@@ -1,11 +1,10 @@
 #include "output/CalculationSheet.h"
 
-#include "analysis/Judgement.h"
 #include "output/NumberFormat.h"
 
 namespace wavelet {
 
-std::vector<LabelText> CalculationSheetTexts(AnalysisResults& r) {
+std::vector<LabelText> CalculationSheetTexts(const AnalysisResults& r) {
   std::vector<LabelText> labels;
   labels.reserve(kLeads * (kScales * 4 + 3) + 6);
   for (int k = 0; k < kLeads; ++k) {
@@ -21,7 +20,6 @@ std::vector<LabelText> CalculationSheetTexts(AnalysisResults& r) {
     labels.push_back({"LabelFS" + lead, FormatDecimal(r.CombinedFirstPeak[k])});
     labels.push_back({"LabelFE" + lead, FormatDecimal(r.CombinedLastPeak[k])});
   }
-  ComputeJudgements(r);
   labels.push_back({"Label239", FormatFlag(r.AreaJudge)});
   labels.push_back({"Label240", FormatFlag(r.CountJudge)});
   labels.push_back({"Label241", FormatFlag(r.LastPeakJudge)});

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "analysis/AnalysisState.h"
+#include "output/PatientHeader.h"
 
 namespace wavelet {
 
@@ -123,18 +124,6 @@ void DrawMarkers(ReportCanvas& canvas, const ReportLayout& layout, const Analysi
   }
 }
 
-struct CaptionedValue {
-  const char* Caption;
-  const char* Label;
-};
-
-constexpr CaptionedValue kHeaderLines[] = {
-    {"file name :", "Label228"}, {"Pt.ID :", "Label229"},  {"Pt.Name :", "Label230"},
-    {"age :", "Label231"},       {"sex :", "Label232"},    {"height :", "Label233"},
-    {"weight :", "Label234"},    {"date :", "Label235"},   {"time :", "Label236"},
-    {"race :", "Label237"},      {"kasan :", "Label238"},
-};
-
 constexpr const char* kCriteriaLines[] = {
     "[decomposed surface area <= 96]",
     "[a count of local maxima >= 7 ]",
@@ -161,9 +150,9 @@ void DrawTexts(ReportCanvas& canvas, const ReportLayout& layout, const ReportCap
   const int lineH = layout.LineH;
   const int third = layout.HalfW / 3;
   int line = 3;
-  for (const CaptionedValue& entry : kHeaderLines) {
-    canvas.TextOut(layout.LeftM, line * lineH, entry.Caption);
-    canvas.TextOut(layout.LeftM + third, line * lineH, sources.Caption(entry.Label));
+  for (const PatientHeaderEntry& entry : PatientHeaderByRow()) {
+    canvas.TextOut(layout.LeftM, line * lineH, entry.ReportCaption);
+    canvas.TextOut(layout.LeftM + third, line * lineH, sources.Caption(entry.SheetLabel));
     ++line;
   }
   line = 3;

@@ -8,6 +8,7 @@
 
 #include "AnalysisTestSupport.h"
 #include "analysis/BasicAnalysis.h"
+#include "analysis/Judgement.h"
 #include "analysis/Features.h"
 #include "analysis/Transform.h"
 
@@ -76,8 +77,12 @@ class CountingObserver : public BasicAnalysisObserver {
     EXPECT_EQ(state.PeakList.PeakListLead[state.PeakListCount], -1);
     events.push_back("closed");
   }
-  void RidgesFound() override { events.push_back("ridges"); }
+  void RidgesFound() override {
+    events.push_back("ridges");
+    judge1AtRidges = state.Results.Judge1;
+  }
   const AnalysisState& state;
+  int judge1AtRidges = 0;
   std::vector<std::string> events;
 };
 
@@ -85,7 +90,15 @@ TEST(BasicAnalysis, HooksComeInOrderWithTheAreaCopied) {
   auto state = FreshState();
   auto record = RealisticRecord(1);
   CountingObserver observer(*state);
+  state->Results.Judge1 = state->Results.Judge2 = state->Results.AreaJudge = 7;
   RunBasicAnalysisSequence(*state, *record, observer);
+  // The judgements are the last step, after the ridges: no stale flag survives.
+  EXPECT_EQ(observer.judge1AtRidges, 7);
+  AnalysisResults judged = state->Results;
+  ComputeJudgements(judged);
+  EXPECT_EQ(judged.Judge1, state->Results.Judge1);
+  EXPECT_EQ(judged.Judge2, state->Results.Judge2);
+  EXPECT_EQ(judged.AreaJudge, state->Results.AreaJudge);
   ASSERT_EQ(observer.events.size(), 11u);
   EXPECT_EQ(observer.events[0], "scale 0");
   EXPECT_EQ(observer.events[7], "scale 7");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <cmath>
 #include <limits>
 
@@ -109,6 +111,8 @@ TEST(CalculationSheet, EveryLabelInFillingOrderWithItsText) {
   r.CombinedLastPeak[2] = 88;
   r.Area[LeadM][4] = 50000.0;
   r.PeakCount[LeadM][0] = 9;
+  ComputeJudgements(r);
+  const AnalysisResults before = r;
   const std::vector<LabelText> labels = CalculationSheetTexts(r);
   ASSERT_EQ(labels.size(), 4u * (8 * 4 + 3) + 6);
   EXPECT_EQ(labels[0].Name, "LabelA01");
@@ -135,7 +139,8 @@ TEST(CalculationSheet, EveryLabelInFillingOrderWithItsText) {
     EXPECT_EQ(labels[140 + i].Name, judgeNames[i]);
     EXPECT_EQ(labels[140 + i].Text, judgeTexts[i]);
   }
-  EXPECT_EQ(r.Judge1, 1);  // the judgements were computed on the way
+  EXPECT_EQ(r.Judge1, 1);
+  EXPECT_EQ(0, std::memcmp(&before, &r, sizeof r));  // the texts only read the results
 }
 
 }  // namespace

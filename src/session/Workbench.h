@@ -1,0 +1,99 @@
+#pragma once
+// The workbench: the state of one analysis session (the loaded record, the analysis
+// state, the five images, the batch grid and its cursor) and the operations the
+// window and the headless tools share. The window's handlers read their widgets,
+// call these and refresh; the batch tool's workers build their rows with the same
+// load, analysis and row writer, so the two cannot drift apart.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/AnalysisState.h"
+#include "analysis/BasicAnalysis.h"
+#include "output/BatchGrid.h"
+#include "output/PatientHeader.h"
+#include "record/RecordFormat.h"
+#include "session/AnalysisDriver.h"
+#include "views/LeadImages.h"
+
+namespace wavelet {
+
+// Where a record load puts the header texts: the window's labels on both tabs. The
+// batch grid's cells are written by the workbench itself (only while BatchMode is 1).
+class HeaderSink {
+ public:
+  virtual ~HeaderSink() = default;
+  virtual void ShowHeaderField(const PatientHeaderEntry& field, const std::string& text) = 0;
+  // The path of the record being loaded, before it is read (the window's caption).
+  virtual void RecordPathChosen(const std::string& /*path*/) {}
+};
+
+struct LoadOutcome {
+  bool Ok = false;
+  std::string ErrorText;  // why the record could not be read
+};
+
+// One record's batch row for a caller without a window.
+struct RecordRow {
+  std::vector<std::string> Cells;  // kBatchGridColumns cells
+  bool Read = false;
+  std::string ErrorText;
+  bool WindowsClamped = false;
+};
+
+class Workbench {
+ public:
+  Workbench();
+  ~Workbench();
+  Workbench(const Workbench&) = delete;
+  Workbench& operator=(const Workbench&) = delete;
+
+  LoadedRecord& Record() { return *record_; }
+  const LoadedRecord& Record() const { return *record_; }
+  AnalysisState& Analysis() { return *state_; }
+  const AnalysisState& Analysis() const { return *state_; }
+  // The images are made on first use: a worker that only builds rows never needs them.
+  LeadImages& Images();
+  BatchGrid& Grid() { return grid_; }
+  const BatchGrid& Grid() const { return grid_; }
+  BatchCursor& Cursor() { return cursor_; }
+  const BatchCursor& Cursor() const { return cursor_; }
+
+  // Start-up, in this order: the five images black, the analysis state's start-up
+  // values, the grid's titles.
+  void StartUp();
+
+  // The record load: the entry's name, then (once read) the header fields, go to
+  // the sink and, in a batch, to the grid; the leads and QRS onset/offset are
+  // decoded. On a read failure nothing after the file name and path changes.
+  LoadOutcome LoadRecord(const std::string& path, const std::string& entry, HeaderSink& sink);
+
+  // The raw view at a gain slider position.
+  void DrawRawSignal(int gainPosition);
+  // The analysis of the display mode with its drawing; the basic branch alone.
+  void RunAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks);
+  void RunBasicAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks);
+
+  // A batch over `records` work-list entries: grid rows for them, cursor on row 1.
+  void BeginBatch(int records);
+  // Before each record: an empty peak list, the row's first column, cleared images.
+  void BeginBatchRecord();
+  // After each record: its result cells (or, when it could not be read, empty cells
+  // after the file name), then the cursor moves to the next row. Returns the row.
+  int FinishBatchRow(bool analysed);
+  void EndBatch();
+
+  // The batch row of one record file as a batch in the window writes it, without
+  // drawing: load, basic analysis and cells, in row 1 of this workbench's grid.
+  RecordRow AnalyseRecordRow(const std::string& path, const std::string& entry);
+
+ private:
+  std::unique_ptr<LoadedRecord> record_;
+  std::unique_ptr<AnalysisState> state_;
+  std::unique_ptr<LeadImages> images_;
+  BatchGrid grid_;
+  BatchCursor cursor_;
+};
+
+}  // namespace wavelet
