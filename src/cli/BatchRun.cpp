@@ -5,45 +5,25 @@
 #include <mutex>
 #include <thread>
 
-#include "analysis/AnalysisState.h"
-#include "analysis/BasicAnalysis.h"
-#include "output/BatchRowWriter.h"
 #include "output/CsvWriter.h"
-#include "record/RecordDecoder.h"
-#include "record/RecordFile.h"
+#include "session/Workbench.h"
 
 namespace wavelet::cli {
 namespace {
 
-// What one thread reuses from record to record. Every record gets the analysis a
-// batch in the window gives it: the accumulators are cleared before each analysis.
+// What one thread reuses from record to record: a workbench of its own, whose rows
+// are built exactly as one record of the window's batch.
 struct Worker {
-  Worker() { InitialiseAnalysisState(state); }
-  AnalysisState state;
-  LoadedRecord record;
-  std::vector<std::string> cells;
+  Worker() { bench.StartUp(); }
+  Workbench bench;
 };
 
 RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
+  AnalysedRow analysed = worker.bench.AnalyseRecordRow(input.Path, input.Name);
   RecordRow row;
-  const RecordReadResult read = ReadRecordFile(input.Path, worker.record.RecordBuffer);
-  if (!read.Ok) {
-    // The row keeps its place: the file name, then empty cells.
-    std::vector<std::string> cells(kBatchGridColumns);
-    cells[0] = input.Name;
-    row.Line = CsvLine(cells);
-    row.ErrorText = read.ErrorText;
-    return row;
-  }
-  worker.record.RecordPath = input.Path;
-  DecodeRecordInto(worker.record);
-  worker.cells = HeaderCells(input.Name, DecodeHeaderTexts(worker.record.RecordBuffer));
-  AnalyseRecord(worker.state, worker.record);
-  for (std::string& cell : BatchResultCells(worker.state.Results)) {
-    worker.cells.push_back(std::move(cell));
-  }
-  row.Line = CsvLine(worker.cells);
-  row.WindowsClamped = worker.state.WindowsClamped;
+  row.Line = CsvLine(analysed.Cells);
+  row.ErrorText = std::move(analysed.ErrorText);
+  row.WindowsClamped = analysed.WindowsClamped;
   return row;
 }
 

@@ -17,17 +17,14 @@ class NoHeaderSink final : public HeaderSink {
 }  // namespace
 
 Workbench::Workbench()
-    : record_(std::make_unique<LoadedRecord>()), state_(std::make_unique<AnalysisState>()) {}
+    : record_(std::make_unique<LoadedRecord>()),
+      state_(std::make_unique<AnalysisState>()),
+      images_(std::make_unique<LeadImages>()) {}
 
 Workbench::~Workbench() = default;
 
-LeadImages& Workbench::Images() {
-  if (!images_) images_ = std::make_unique<LeadImages>();
-  return *images_;
-}
-
 void Workbench::StartUp() {
-  InitialiseImages(Images());
+  InitialiseImages(*images_);
   InitialiseAnalysisState(*state_);
   WriteBatchGridTitles(grid_, cursor_);
 }
@@ -54,15 +51,15 @@ LoadOutcome Workbench::LoadRecord(const std::string& path, const std::string& en
 }
 
 void Workbench::DrawRawSignal(int gainPosition) {
-  wavelet::DrawRawSignal(Images().ImageW4, *record_, gainPosition);
+  wavelet::DrawRawSignal(images_->ImageW4, *record_, gainPosition);
 }
 
 void Workbench::RunAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks) {
-  wavelet::RunAnalysis(*state_, *record_, Images(), options, hooks);
+  wavelet::RunAnalysis(*state_, *record_, *images_, options, hooks);
 }
 
 void Workbench::RunBasicAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks) {
-  wavelet::RunBasicAnalysis(*state_, *record_, Images(), options, hooks);
+  wavelet::RunBasicAnalysis(*state_, *record_, *images_, options, hooks);
 }
 
 void Workbench::BeginBatch(int records) {
@@ -74,7 +71,7 @@ void Workbench::BeginBatch(int records) {
 void Workbench::BeginBatchRecord() {
   state_->PeakListCount = 0;
   cursor_.BatchColumn = 0;
-  ClearLeadImages(Images());
+  ClearLeadImages(*images_);
 }
 
 int Workbench::FinishBatchRow(bool analysed) {
@@ -91,7 +88,7 @@ int Workbench::FinishBatchRow(bool analysed) {
 
 void Workbench::EndBatch() { cursor_.BatchMode = 0; }
 
-RecordRow Workbench::AnalyseRecordRow(const std::string& path, const std::string& entry) {
+AnalysedRow Workbench::AnalyseRecordRow(const std::string& path, const std::string& entry) {
   if (grid_.RowCount() < 2) grid_.SetRowCount(2);
   cursor_.BatchMode = 1;
   cursor_.BatchRow = 1;
@@ -103,7 +100,7 @@ RecordRow Workbench::AnalyseRecordRow(const std::string& path, const std::string
   if (load.Ok) AnalyseRecord(*state_, *record_);
   FinishBatchRow(load.Ok);
 
-  RecordRow row;
+  AnalysedRow row;
   row.Cells.reserve(kBatchGridColumns);
   for (int c = 0; c < kBatchGridColumns; ++c) row.Cells.push_back(grid_.Cell(c, 1));
   row.Read = load.Ok;

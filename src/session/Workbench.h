@@ -35,7 +35,7 @@ struct LoadOutcome {
 };
 
 // One record's batch row for a caller without a window.
-struct RecordRow {
+struct AnalysedRow {
   std::vector<std::string> Cells;  // kBatchGridColumns cells
   bool Read = false;
   std::string ErrorText;
@@ -53,15 +53,14 @@ class Workbench {
   const LoadedRecord& Record() const { return *record_; }
   AnalysisState& Analysis() { return *state_; }
   const AnalysisState& Analysis() const { return *state_; }
-  // The images are made on first use: a worker that only builds rows never needs them.
-  LeadImages& Images();
+  LeadImages& Images() { return *images_; }
   BatchGrid& Grid() { return grid_; }
   const BatchGrid& Grid() const { return grid_; }
   BatchCursor& Cursor() { return cursor_; }
   const BatchCursor& Cursor() const { return cursor_; }
 
   // Start-up, in this order: the five images black, the analysis state's start-up
-  // values, the grid's titles.
+  // values, the grid's titles. Every other operation expects a started workbench.
   void StartUp();
 
   // The record load: the entry's name, then (once read) the header fields, go to
@@ -86,7 +85,7 @@ class Workbench {
 
   // The batch row of one record file as a batch in the window writes it, without
   // drawing: load, basic analysis and cells, in row 1 of this workbench's grid.
-  RecordRow AnalyseRecordRow(const std::string& path, const std::string& entry);
+  AnalysedRow AnalyseRecordRow(const std::string& path, const std::string& entry);
 
  private:
   std::unique_ptr<LoadedRecord> record_;

@@ -11,18 +11,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "AppTestSupport.h"
-#include "analysis/AnalysisState.h"
-#include "analysis/BasicAnalysis.h"
 #include "app/BatchGridModel.h"
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
 #include "app/ReportPrinting.h"
-#include "output/BatchRowWriter.h"
 #include "output/CsvWriter.h"
-#include "record/RecordDecoder.h"
+#include "session/Workbench.h"
 
 using wavelet::TSDIAppForm;
 
@@ -40,19 +38,15 @@ QList<QByteArray> Lines(const QByteArray& csv) {
   return lines;
 }
 
-// Row cells of record `index` computed by the core alone: header and results.
+// The row of one record as the workbench's row function builds it (the batch tool's
+// rows come from the same function).
 std::vector<std::string> CoreRow(const std::string& name, const wavelet::RecordBytes& bytes) {
-  auto record = std::make_unique<wavelet::LoadedRecord>();
-  record->RecordBuffer = bytes;
-  wavelet::DecodeRecordInto(*record);
-  auto state = std::make_unique<wavelet::AnalysisState>();
-  wavelet::InitialiseAnalysisState(*state);
-  wavelet::AnalyseRecord(*state, *record);
-  std::vector<std::string> cells =
-      wavelet::HeaderCells(name, wavelet::DecodeHeaderTexts(record->RecordBuffer));
-  const std::vector<std::string> results = wavelet::BatchResultCells(state->Results);
-  cells.insert(cells.end(), results.begin(), results.end());
-  return cells;
+  QTemporaryDir dir;
+  const QString path = QDir(dir.path()).filePath(QString::fromStdString(name));
+  apptest::WriteBytes(path, reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  auto bench = std::make_unique<wavelet::Workbench>();
+  bench->StartUp();
+  return bench->AnalyseRecordRow(path.toStdString(), name).Cells;
 }
 
 std::string Name(int index) {

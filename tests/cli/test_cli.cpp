@@ -8,15 +8,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "analysis/AnalysisState.h"
-#include "analysis/BasicAnalysis.h"
 #include "output/BatchGrid.h"
-#include "output/BatchRowWriter.h"
 #include "output/CsvWriter.h"
-#include "record/RecordDecoder.h"
 #include "record/RecordEncoder.h"
 #include "record/RecordFile.h"
 #include "record/SampleRecords.h"
+#include "session/Workbench.h"
 #include "record/TempDir.h"
 
 namespace wavelet {
@@ -62,38 +59,17 @@ void WriteRecord(const std::string& path, const RecordBytes& bytes) {
   WriteBytes(path, bytes.data(), bytes.size());
 }
 
-// What the window's batch over `names` (all in `directory`) followed by the export
-// writes: one analysis state and one loaded record for the whole run, the header
-// cells through the batch cursor, the results row, the grid export.
-std::string WindowExport(const TempDir& scratch, const std::string& directory,
-                         const std::vector<std::string>& names) {
-  AnalysisState state;
-  InitialiseAnalysisState(state);
-  LoadedRecord record;
-  BatchGrid grid;
-  BatchCursor cursor;
-  WriteBatchGridTitles(grid, cursor);
-  grid.SetRowCount(static_cast<int>(names.size()) + 1);
-  cursor.BatchMode = 1;
-  cursor.BatchRow = 1;
+// The CSV of a batch over `names` (all in `directory`): the title row, then each
+// record's row from the workbench's row function, which the window's batch writes
+// into its grid too.
+std::string ExpectedCsv(const std::string& directory, const std::vector<std::string>& names) {
+  auto bench = std::make_unique<Workbench>();
+  bench->StartUp();
+  std::string csv = CsvLine(BatchGridColumns());
   for (const std::string& name : names) {
-    cursor.BatchColumn = 0;
-    if (ReadRecordFile(JoinRecordPath(directory, name), record.RecordBuffer).Ok) {
-      DecodeRecordInto(record);
-      for (const auto& cell : HeaderCells(name, DecodeHeaderTexts(record.RecordBuffer))) {
-        WriteBatchCell(grid, cursor, cell);
-      }
-      AnalyseRecord(state, record);
-      WriteBatchResultsRow(grid, cursor, state.Results);
-    } else {
-      WriteBatchCell(grid, cursor, name);
-    }
-    ++cursor.BatchRow;
+    csv += CsvLine(bench->AnalyseRecordRow(JoinRecordPath(directory, name), name).Cells);
   }
-  cursor.BatchMode = 0;
-  const std::string path = scratch.File("window.csv");
-  EXPECT_TRUE(WriteGridCsv(path, grid, static_cast<int>(names.size())).Ok);
-  return ReadAll(path);
+  return csv;
 }
 
 std::vector<std::string> WriteSamples(const TempDir& dir, int count, std::uint64_t seed) {
@@ -128,7 +104,7 @@ class BatchTool : public ::testing::Test {
   }
 };
 
-TEST_F(BatchTool, ByteIdenticalToTheWindowExportWhateverTheThreads) {
+TEST_F(BatchTool, ByteIdenticalToTheWorkbenchRowsWhateverTheThreads) {
   TempDir records, scratch;
   std::vector<std::string> names = WriteSamples(records, 30, 3);
   // A name with a comma, quotes in the ID: the quoting mend applies to both paths.
@@ -143,7 +119,7 @@ TEST_F(BatchTool, ByteIdenticalToTheWindowExportWhateverTheThreads) {
   WriteRecord(records.File("Q0001.R01"), EncodeRecord(f, samples));
   names.push_back("Q0001.R01");
 
-  const std::string expected = WindowExport(scratch, records.Path(), names);
+  const std::string expected = ExpectedCsv(records.Path(), names);
   ASSERT_EQ(Lines(expected).size(), names.size() + 1);
   for (const char* jobs : {"1", "2", "3", "8"}) {
     const std::string out = scratch.File(std::string("tool-") + jobs + ".csv");
@@ -158,7 +134,7 @@ TEST_F(BatchTool, ByteIdenticalToTheWindowExportWhateverTheThreads) {
   std::vector<std::string> reversed(names.rbegin(), names.rend());
   std::vector<std::string> arguments{"-j", "2"};
   for (const auto& name : reversed) arguments.push_back(records.File(name));
-  EXPECT_EQ(RunTool(scratch, arguments).Out, WindowExport(scratch, records.Path(), reversed));
+  EXPECT_EQ(RunTool(scratch, arguments).Out, ExpectedCsv(records.Path(), reversed));
 }
 
 TEST_F(BatchTool, UnreadableAndShortRecordsKeepTheirRowsAndTheRunGoesOn) {
@@ -175,7 +151,7 @@ TEST_F(BatchTool, UnreadableAndShortRecordsKeepTheirRowsAndTheRunGoesOn) {
   const std::vector<std::string> lines = Lines(run.Out);
   ASSERT_EQ(lines.size(), 6u);
   const std::vector<std::string> good =
-      Lines(WindowExport(scratch, records.Path(), {names[0], names[1], names[2]}));
+      Lines(ExpectedCsv(records.Path(), {names[0], names[1], names[2]}));
   EXPECT_EQ(lines[0], good[0]);
   EXPECT_EQ(lines[1], good[1]);
   EXPECT_EQ(lines[2], EmptyRow("short.r01"));
