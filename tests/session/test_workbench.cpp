@@ -1,0 +1,143 @@
+// The workbench's shared steps without a window: the record load through its sink,
+// the batch row, and the window's batch order against the tools' row function.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "output/BatchGrid.h"
+#include "record/RecordEncoder.h"
+#include "record/SampleRecords.h"
+#include "record/TempDir.h"
+#include "session/Workbench.h"
+
+namespace wavelet {
+namespace {
+
+using testing::TempDir;
+
+struct RecordingSink : HeaderSink {
+  void ShowHeaderField(const PatientHeaderEntry& field, const std::string& text) override {
+    shown.emplace_back(field.SheetLabel, text);
+  }
+  void RecordPathChosen(const std::string& path) override { paths.push_back(path); }
+  std::vector<std::pair<std::string, std::string>> shown;
+  std::vector<std::string> paths;
+};
+
+std::unique_ptr<Workbench> StartedBench() {
+  auto bench = std::make_unique<Workbench>();
+  bench->StartUp();
+  return bench;
+}
+
+std::string WriteSample(const TempDir& dir, int index) {
+  const RecordBytes bytes = MakeSampleRecord(7, index);
+  return dir.Write(SampleRecordName(index), bytes.data(), bytes.size());
+}
+
+TEST(WorkbenchLoad, ShowsTheHeaderInLoadOrderAndWritesCellsOnlyInABatch) {
+  TempDir dir;
+  RecordFields f;
+  f.PatientId = "ID-42";
+  f.PatientName = "SATO";
+  f.Year = "03";
+  f.AveragingCount = 321;
+  const RecordBytes bytes = EncodeRecord(f, LeadSamples{});
+  const std::string path = dir.Write("a.r01", bytes.data(), bytes.size());
+
+  auto bench = StartedBench();
+  RecordingSink sink;
+  ASSERT_TRUE(bench->LoadRecord(path, "a.r01", sink).Ok);
+  ASSERT_EQ(sink.shown.size(), 11u);
+  EXPECT_EQ(sink.shown[0], std::make_pair(std::string("Label228"), std::string("a.r01")));
+  EXPECT_EQ(sink.shown[1], std::make_pair(std::string("Label229"), std::string("ID-42")));
+  EXPECT_EQ(sink.shown[3].first, "Label232");  // sex before age, as the grid's columns
+  EXPECT_EQ(sink.shown[8], std::make_pair(std::string("Label238"), std::string("321")));
+  EXPECT_EQ(sink.shown[9].second.substr(0, 2), "20");
+  EXPECT_EQ(sink.paths, std::vector<std::string>{path});
+  EXPECT_EQ(bench->Record().RecordPath, path);
+  EXPECT_EQ(bench->Grid().Cell(0, 1), "");  // not in a batch: no cells
+
+  // In a batch the eleven cells follow the cursor; a reload after the row is full
+  // (a batch print) writes past the last column, which is ignored.
+  bench->BeginBatch(1);
+  bench->BeginBatchRecord();
+  ASSERT_TRUE(bench->LoadRecord(path, "a.r01", sink).Ok);
+  EXPECT_EQ(bench->Cursor().BatchColumn, 11);
+  EXPECT_EQ(bench->Grid().Cell(1, 1), "ID-42");
+  bench->Cursor().BatchColumn = 157;
+  ASSERT_TRUE(bench->LoadRecord(path, "other", sink).Ok);
+  EXPECT_EQ(bench->Grid().Cell(0, 1), "a.r01");
+  EXPECT_EQ(bench->Cursor().BatchColumn, 168);
+}
+
+TEST(WorkbenchLoad, AFailedLoadChangesNothingButTheNameAndPath) {
+  TempDir dir;
+  auto bench = StartedBench();
+  RecordingSink sink;
+  ASSERT_TRUE(bench->LoadRecord(WriteSample(dir, 1), SampleRecordName(1), sink).Ok);
+  const LoadedRecord before = bench->Record();
+  const RecordBytes full = MakeSampleRecord(7, 2);
+  const std::string shortFile = dir.Write("short.r01", full.data(), 100);
+  sink.shown.clear();
+  const LoadOutcome load = bench->LoadRecord(shortFile, "short.r01", sink);
+  EXPECT_FALSE(load.Ok);
+  EXPECT_EQ(load.ErrorText, "Not a record (100 bytes): [" + shortFile + "]");
+  ASSERT_EQ(sink.shown.size(), 1u);
+  EXPECT_EQ(sink.shown[0].second, "short.r01");
+  EXPECT_EQ(bench->Record().RecordPath, shortFile);
+  EXPECT_EQ(bench->Record().RecordBuffer, before.RecordBuffer);
+  EXPECT_EQ(bench->Record().LeadSignals, before.LeadSignals);
+  EXPECT_EQ(bench->Record().QrsOnset, before.QrsOnset);
+}
+
+// The window's batch: per record an empty peak list and cleared images, the record
+// change (accumulators, load), the drawn basic analysis, the row. Its rows equal the
+// row function the batch tool calls, whatever was analysed before.
+TEST(WorkbenchBatch, TheWindowsStepsGiveTheRowFunctionsRows) {
+  TempDir dir;
+  std::vector<std::string> names;
+  for (int i = 0; i < 4; ++i) {
+    WriteSample(dir, i);
+    names.push_back(SampleRecordName(i));
+  }
+  names.insert(names.begin() + 2, "missing.r01");
+
+  auto window = StartedBench();
+  DriverOptions options;
+  AnalysisDriverHooks hooks;
+  window->Analysis().DisplayMode = kDisplayMap;  // an earlier on-screen map
+  window->RunAnalysis(options, hooks);
+  window->Analysis().DisplayMode = kDisplayBasic;
+  window->BeginBatch(static_cast<int>(names.size()));
+  RecordingSink sink;
+  for (const std::string& name : names) {
+    window->BeginBatchRecord();
+    ClearAnalysisAccumulators(window->Analysis());
+    const bool loaded = window->LoadRecord(dir.File(name), name, sink).Ok;
+    if (loaded) window->RunBasicAnalysis(options, hooks);
+    window->FinishBatchRow(loaded);
+  }
+  window->EndBatch();
+  EXPECT_EQ(window->Cursor().BatchMode, 0);
+  EXPECT_EQ(window->Cursor().BatchRow, 6);
+
+  auto tool = StartedBench();
+  for (std::size_t r = 0; r < names.size(); ++r) {
+    const AnalysedRow row = tool->AnalyseRecordRow(dir.File(names[r]), names[r]);
+    EXPECT_EQ(row.Read, names[r] != "missing.r01");
+    for (int c = 0; c < kBatchGridColumns; ++c) {
+      ASSERT_EQ(window->Grid().Cell(c, static_cast<int>(r) + 1), row.Cells[c]) << names[r] << " column " << c;
+    }
+  }
+  EXPECT_EQ(window->Grid().Cell(0, 3), "missing.r01");
+  EXPECT_EQ(window->Grid().Cell(1, 3), "");
+  EXPECT_EQ(window->Grid().Cell(0, 0), "Filename");
+}
+
+}  // namespace
+}  // namespace wavelet
