@@ -7,8 +7,11 @@
 set -euo pipefail
 cmake=$1 build=$2 version=$3 id=$4 with_report_pages=$5
 
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+# Staged under /usr, as the package installs it, so that appstreamcli can check the
+# tree as a whole.
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+prefix=$stage/usr
 failures=0
 fail() {
   echo "FAIL: $*" >&2
@@ -21,7 +24,7 @@ quiet() {
   if ! out=$("$@" 2>&1) || [ -n "$out" ]; then fail "$what: $out"; fi
 }
 
-"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+DESTDIR=$stage "$cmake" --install "$build" --prefix /usr >/dev/null
 
 sizes=(16 22 24 32 48 64 128 256)
 expected=(
@@ -33,7 +36,7 @@ expected=(
 for size in "${sizes[@]}"; do expected+=("share/icons/hicolor/${size}x$size/apps/$id.png"); done
 if [ "$with_report_pages" = 1 ]; then expected+=(libexec/wavelet/wavelet-report-pages); fi
 if ! difference=$(diff <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort) \
-                       <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)); then
+                       <(cd "$stage" && find . ! -type d | sed 's|^\./usr/||' | LC_ALL=C sort)); then
   fail "installed files (> unexpected, < missing):"$'\n'"$difference"
 fi
 
@@ -52,6 +55,8 @@ exec_line=$(sed -n 's/^Exec=//p' "$desktop")
 grep -qx "Icon=$id" "$desktop" || fail "the desktop entry's Icon is not $id"
 metainfo="$prefix/share/metainfo/$id.metainfo.xml"
 out=$(appstreamcli validate --no-net --strict "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
+# The tree: the metainfo's launchable names an installed desktop entry.
+out=$(appstreamcli validate-tree --no-net --strict "$stage" 2>&1) || fail "appstreamcli validate-tree: $out"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo has no release $version"
 
 for page in wavelet wavelet-batch; do
