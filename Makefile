@@ -50,3 +50,13 @@ fuzz: deps
 	@mkdir -p $(FUZZ_BUILD)/corpus
 	$(FUZZ_BUILD)/fuzz_record -max_total_time=$(FUZZ_SECONDS) -max_len=5400 -timeout=10 \
 	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus fuzz/corpus
+
+# Installation under PREFIX (DESTDIR is honoured) and the Debian package
+# $(BUILD)/wavelet_<version>_<arch>.deb; scripts/check-package.sh checks the package.
+PREFIX ?= /usr/local
+.PHONY: install package
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cmake --build $(BUILD) --target package

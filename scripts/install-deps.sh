@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian/Ubuntu packages the build, the tests and the screenshots need.
+# Installs the Debian/Ubuntu packages the build, the tests, the screenshots and the
+# Debian package need.
 # Only packages that are missing are installed, so a prepared machine does no network
 # work at all.
 set -euo pipefail
@@ -11,6 +12,7 @@ packages=(
   fonts-ipafont-gothic fonts-liberation
   xvfb xauth poppler-utils
   clang libclang-rt-14-dev
+  desktop-file-utils appstream man-db groff-base dpkg-dev
 )
 
 missing=()

@@ -8,6 +8,7 @@
 
 #include "app/MenuIcons.h"
 #include "app/WindowFonts.h"
+#include "version/Version.h"
 
 namespace wavelet {
 namespace {
@@ -43,8 +44,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   ProductName = BoldLabel(Panel1, "ProductName", "wavelet", 8, 176);
   Version = BoldLabel(Panel1, "Version", "workbench", 120, 176);
   Label1 = BoldLabel(Panel1, "Label1", "Version : 1.00", 112, 192);
-  Copyright = BoldLabel(Panel1, "Copyright", "Wavelet analysis of", 8, 224);
-  Comments = BoldLabel(Panel1, "Comments", "signal-averaged ECG", 8, 248);
+  Copyright = BoldLabel(Panel1, "Copyright", "Signal-averaged ECG", 8, 224);
+  Comments = BoldLabel(Panel1, "Comments", QString("Build ") + kBuildVersion, 8, 248);
 
   OKButton = new QPushButton("OK", this);
   OKButton->setObjectName("OKButton");

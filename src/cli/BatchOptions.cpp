@@ -34,6 +34,7 @@ const char* BatchUsageText() {
          "  --no-header  leave out the title row (for concatenating shards)\n"
          "  -q           no progress line and no warnings\n"
          "  -h, --help   show this text\n"
+         "  --version    show the version number\n"
          "\n"
          "Exit status: 0 all records analysed; 1 some records could not be read (they\n"
          "keep their row: file name and empty cells) or the output could not be\n"
@@ -56,6 +57,8 @@ ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
       optionsEnded = true;
     } else if (arg == "-h" || arg == "--help") {
       options.Help = true;
+    } else if (arg == "--version") {
+      options.Version = true;
     } else if (arg == "-q") {
       options.Quiet = true;
     } else if (arg == "--no-header") {
@@ -81,7 +84,9 @@ ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
       return refuse("unknown option " + arg);
     }
   }
-  if (!options.Help && options.Paths.empty()) return refuse("no record file or directory given");
+  if (!options.Help && !options.Version && options.Paths.empty()) {
+    return refuse("no record file or directory given");
+  }
   parsed.Ok = true;
   return parsed;
 }

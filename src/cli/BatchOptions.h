@@ -13,6 +13,7 @@ struct BatchOptions {
   bool Header = true;
   bool Quiet = false;
   bool Help = false;
+  bool Version = false;
 };
 
 struct ParsedOptions {

@@ -14,6 +14,7 @@
 #include "cli/BatchRun.h"
 #include "output/BatchGrid.h"
 #include "output/CsvWriter.h"
+#include "version/Version.h"
 
 namespace {
 
@@ -80,6 +81,10 @@ int main(int argc, char** argv) {
   const BatchOptions& options = parsed.Options;
   if (options.Help) {
     std::fputs(BatchUsageText(), stdout);
+    return 0;
+  }
+  if (options.Version) {
+    std::printf("wavelet-batch %s\n", kBuildVersion);
     return 0;
   }
   int jobs = options.Jobs;

@@ -24,6 +24,7 @@
 #include "app/MainWindow.h"
 #include "output/BatchGrid.h"
 #include "record/RecordDecoder.h"
+#include "version/Version.h"
 
 using wavelet::TSDIAppForm;
 
@@ -254,6 +255,12 @@ void MainWindowTest::AboutOpensAndClosesTwice() {
   QCOMPARE(about->windowTitle(), QString("About"));
   QVERIFY(about->isHidden());
   QVERIFY(about->OKButton->isDefault());
+  QCOMPARE(about->Label1->text(), QString("Version : 1.00"));
+  QCOMPARE(about->Comments->text(), QString("Build ") + wavelet::kBuildVersion);
+  // The two free lines stay inside the panel rather than being clipped by it.
+  for (const QLabel* line : {about->Copyright, about->Comments}) {
+    QVERIFY2(line->geometry().right() < about->Panel1->width(), qPrintable(line->text()));
+  }
   for (int round = 0; round < 2; ++round) {
     bool shown = false;
     QTimer::singleShot(50, about, [&] {

@@ -15,6 +15,7 @@
 #include "record/SampleRecords.h"
 #include "session/Workbench.h"
 #include "record/TempDir.h"
+#include "version/Version.h"
 
 namespace wavelet {
 namespace {
@@ -178,6 +179,9 @@ TEST_F(BatchTool, ExitStatusesAndUsage) {
   const ToolRun help = RunTool(scratch, {"--help"});
   EXPECT_EQ(help.Status, 0);
   EXPECT_NE(help.Out.find("usage: wavelet-batch"), std::string::npos);
+  const ToolRun version = RunTool(scratch, {"--version"});
+  EXPECT_EQ(version.Status, 0);
+  EXPECT_EQ(version.Out, std::string("wavelet-batch ") + kBuildVersion + "\n");
   // An output that cannot be opened: nothing analysed, nothing created.
   const std::string nowhere = scratch.File("no/such/dir/out.csv");
   const ToolRun unwritable = RunTool(scratch, {"-o", nowhere, records.Path()});

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and checks what a user gets there: exactly
+# the expected files, icons of their stated sizes, a desktop entry and metainfo that
+# validate, manual pages that render without warnings, and tools that report the
+# build's version from any directory.
+# usage: check-install.sh CMAKE BUILD_DIR VERSION DESKTOP_ID WITH_REPORT_PAGES(0|1)
+set -euo pipefail
+cmake=$1 build=$2 version=$3 id=$4 with_report_pages=$5
+
+# Staged under /usr, as the package installs it, so that appstreamcli can check the
+# tree as a whole.
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+prefix=$stage/usr
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+# Runs a checker; any output, or a failing status, is a failure.
+quiet() {
+  local what=$1 out
+  shift
+  if ! out=$("$@" 2>&1) || [ -n "$out" ]; then fail "$what: $out"; fi
+}
+
+DESTDIR=$stage "$cmake" --install "$build" --prefix /usr >/dev/null
+
+sizes=(16 22 24 32 48 64 128 256)
+expected=(
+  bin/wavelet bin/wavelet-batch
+  "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
+  "share/icons/hicolor/scalable/apps/$id.svg"
+  share/man/man1/wavelet.1.gz share/man/man1/wavelet-batch.1.gz
+)
+for size in "${sizes[@]}"; do expected+=("share/icons/hicolor/${size}x$size/apps/$id.png"); done
+if [ "$with_report_pages" = 1 ]; then expected+=(libexec/wavelet/wavelet-report-pages); fi
+if ! difference=$(diff <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort) \
+                       <(cd "$stage" && find . ! -type d | sed 's|^\./usr/||' | LC_ALL=C sort)); then
+  fail "installed files (> unexpected, < missing):"$'\n'"$difference"
+fi
+
+for size in "${sizes[@]}"; do
+  png="$prefix/share/icons/hicolor/${size}x$size/apps/$id.png"
+  [ -f "$png" ] || continue
+  # IHDR: width and height, big-endian, at bytes 16 to 23.
+  actual=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8}')
+  [ "$actual" = "${size}x$size" ] || fail "$id.png in ${size}x$size is $actual"
+done
+
+desktop="$prefix/share/applications/$id.desktop"
+quiet "desktop-file-validate" desktop-file-validate "$desktop"
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+[ -x "$prefix/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"
+grep -qx "Icon=$id" "$desktop" || fail "the desktop entry's Icon is not $id"
+metainfo="$prefix/share/metainfo/$id.metainfo.xml"
+out=$(appstreamcli validate --no-net --strict "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
+# The tree: the metainfo's launchable names an installed desktop entry.
+out=$(appstreamcli validate-tree --no-net --strict "$stage" 2>&1) || fail "appstreamcli validate-tree: $out"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo has no release $version"
+
+for page in wavelet wavelet-batch; do
+  file="$prefix/share/man/man1/$page.1.gz"
+  [ -f "$file" ] || continue
+  quiet "groff -ww $page.1" sh -c "gzip -dc '$file' | LC_ALL=C.UTF-8 groff -man -ww -z"
+  quiet "man --warnings $page.1" sh -c "LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l '$file' >/dev/null"
+  gzip -dc "$file" | grep -q "^\.TH .*\"wavelet $version\"" || fail "$page(1) does not name version $version"
+done
+
+# From another directory, as a user on PATH would run it.
+actual=$(cd / && "$prefix/bin/wavelet-batch" --version) || fail "wavelet-batch --version failed"
+[ "$actual" = "wavelet-batch $version" ] || fail "wavelet-batch --version printed \"$actual\""
+if [ "$with_report_pages" = 1 ]; then
+  actual=$(cd / && "$prefix/libexec/wavelet/wavelet-report-pages" --version) || fail "wavelet-report-pages --version failed"
+  [[ "$actual" == *"$version"* ]] || fail "wavelet-report-pages --version printed \"$actual\""
+fi
+
+[ "$failures" -eq 0 ] && echo "install into a scratch prefix: all checks passed"
+exit "$failures"
