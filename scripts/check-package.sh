@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package (make package) and checks it against an install of the
 # same build: the same files under /usr, and dependencies that dpkg-shlibdeps read
-# from the binaries. Too slow for every `make test` (about 15 s); run it before a
-# release or after touching cmake/Install.cmake or cmake/Package.cmake.
+# from the binaries. Too slow for every `make test` (about 15 s on an up-to-date
+# build); run it before a release or after touching cmake/Install.cmake or
+# cmake/Package.cmake.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD:-build}
