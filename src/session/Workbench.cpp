@@ -101,8 +101,7 @@ AnalysedRow Workbench::AnalyseRecordRow(const std::string& path, const std::stri
   FinishBatchRow(load.Ok);
 
   AnalysedRow row;
-  row.Cells.reserve(kBatchGridColumns);
-  for (int c = 0; c < kBatchGridColumns; ++c) row.Cells.push_back(grid_.Cell(c, 1));
+  row.Cells = grid_.TakeRow(1);
   row.Read = load.Ok;
   row.ErrorText = load.ErrorText;
   row.WindowsClamped = load.Ok && state_->WindowsClamped;

@@ -84,7 +84,8 @@ class Workbench {
   void EndBatch();
 
   // The batch row of one record file as a batch in the window writes it, without
-  // drawing: load, basic analysis and cells, in row 1 of this workbench's grid.
+  // drawing: load, basic analysis and cells, built in row 1 of this workbench's grid
+  // and moved out of it.
   AnalysedRow AnalyseRecordRow(const std::string& path, const std::string& entry);
 
  private:
