@@ -3,6 +3,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "base/Truncate.h"
+
 namespace wavelet {
 namespace {
 
@@ -28,7 +30,7 @@ void PutSigned16(RecordBytes& bytes, std::size_t offset, double value) {
   if (!(value >= -32768.0 && value <= 32767.0)) {
     throw std::invalid_argument("a sample delta does not fit 16 bits");
   }
-  const auto word = static_cast<std::uint16_t>(static_cast<std::int16_t>(value));
+  const auto word = static_cast<std::uint16_t>(TruncateToInt(value, -32768, 32767));
   bytes[offset] = static_cast<std::uint8_t>(word >> 8);
   bytes[offset + 1] = static_cast<std::uint8_t>(word & 0xFF);
 }
