@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "analysis/AnalysisState.h"
+#include "base/TimeRuler.h"
 #include "base/Truncate.h"
 
 namespace wavelet {
@@ -66,20 +67,12 @@ void DrawPeakSquares(ReportCanvas& canvas, const ReportLayout& layout, const Ana
 }
 
 void DrawTimeRuler(ReportCanvas& canvas, const ReportLayout& layout, const ReportBox& box) {
-  for (int k = 0; k <= 40; ++k) {
-    int length = 3;
-    int width = layout.ThinPen;
-    if (k % 5 == 0) {
-      length = 5;
-      width = 2 * layout.ThinPen;
-    }
-    if (k % 10 == 0) {
-      length = 7;
-      width = 3 * layout.ThinPen;
-    }
-    canvas.SetPenWidth(width);
-    const int x = TruncateToInt(k * layout.Step * 10) + box.X0;
-    DrawVerticalTick(canvas, x, box.YBottom, box.YBottom - TruncateToInt(length * layout.Step));
+  for (int k = 0; k < kTimeRulerTicks; ++k) {
+    const TimeRulerTick tick = TimeRulerTickAt(k);
+    canvas.SetPenWidth(tick.Weight * layout.ThinPen);
+    const int x = TruncateToInt(k * layout.Step * kTimeRulerTickSpacing) + box.X0;
+    const int length = TruncateToInt(tick.Length * layout.Step);
+    DrawVerticalTick(canvas, x, box.YBottom, box.YBottom - length);
   }
 }
 
