@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "AnalysisTestSupport.h"
+#include "support/AnalysisTestSupport.h"
 #include "analysis/BasicAnalysis.h"
 #include "analysis/Features.h"
 #include "analysis/Transform.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "AnalysisTestSupport.h"
+#include "support/AnalysisTestSupport.h"
 #include "analysis/Features.h"
 
 namespace wavelet {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "AnalysisTestSupport.h"
+#include "support/AnalysisTestSupport.h"
 #include "output/CalculationSheet.h"
 #include "analysis/Judgement.h"
 #include "output/NumberFormat.h"

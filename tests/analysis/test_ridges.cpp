@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "AnalysisTestSupport.h"
+#include "support/AnalysisTestSupport.h"
 #include "analysis/Ridges.h"
 
 namespace wavelet {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "AnalysisTestSupport.h"
+#include "support/AnalysisTestSupport.h"
 #include "analysis/Transform.h"
 
 namespace wavelet {

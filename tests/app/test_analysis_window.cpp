@@ -11,7 +11,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/BasicAnalysis.h"
 #include "output/CalculationSheet.h"

@@ -13,7 +13,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/BasicAnalysis.h"
 #include "app/BatchGridModel.h"

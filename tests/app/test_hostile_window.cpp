@@ -24,7 +24,7 @@
 #include <string>
 #include <thread>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
 

@@ -15,7 +15,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "app/AboutBox.h"
 #include "app/BatchGridModel.h"
 #include "app/BatchGridView.h"

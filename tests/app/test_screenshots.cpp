@@ -12,7 +12,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "app/DirectoryChooser.h"
 #include "app/BatchGridView.h"
 #include "app/MainWindow.h"

@@ -17,7 +17,7 @@
 #include "record/RecordEncoder.h"
 #include "record/RecordFile.h"
 #include "record/SampleRecords.h"
-#include "record/TempDir.h"
+#include "support/TempDir.h"
 
 namespace wavelet {
 namespace {

@@ -8,7 +8,7 @@
 #include "analysis/AnalysisState.h"
 #include "analysis/BasicAnalysis.h"
 #include "output/CalculationSheet.h"
-#include "output/RecordingReportCanvas.h"
+#include "support/RecordingReportCanvas.h"
 #include "session/ReportDriver.h"
 
 namespace wavelet {

@@ -18,7 +18,7 @@
 #include "record/RecordFile.h"
 #include "record/RecordFileName.h"
 #include "record/SampleRecords.h"
-#include "record/TempDir.h"
+#include "support/TempDir.h"
 
 namespace wavelet {
 namespace {
