@@ -1,9 +1,8 @@
 #include "analysis/Features.h"
 
-#include <algorithm>
-#include <climits>
-#include <cmath>
 #include <cstdint>
+
+#include "base/Truncate.h"
 
 namespace wavelet {
 
@@ -19,26 +18,18 @@ constexpr int kFallSearchLast = 5;
 constexpr double kRiseFallStep = 10.0;
 constexpr double kSmallMaximumShare = 0.02;
 
-int ClampedBound(std::int64_t bound, int lowest, int highest) {
-  return static_cast<int>(std::clamp<std::int64_t>(bound, lowest, highest));
-}
-
-int SaturatedInt(std::int64_t v) {
-  return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
-}
-
 }  // namespace
 
 FeatureWindows ComputeFeatureWindows(int qrsOnset, int qrsOffset) {
   const std::int64_t onset = qrsOnset;
   const std::int64_t offset = qrsOffset;
   FeatureWindows w;
-  w.PeakFrom = ClampedBound(onset - 270, kPeakWindowLowest, kPeakWindowEnd);
-  w.PeakTo = ClampedBound(offset - 210, kPeakWindowLowest, kPeakWindowEnd);
-  w.AreaFrom = ClampedBound(onset - 290, 0, kPositions);
-  w.AreaTo = ClampedBound(offset - 210, 0, kPositions);
+  w.PeakFrom = SaturateToInt(onset - 270, kPeakWindowLowest, kPeakWindowEnd);
+  w.PeakTo = SaturateToInt(offset - 210, kPeakWindowLowest, kPeakWindowEnd);
+  w.AreaFrom = SaturateToInt(onset - 290, 0, kPositions);
+  w.AreaTo = SaturateToInt(offset - 210, 0, kPositions);
   // Starts past 394 leave the rise search empty, as they would unclamped.
-  w.RiseStart = ClampedBound(onset - 285, 0, kRiseSearchLast + 1);
+  w.RiseStart = SaturateToInt(onset - 285, 0, kRiseSearchLast + 1);
   w.Clamped = !(290 <= qrsOnset && qrsOnset < qrsOffset && qrsOffset <= 607);
   // An onset at or after the offset describes no QRS: no maxima and no area, rather
   // than windows that overlap the wrong way round.
@@ -50,15 +41,11 @@ FeatureWindows ComputeFeatureWindows(int qrsOnset, int qrsOffset) {
 }
 
 int LatencyAfterOnset(int position, int qrsOnset) {
-  return SaturatedInt(static_cast<std::int64_t>(position) + kFirstTransformSample - qrsOnset);
+  return SaturateToInt(static_cast<std::int64_t>(position) + kFirstTransformSample - qrsOnset);
 }
 
 int TruncatedHeight(double magnitude, double divisor) {
-  const double h = std::trunc(magnitude / divisor);
-  if (std::isnan(h)) return 0;
-  if (h >= 2147483647.0) return INT_MAX;
-  if (h <= -2147483648.0) return INT_MIN;
-  return static_cast<int>(h);
+  return TruncateToInt(magnitude / divisor);
 }
 
 namespace {

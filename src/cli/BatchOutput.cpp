@@ -2,8 +2,7 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-
+#include "base/FileDescriptor.h"
 #include "output/CsvWriter.h"
 
 namespace wavelet::cli {
@@ -39,17 +38,7 @@ class StandardOutput final : public BatchOutput {
   static constexpr std::size_t kFlushSize = 1 << 16;
 
   void Flush() {
-    const char* data = buffer_.data();
-    std::size_t size = buffer_.size();
-    while (good_ && size > 0) {
-      const ssize_t written = ::write(STDOUT_FILENO, data, size);
-      if (written < 0) {
-        if (errno != EINTR) good_ = false;
-        continue;
-      }
-      data += written;
-      size -= static_cast<std::size_t>(written);
-    }
+    if (good_ && !WriteAll(STDOUT_FILENO, buffer_)) good_ = false;
     buffer_.clear();
   }
 

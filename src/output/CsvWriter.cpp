@@ -33,19 +33,6 @@ void AppendCell(std::string& out, const std::string& cell) {
   out += ',';
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 // The file the export finally replaces: through a symbolic link to its target, so the
 // link stays a link.
 std::string ResolvedTarget(const std::string& path) {
@@ -94,8 +81,8 @@ CsvFileWriter::CsvFileWriter(std::string path) : path_(std::move(path)) {
   // A device or a pipe (/dev/stdout, a named pipe) is written in place: renaming a
   // file over it would destroy it.
   if (exists && !S_ISREG(existing.st_mode)) {
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    direct_ = fd_ >= 0;
+    fd_ = FileDescriptor(::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    direct_ = fd_.Valid();
     good_ = direct_;
     return;
   }
@@ -104,18 +91,19 @@ CsvFileWriter::CsvFileWriter(std::string path) : path_(std::move(path)) {
   const std::string directory = targetPath.parent_path().string();
   const std::string base = targetPath.filename().string();
   static std::atomic<unsigned> counter{0};
-  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+  for (int attempt = 0; attempt < 100 && !fd_.Valid(); ++attempt) {
     tempPath_ = (directory.empty() ? std::string() : directory + "/") + "." + base + "." +
                 std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
-    fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ < 0 && errno != EEXIST) break;
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+    fd_ = FileDescriptor(::open(tempPath_.c_str(), flags, 0666));
+    if (!fd_.Valid() && errno != EEXIST) break;
   }
-  if (fd_ < 0) {
+  if (!fd_.Valid()) {
     tempPath_.clear();
     return;
   }
   // A replaced file keeps its permissions.
-  if (exists) (void)::fchmod(fd_, existing.st_mode & 07777);
+  if (exists) (void)::fchmod(fd_.Get(), existing.st_mode & 07777);
   good_ = true;
   buffer_.reserve(kFlushSize * 2);
 }
@@ -131,13 +119,12 @@ void CsvFileWriter::WriteLine(std::string_view line) {
 }
 
 void CsvFileWriter::FlushBuffer() {
-  if (good_ && !buffer_.empty() && !WriteAll(fd_, buffer_.data(), buffer_.size())) good_ = false;
+  if (good_ && !buffer_.empty() && !fd_.WriteAll(buffer_)) good_ = false;
   buffer_.clear();
 }
 
 void CsvFileWriter::Discard() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  fd_.Close();
   if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
   tempPath_.clear();
   good_ = false;
@@ -153,13 +140,10 @@ CsvWriteResult CsvFileWriter::Commit() {
   FlushBuffer();
   // Data still in the kernel's hands can fail to reach the disk; only fsync and close
   // tell us.
-  if (good_ && ::fsync(fd_) != 0 && !(direct_ && (errno == EINVAL || errno == ENOTSUP))) {
+  if (good_ && ::fsync(fd_.Get()) != 0 && !(direct_ && (errno == EINVAL || errno == ENOTSUP))) {
     good_ = false;
   }
-  if (fd_ >= 0) {
-    if (::close(fd_) != 0) good_ = false;
-    fd_ = -1;
-  }
+  if (!fd_.Close()) good_ = false;
   if (good_ && !direct_ && std::rename(tempPath_.c_str(), ResolvedTarget(path_).c_str()) != 0) {
     good_ = false;
   }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileDescriptor.h"
 #include "output/BatchGrid.h"
 
 namespace wavelet {
@@ -50,7 +51,7 @@ class CsvFileWriter {
   std::string path_;
   std::string tempPath_;
   std::string buffer_;
-  int fd_ = -1;
+  FileDescriptor fd_;
   bool good_ = false;
   bool done_ = false;
   bool direct_ = false;

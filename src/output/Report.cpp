@@ -1,28 +1,15 @@
 #include "output/Report.h"
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "analysis/AnalysisState.h"
+#include "base/TimeRuler.h"
+#include "base/Truncate.h"
 #include "output/PatientHeader.h"
 
 namespace wavelet {
 
 namespace {
-
-// Truncation toward zero that stays defined for any double: a hostile record can
-// give magnitudes far beyond the page, and NaN must not reach an int conversion.
-int TruncToInt(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= static_cast<double>(std::numeric_limits<int>::max())) {
-    return std::numeric_limits<int>::max();
-  }
-  if (v <= static_cast<double>(std::numeric_limits<int>::min())) {
-    return std::numeric_limits<int>::min();
-  }
-  return static_cast<int>(v);
-}
 
 constexpr const char* kLeadLetters[kLeads] = {"X", "Y", "Z", "M"};
 
@@ -38,7 +25,7 @@ void DrawVerticalTick(ReportCanvas& canvas, int x, int yFrom, int yTo) {
 void DrawLeadFrame(ReportCanvas& canvas, const ReportLayout& layout, int lead) {
   const ReportBox box = LeadBox(layout, lead);
   canvas.TextOut(box.X0 + 2 * layout.LineH,
-                 TruncToInt(layout.Hu - 15 * layout.LineH) - RowOffset(layout, box),
+                 TruncateToInt(layout.Hu - 15 * layout.LineH) - RowOffset(layout, box),
                  kLeadLetters[lead]);
   canvas.Rectangle(box.X0, box.YBottom, box.X0 + box.Width, box.YTop);
 }
@@ -52,7 +39,7 @@ void DrawScaleCurve(ReportCanvas& canvas, const ReportLayout& layout, const Anal
     const double height =
         state.TransformMagnitude[lead][p] / state.PlotDivisor * 2.0 * layout.Step + lift;
     // Capping before truncating gives the same figure and keeps huge values defined.
-    const int d = height > layout.BoxH ? layout.BoxH : TruncToInt(height);
+    const int d = height > layout.BoxH ? layout.BoxH : TruncateToInt(height);
     const int x = ReportPositionX(layout, box, p);
     const int y = ReportHeightY(layout, box, d);
     if (p == 0) {
@@ -74,27 +61,19 @@ void DrawPeakSquares(ReportCanvas& canvas, const ReportLayout& layout, const Ana
                           (list.PeakListScale[n] + 1) * 15 * layout.Step;
     // trunc(height) > BoxH exactly when height >= BoxH + 1; NaN is not drawn either.
     if (!(height < layout.BoxH + 1.0)) continue;
-    const int yc = ReportHeightY(layout, box, TruncToInt(height));
-    canvas.Rectangle(TruncToInt(xc - layout.Step), TruncToInt(yc - layout.Step),
-                     TruncToInt(xc + layout.Step), TruncToInt(yc + layout.Step));
+    const int yc = ReportHeightY(layout, box, TruncateToInt(height));
+    canvas.Rectangle(TruncateToInt(xc - layout.Step), TruncateToInt(yc - layout.Step),
+                     TruncateToInt(xc + layout.Step), TruncateToInt(yc + layout.Step));
   }
 }
 
 void DrawTimeRuler(ReportCanvas& canvas, const ReportLayout& layout, const ReportBox& box) {
-  for (int k = 0; k <= 40; ++k) {
-    int length = 3;
-    int width = layout.ThinPen;
-    if (k % 5 == 0) {
-      length = 5;
-      width = 2 * layout.ThinPen;
-    }
-    if (k % 10 == 0) {
-      length = 7;
-      width = 3 * layout.ThinPen;
-    }
-    canvas.SetPenWidth(width);
-    const int x = TruncToInt(k * layout.Step * 10) + box.X0;
-    DrawVerticalTick(canvas, x, box.YBottom, box.YBottom - TruncToInt(length * layout.Step));
+  for (int k = 0; k < kTimeRulerTicks; ++k) {
+    const TimeRulerTick tick = TimeRulerTickAt(k);
+    canvas.SetPenWidth(tick.Weight * layout.ThinPen);
+    const int x = TruncateToInt(k * layout.Step * kTimeRulerTickSpacing) + box.X0;
+    const int length = TruncateToInt(tick.Length * layout.Step);
+    DrawVerticalTick(canvas, x, box.YBottom, box.YBottom - length);
   }
 }
 
@@ -162,8 +141,8 @@ void DrawTexts(ReportCanvas& canvas, const ReportLayout& layout, const ReportCap
   }
   line = 8;
   const int captionX = layout.LeftM + layout.HalfW - third;
-  const int valueX = TruncToInt(layout.Wu - third);
-  const int flagX = TruncToInt(layout.Wu);
+  const int valueX = TruncateToInt(layout.Wu - third);
+  const int flagX = TruncateToInt(layout.Wu);
   for (const MeasuredLine& entry : kMeasuredLines) {
     canvas.TextOut(captionX, line * lineH, entry.Caption);
     if (entry.ValueLabel != nullptr) {
@@ -180,16 +159,16 @@ void DrawRawLeads(ReportCanvas& canvas, const ReportLayout& layout, const Loaded
   for (int lead = 0; lead < kRecordedLeads; ++lead) {
     const double baseline = (2 - lead) * 80 * step + layout.BoxH + layout.BoxH / 5;
     const auto& samples = record.LeadSignals[lead];
-    auto y = [&](double v) { return TruncToInt(baseline - TruncToInt(v * 0.0001 * kGain * step)); };
+    auto y = [&](double v) { return TruncateToInt(baseline - TruncateToInt(v * 0.0001 * kGain * step)); };
     canvas.MoveTo(layout.LeftM, y(samples[0]));
     for (int j = 0; j < kSamplesPerLead; ++j) {
-      canvas.LineTo(TruncToInt(layout.LeftM + j * step), y(samples[j]));
+      canvas.LineTo(TruncateToInt(layout.LeftM + j * step), y(samples[j]));
     }
   }
   const double letterBase = layout.BoxH + layout.BoxH / 5 - 2 * layout.LineH;
-  canvas.TextOut(layout.LeftM, TruncToInt(160 * step + letterBase), "X");
-  canvas.TextOut(layout.LeftM, TruncToInt(80 * step + letterBase), "Y");
-  canvas.TextOut(layout.LeftM, TruncToInt(letterBase), "Z");
+  canvas.TextOut(layout.LeftM, TruncateToInt(160 * step + letterBase), "X");
+  canvas.TextOut(layout.LeftM, TruncateToInt(80 * step + letterBase), "Y");
+  canvas.TextOut(layout.LeftM, TruncateToInt(letterBase), "Z");
 }
 
 }  // namespace
@@ -208,14 +187,14 @@ ReportLayout ComputeReportLayout(int pageWidth, int pageHeight) {
   layout.PH = pageHeight;
   layout.Wu = pageWidth - pageWidth * 0.1;
   layout.Hu = pageHeight - pageHeight * 0.1;
-  layout.HalfW = TruncToInt(layout.Wu * 0.5);
-  layout.BoxH = TruncToInt(layout.Hu * 0.25);
-  layout.LineH = TruncToInt(static_cast<double>(
+  layout.HalfW = TruncateToInt(layout.Wu * 0.5);
+  layout.BoxH = TruncateToInt(layout.Hu * 0.25);
+  layout.LineH = TruncateToInt(static_cast<double>(
       std::trunc(static_cast<long double>(layout.Hu) * kOneSeventieth)));
   layout.Step = static_cast<double>(static_cast<long double>(layout.Wu) * kOneEightHundredFiftieth);
-  layout.LeftM = TruncToInt(pageWidth * 0.1 * 2 / 3);
-  layout.NormalPen = TruncToInt(layout.Step);
-  layout.ThinPen = TruncToInt(layout.Step * 0.5);
+  layout.LeftM = TruncateToInt(pageWidth * 0.1 * 2 / 3);
+  layout.NormalPen = TruncateToInt(layout.Step);
+  layout.ThinPen = TruncateToInt(layout.Step * 0.5);
   return layout;
 }
 
@@ -224,25 +203,25 @@ ReportBox LeadBox(const ReportLayout& layout, int lead) {
   box.Column = (lead == LeadY || lead == LeadM) ? 1 : 0;
   box.Row = (lead == LeadX || lead == LeadY) ? 1 : 0;
   box.X0 = layout.HalfW * box.Column + layout.LeftM;
-  box.YBottom = TruncToInt(layout.Hu) - RowOffset(layout, box);
+  box.YBottom = TruncateToInt(layout.Hu) - RowOffset(layout, box);
   box.YTop = box.YBottom - layout.BoxH;
-  box.Width = TruncToInt(400 * layout.Step);
+  box.Width = TruncateToInt(400 * layout.Step);
   return box;
 }
 
 int ReportPositionX(const ReportLayout& layout, const ReportBox& box, double p) {
-  return TruncToInt(p * layout.Step) + box.X0;
+  return TruncateToInt(p * layout.Step) + box.X0;
 }
 
 int ReportHeightY(const ReportLayout& layout, const ReportBox& box, double d) {
-  return TruncToInt(layout.Hu - d) - RowOffset(layout, box);
+  return TruncateToInt(layout.Hu - d) - RowOffset(layout, box);
 }
 
 void DrawDashedVerticalLine(ReportCanvas& canvas, int x, int yBottom, int yTop, int d) {
   const long long dash = d < 1 ? 1 : d;
   for (long long y = yTop; y < yBottom; y += 4 * dash) {
     canvas.MoveTo(x, static_cast<int>(y));
-    canvas.LineTo(x, static_cast<int>(std::min<long long>(y + dash, std::numeric_limits<int>::max())));
+    canvas.LineTo(x, SaturateToInt(y + dash));
   }
 }
 
@@ -278,7 +257,7 @@ void BeginReportPage(ReportCanvas& canvas, const ReportLayout& layout) {
 void DrawReportTexts(ReportCanvas& canvas, const ReportLayout& layout, const LoadedRecord& record,
                      const ReportCaptions& captions, const std::string& bannerText) {
   DrawTexts(canvas, layout, captions);
-  canvas.TextOut(layout.LeftM + layout.HalfW / 2, TruncToInt(layout.PH - 2 * layout.LineH),
+  canvas.TextOut(layout.LeftM + layout.HalfW / 2, TruncateToInt(layout.PH - 2 * layout.LineH),
                  bannerText);
   DrawRawLeads(canvas, layout, record);
 }

@@ -2,36 +2,21 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+
+#include "base/FileDescriptor.h"
 
 namespace wavelet {
-
-namespace {
-
-// Closes the descriptor however the read ends.
-struct Descriptor {
-  explicit Descriptor(int fd) : Fd(fd) {}
-  ~Descriptor() {
-    if (Fd >= 0) ::close(Fd);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Fd;
-};
-
-}  // namespace
 
 RecordReadResult ReadRecordFile(const std::string& path, RecordBytes& buffer) {
   RecordReadResult result;
   const std::string cannotRead = "Cannot read [" + path + "]";
   // Opened without blocking: a named pipe with no writer would otherwise hang the
   // program in open() itself. Once the type is known to be safe, reads block again.
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   struct stat info {};
-  if (file.Fd < 0 || ::fstat(file.Fd, &info) != 0) {
+  if (!file.Valid() || ::fstat(file.Get(), &info) != 0) {
     result.ErrorText = cannotRead;
     return result;
   }
@@ -41,25 +26,20 @@ RecordReadResult ReadRecordFile(const std::string& path, RecordBytes& buffer) {
     result.ErrorText = cannotRead;
     return result;
   }
-  const int flags = ::fcntl(file.Fd, F_GETFL);
-  if (flags < 0 || ::fcntl(file.Fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  const int flags = ::fcntl(file.Get(), F_GETFL);
+  if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
     result.ErrorText = cannotRead;
     return result;
   }
   // Read one byte past a record so a longer file is told apart from an exact one;
   // only the first kRecordSize bytes are ever used.
   std::array<std::uint8_t, kRecordSize + 1> scratch;
-  std::size_t total = 0;
-  while (total < scratch.size()) {
-    const ssize_t got = ::read(file.Fd, scratch.data() + total, scratch.size() - total);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {  // a vanished device, an I/O error
-      result.ErrorText = cannotRead;
-      return result;
-    }
-    if (got == 0) break;
-    total += static_cast<std::size_t>(got);
+  const ssize_t got = file.ReadUpTo(scratch.data(), scratch.size());
+  if (got < 0) {  // a vanished device, an I/O error
+    result.ErrorText = cannotRead;
+    return result;
   }
+  const auto total = static_cast<std::size_t>(got);
   if (total < kRecordSize) {
     result.ErrorText = "Not a record (" + std::to_string(total) + " bytes): [" + path + "]";
     return result;

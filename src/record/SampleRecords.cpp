@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/Truncate.h"
 #include "record/RecordEncoder.h"
 
 namespace wavelet {
@@ -55,8 +56,8 @@ using Lead = std::array<double, kSamplesPerLead>;
 
 // Adds a Gaussian wave, evaluated only where it is above rounding level.
 void AddWave(Lead& lead, double centre, double sigma, double amplitude) {
-  const int from = std::max(0, static_cast<int>(centre - 6.0 * sigma));
-  const int to = std::min(kSamplesPerLead - 1, static_cast<int>(centre + 6.0 * sigma) + 1);
+  const int from = std::max(0, TruncateToInt(centre - 6.0 * sigma));
+  const int to = std::min(kSamplesPerLead - 1, TruncateToInt(centre + 6.0 * sigma) + 1);
   for (int j = from; j <= to; ++j) {
     const double d = (j - centre) / sigma;
     lead[static_cast<std::size_t>(j)] += amplitude * std::exp(-0.5 * d * d);

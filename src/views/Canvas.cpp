@@ -1,7 +1,6 @@
 #include "views/Canvas.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace wavelet {
 
@@ -23,13 +22,6 @@ std::int64_t FirstStepReaching(std::int64_t target, std::int64_t minor, std::int
 }
 
 }  // namespace
-
-int CanvasCoordinate(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= kCanvasCoordinateLimit) return kCanvasCoordinateLimit;
-  if (value <= -kCanvasCoordinateLimit) return -kCanvasCoordinateLimit;
-  return static_cast<int>(value);
-}
 
 Canvas::Canvas(int width, int height)
     : width_(std::max(width, 0)),

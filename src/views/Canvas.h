@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/Colour.h"
+#include "base/Truncate.h"
 
 namespace wavelet {
 
@@ -27,7 +28,9 @@ inline constexpr int kCanvasCoordinateLimit = 1 << 30;
 // A coordinate computed in double precision as an int, truncated toward zero; values
 // beyond the limit (huge magnitudes, infinities) are clamped first and NaN becomes 0,
 // so no conversion is ever undefined.
-int CanvasCoordinate(double value);
+inline int CanvasCoordinate(double value) {
+  return TruncateToInt(value, -kCanvasCoordinateLimit, kCanvasCoordinateLimit);
+}
 
 class Canvas {
  public:

@@ -3,17 +3,15 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/Truncate.h"
+
 namespace wavelet {
 
 namespace {
 
 constexpr int kLastRampEntry = kColourRampSize - 1;
 
-int ClampedEntry(double value) {
-  if (!(value > 0.0)) return 0;  // also NaN
-  if (value >= kLastRampEntry) return kLastRampEntry;
-  return static_cast<int>(value);
-}
+int ClampedEntry(double value) { return TruncateToInt(value, 0, kLastRampEntry); }
 
 }  // namespace
 
@@ -28,7 +26,7 @@ int MapPhaseEntry(double cosinePart, double sinePart) {
   if (std::isnan(cosinePart) || std::isnan(sinePart)) return 0;
   const double pi = 4.0 * std::atan(1.0);
   const double phase = std::atan2(cosinePart, sinePart);
-  const int c = static_cast<int>((phase + pi) * 128.0 / pi);
+  const int c = TruncateToInt((phase + pi) * 128.0 / pi);
   return ClampedEntry(std::abs(c - 128));
 }
 

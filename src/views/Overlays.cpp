@@ -1,5 +1,7 @@
 #include "views/Overlays.h"
 
+#include "base/TimeRuler.h"
+
 namespace wavelet {
 
 namespace {
@@ -73,20 +75,11 @@ void DrawTimeRuler(LeadImages& images) {
   for (int lead = 0; lead < kLeads; ++lead) {
     Canvas& image = images.Lead(lead);
     SetOverlayPen(image, kWhite, PenStyle::Solid);
-    for (int t = 0; t <= 40; ++t) {
-      int width = 1;
-      int length = 3;
-      if (t % 5 == 0) {
-        width = 2;
-        length = 5;
-      }
-      if (t % 10 == 0) {
-        width = 3;
-        length = 7;
-      }
-      image.SetPenWidth(width);
-      image.MoveTo(10 * t, kLeadImageHeight);
-      image.LineTo(10 * t, kLeadImageHeight - length);
+    for (int k = 0; k < kTimeRulerTicks; ++k) {
+      const TimeRulerTick tick = TimeRulerTickAt(k);
+      image.SetPenWidth(tick.Weight);
+      image.MoveTo(kTimeRulerTickSpacing * k, kLeadImageHeight);
+      image.LineTo(kTimeRulerTickSpacing * k, kLeadImageHeight - tick.Length);
     }
     image.SetPenWidth(1);
   }

@@ -6,28 +6,19 @@
 #include <string>
 #include <vector>
 
-#include "AnalysisTestSupport.h"
 #include "analysis/BasicAnalysis.h"
 #include "analysis/Judgement.h"
 #include "analysis/Features.h"
 #include "analysis/Transform.h"
+#include "support/Analysis.h"
+#include "support/Records.h"
 
 namespace wavelet {
 namespace {
 
+using testing::Decoded;
 using testing::FreshState;
-using testing::RealisticRecord;
-
-bool SameResults(const AnalysisState& a, const AnalysisState& b) {
-  return std::memcmp(&a.Results, &b.Results, sizeof a.Results) == 0 &&
-         a.PeakFlags == b.PeakFlags && a.RidgeFlags == b.RidgeFlags &&
-         a.PeakListCount == b.PeakListCount &&
-         a.PeakList.PeakListPosition == b.PeakList.PeakListPosition &&
-         a.PeakList.PeakListHeight == b.PeakList.PeakListHeight &&
-         a.PeakList.PeakListLead == b.PeakList.PeakListLead &&
-         a.PeakList.PeakListScale == b.PeakList.PeakListScale &&
-         a.WindowsClamped == b.WindowsClamped;
-}
+using testing::SameResults;
 
 // The invariants every basic analysis must leave behind, whatever the input.
 void ExpectInvariants(const AnalysisState& s) {
@@ -88,7 +79,7 @@ class CountingObserver : public BasicAnalysisObserver {
 
 TEST(BasicAnalysis, HooksComeInOrderWithTheAreaCopied) {
   auto state = FreshState();
-  auto record = RealisticRecord(1);
+  auto record = Decoded(MakeSampleRecord(7, 1));
   CountingObserver observer(*state);
   state->Results.Judge1 = state->Results.Judge2 = state->Results.AreaJudge = 7;
   RunBasicAnalysisSequence(*state, *record, observer);
@@ -107,7 +98,7 @@ TEST(BasicAnalysis, HooksComeInOrderWithTheAreaCopied) {
   EXPECT_EQ(observer.events[10], "ridges");
   ExpectInvariants(*state);
   EXPECT_FALSE(state->WindowsClamped);
-  // A realistic beat has maxima, rises and falls to find.
+  // A sample beat has maxima, rises and falls to find.
   EXPECT_GT(state->Results.PeakCount[LeadM][0], 0);
   EXPECT_GT(state->Results.Area[LeadM][4], 0.0);
   EXPECT_GT(state->Results.FallPosition[LeadM][4], state->Results.RisePosition[LeadM][4]);
@@ -116,7 +107,7 @@ TEST(BasicAnalysis, HooksComeInOrderWithTheAreaCopied) {
 // Every record's results depend on that record alone: twice in a row, or after any
 // other record, they are the same as on a fresh start.
 TEST(BasicAnalysis, ResultsDependOnTheRecordAlone) {
-  auto record = RealisticRecord(2);
+  auto record = Decoded(MakeSampleRecord(7, 2));
   auto fresh = FreshState();
   AnalyseRecord(*fresh, *record);
 
@@ -138,7 +129,7 @@ TEST(BasicAnalysis, ResultsDependOnTheRecordAlone) {
 
 TEST(BasicAnalysis, ViewSweepsKeepTheBasicResults) {
   auto state = FreshState();
-  auto record = RealisticRecord(4);
+  auto record = Decoded(MakeSampleRecord(7, 4));
   AnalyseRecord(*state, *record);
   auto before = std::make_unique<AnalysisState>(*state);
   for (double b = 3.5; b > 1.5; b -= 0.08) TransformAtScale(*state, *record, b, -1);
@@ -152,7 +143,7 @@ TEST(BasicAnalysis, OutOfRangeOnsetsAndOffsetsAreClampedAndFlagged) {
                           {400, 350}, {350, 350}, {0, 0},     {-5, 65535},    {310, 410}};
   for (const auto& c : cases) {
     auto state = FreshState();
-    auto record = RealisticRecord(5);
+    auto record = Decoded(MakeSampleRecord(7, 5));
     record->QrsOnset = c[0];
     record->QrsOffset = c[1];
     AnalyseRecord(*state, *record);

@@ -4,8 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "AnalysisTestSupport.h"
 #include "analysis/Features.h"
+#include "support/Analysis.h"
+#include "support/Records.h"
 
 namespace wavelet {
 namespace {

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <limits>
 
-#include "AnalysisTestSupport.h"
-#include "output/CalculationSheet.h"
 #include "analysis/Judgement.h"
+#include "output/CalculationSheet.h"
 #include "output/NumberFormat.h"
+#include "support/Analysis.h"
 
 namespace wavelet {
 namespace {
@@ -40,10 +40,7 @@ TEST(NumberFormat, AreaGuardsValuesBeyondInt64AndGeneralFormEdges) {
   EXPECT_EQ(FormatGeneral(123456789012345678.0), "1.23456789012346e+17");
 }
 
-AnalysisResults StartUpResults() {
-  auto state = testing::FreshState();
-  return state->Results;
-}
+AnalysisResults StartUpResults() { return testing::FreshState()->Results; }
 
 TEST(Judgement, ThresholdsOnBothSides) {
   AnalysisResults r = StartUpResults();

@@ -2,8 +2,9 @@
 
 #include <random>
 
-#include "AnalysisTestSupport.h"
 #include "analysis/Ridges.h"
+#include "support/Analysis.h"
+#include "support/Records.h"
 
 namespace wavelet {
 namespace {

@@ -3,8 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "AnalysisTestSupport.h"
 #include "analysis/Transform.h"
+#include "support/Analysis.h"
+#include "support/Records.h"
 
 namespace wavelet {
 namespace {
@@ -80,7 +81,7 @@ TEST(TransformAtScale, ZeroLeadsGiveZeroAndMIsNeverNegative) {
 
 TEST(TransformAtScale, ViewScaleIndexLeavesEveryFeatureUntouched) {
   auto state = FreshState();
-  auto record = testing::RealisticRecord(3);
+  auto record = testing::Decoded(MakeSampleRecord(7, 3));
   for (auto& lead : state->PeakFlags)
     for (auto& scale : lead) scale.fill(7);
   state->PeakList.PeakListPosition.fill(11);
@@ -120,7 +121,7 @@ void ExpectKernelsAgree(const LoadedRecord& record, double s) {
 TEST(CorrelationKernels, FastAndPlainGiveIdenticalDoubles) {
   const double basic[] = {3.25, 3.0, 2.75, 2.5, 2.25, 2.0, 1.75, 1.5};
   for (unsigned seed = 1; seed <= 3; ++seed) {
-    auto realistic = testing::RealisticRecord(seed, 300 + 5 * seed, 405 + 7 * seed);
+    auto realistic = testing::Decoded(MakeSampleRecord(seed, static_cast<int>(seed)));
     auto noise = testing::NoiseRecord(seed, seed == 3 ? 1e9 : 3000.0);
     for (double s : basic) {
       ExpectKernelsAgree(*realistic, s);
@@ -128,7 +129,7 @@ TEST(CorrelationKernels, FastAndPlainGiveIdenticalDoubles) {
     }
   }
   // The map sweep's scales, by the same repeated subtraction the views use.
-  auto realistic = testing::RealisticRecord(9);
+  auto realistic = testing::Decoded(MakeSampleRecord(7, 9));
   for (double b = 3.5; b > 1.5; b -= 0.015) ExpectKernelsAgree(*realistic, b);
 }
 

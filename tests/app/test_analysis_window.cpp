@@ -11,33 +11,23 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "AppTestSupport.h"
 #include "analysis/AnalysisState.h"
-#include "analysis/BasicAnalysis.h"
-#include "output/CalculationSheet.h"
-#include "output/NumberFormat.h"
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
-#include "record/RecordDecoder.h"
+#include "output/NumberFormat.h"
+#include "support/Analysis.h"
+#include "support/AppTestSupport.h"
 
 using wavelet::TSDIAppForm;
 
 namespace {
 
-QString Caption(const TSDIAppForm& window, const QString& name) {
-  const QLabel* label = window.findChild<QLabel*>(name);
-  return label ? label->text() : QString("<missing %1>").arg(name);
-}
+using apptest::Caption;
 
 // The basic analysis of record `index` by the core alone.
 wavelet::AnalysisResults CoreResults(int index, const wavelet::RecordBytes* bytes = nullptr) {
-  auto record = std::make_unique<wavelet::LoadedRecord>();
-  record->RecordBuffer = bytes ? *bytes : apptest::RecordFor(index);
-  wavelet::DecodeRecordInto(*record);
-  auto state = std::make_unique<wavelet::AnalysisState>();
-  wavelet::InitialiseAnalysisState(*state);
-  wavelet::AnalyseRecord(*state, *record);
-  return state->Results;
+  const auto record = wavelet::testing::Decoded(bytes ? *bytes : apptest::RecordFor(index));
+  return wavelet::testing::AnalysedState(*record)->Results;
 }
 
 // Every value label against the figures of `results`, built here from the fields.
@@ -263,8 +253,7 @@ void AnalysisWindowTest::ClampedWindowsAreNoted() {
   f.QrsOnset = 200;
   f.QrsOffset = 780;
   const wavelet::RecordBytes odd = wavelet::EncodeRecord(f, apptest::BeatSamples(1, 300, 410));
-  apptest::WriteBytes(QDir(dir_->path()).filePath("P0000.R01"),
-                      reinterpret_cast<const char*>(odd.data()), odd.size());
+  apptest::WriteRecord(QDir(dir_->path()).filePath("P0000.R01"), odd);
   OpenAnalyse(1, 1);  // P0000 (clamped), P0001
   TSDIAppForm& w = *window_;
   w.Button1->click();

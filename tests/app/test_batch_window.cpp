@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "app/BatchGridModel.h"
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"

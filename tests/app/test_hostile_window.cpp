@@ -24,7 +24,7 @@
 #include <string>
 #include <thread>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
 
@@ -43,9 +43,7 @@ long PeakResidentKb() {
 }
 
 void WriteRecordFile(const std::string& path, int index) {
-  const wavelet::RecordBytes bytes = apptest::RecordFor(index);
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  wavelet::testing::WriteRecord(path, apptest::RecordFor(index));
 }
 
 std::string Bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }

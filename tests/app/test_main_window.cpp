@@ -15,7 +15,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "app/AboutBox.h"
 #include "app/BatchGridModel.h"
 #include "app/BatchGridView.h"
@@ -30,10 +30,7 @@ using wavelet::TSDIAppForm;
 
 namespace {
 
-QString Caption(const TSDIAppForm& window, const char* name) {
-  const QLabel* label = window.findChild<QLabel*>(name);
-  return label ? label->text() : QString("<missing %1>").arg(name);
-}
+using apptest::Caption;
 
 bool AllBlack(const wavelet::Canvas& canvas) {
   const std::uint32_t* p = canvas.Pixels();

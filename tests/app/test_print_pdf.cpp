@@ -13,66 +13,23 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <map>
 #include <string>
 
 #include "analysis/AnalysisState.h"
-#include "output/CalculationSheet.h"
 #include "app/ReportPrinting.h"
 #include "session/ReportDriver.h"
-#include "record/RecordDecoder.h"
-#include "record/SampleRecords.h"
+#include "support/FakeReportSources.h"
+#include "support/Records.h"
 
 using namespace wavelet;
 
 namespace {
 
-// Stands in for the window: the reload decodes a sample record, the sheet captions
-// come from the analysis results.
-class SampleSources : public ReportSources {
- public:
-  SampleSources(AnalysisState& state, LoadedRecord& record, int index)
-      : state_(state), record_(record), bytes_(MakeSampleRecord(7, index)),
-        name_(SampleRecordName(index)) {}
-
-  bool ReloadRecord() override {
-    ++Reloads;
-    record_.RecordBuffer = bytes_;
-    DecodeRecordInto(record_);
-    const RecordHeaderTexts header = DecodeHeaderTexts(bytes_);
-    captions_["Label228"] = name_;
-    captions_["Label229"] = header.PatientId;
-    captions_["Label230"] = header.PatientName;
-    captions_["Label231"] = header.Age;
-    captions_["Label232"] = header.Sex;
-    captions_["Label233"] = header.Height;
-    captions_["Label234"] = header.Weight;
-    captions_["Label235"] = header.Date;
-    captions_["Label236"] = header.Time;
-    captions_["Label237"] = header.Race;
-    captions_["Label238"] = header.AveragingCount;
-    return true;
-  }
-  std::string Caption(const std::string& name) const override {
-    const auto found = captions_.find(name);
-    return found == captions_.end() ? std::string() : found->second;
-  }
-  void ShowCalculationData() override {
-    for (const LabelText& label : CalculationSheetTexts(state_.Results)) {
-      captions_[label.Name] = label.Text;
-    }
-  }
-  std::string WorkListEntry() const override { return name_; }
-
-  int Reloads = 0;
-
- private:
-  AnalysisState& state_;
-  LoadedRecord& record_;
-  RecordBytes bytes_;
-  std::string name_;
-  std::map<std::string, std::string> captions_;
-};
+// Stands in for the window: the reload decodes sample record `index`.
+wavelet::testing::FakeReportSources SampleSources(AnalysisState& state, LoadedRecord& record, int index) {
+  return wavelet::testing::FakeReportSources(state, record, *wavelet::testing::Decoded(MakeSampleRecord(7, index)),
+                                    SampleRecordName(index));
+}
 
 void SetUpPdf(QPrinter& printer, const QString& path) {
   printer.setOutputFormat(QPrinter::PdfFormat);
@@ -103,7 +60,7 @@ class TestPrintPdf : public QObject {
     AnalysisState state;
     InitialiseAnalysisState(state);
     LoadedRecord record;
-    SampleSources sources(state, record, 0);
+    auto sources = SampleSources(state, record, 0);
     QCOMPARE(PrintReportOn(printer, state, record, sources), PrintStatus::Printed);
     QCOMPARE(sources.Reloads, 1);
     QCOMPARE(PdfPageCount(path), 1);
@@ -134,7 +91,7 @@ class TestPrintPdf : public QObject {
     AnalysisState state;
     InitialiseAnalysisState(state);
     LoadedRecord record;
-    SampleSources sources(state, record, 1);
+    auto sources = SampleSources(state, record, 1);
     QCOMPARE(PrintReportOn(printer, state, record, sources), PrintStatus::JobFailed);
     QVERIFY(state.PeakListCount > 0);
     QVERIFY(PrintFailureText(printer).startsWith(QStringLiteral("Cannot print to [")));
@@ -146,7 +103,7 @@ class TestPrintPdf : public QObject {
     AnalysisState state;
     InitialiseAnalysisState(state);
     LoadedRecord record;
-    SampleSources sources(state, record, 2);
+    auto sources = SampleSources(state, record, 2);
     QCOMPARE(printer.PrintToCurrentPrinter(state, record, sources), PrintStatus::NoPrinter);
     BatchReportPrinting batch(printer);
     QVERIFY(!batch.PrinterAvailable());

@@ -12,7 +12,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "app/DirectoryChooser.h"
 #include "app/BatchGridView.h"
 #include "app/MainWindow.h"
@@ -35,9 +35,8 @@ void ScreenshotTest::EveryTabAndView() {
   int withoutLate = -1;
   for (int i = 0; i < 6; ++i) {
     wavelet::SampleRecordInfo info;
-    const wavelet::RecordBytes bytes = wavelet::MakeSampleRecord(7, i, &info);
-    apptest::WriteBytes(QDir(records.path()).filePath(QString::fromStdString(wavelet::SampleRecordName(i))),
-                        reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const QString name = QString::fromStdString(wavelet::SampleRecordName(i));
+    apptest::WriteRecord(QDir(records.path()).filePath(name), wavelet::MakeSampleRecord(7, i, &info));
     (info.LatePotentials ? withLate : withoutLate) = i;
   }
   QVERIFY(withLate >= 0 && withoutLate >= 0);

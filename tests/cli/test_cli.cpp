@@ -14,7 +14,7 @@
 #include "record/RecordFile.h"
 #include "record/SampleRecords.h"
 #include "session/Workbench.h"
-#include "record/TempDir.h"
+#include "support/TempDir.h"
 #include "version/Version.h"
 
 namespace wavelet {

@@ -7,32 +7,20 @@
 #include <fcntl.h>
 
 #include <filesystem>
-#include <thread>
-#include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "output/BatchGrid.h"
 #include "output/CsvWriter.h"
-#include "record/TempDir.h"
+#include "support/TempDir.h"
 
 namespace wavelet {
 namespace {
 
+using testing::DirectoryEntries;
 using testing::ReadAll;
 using testing::TempDir;
-
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::vector<std::string> Entries(const std::string& directory) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using testing::WriteAll;
 
 // A line whose first cell is `first` and whose other cells are empty.
 std::string LineStartingWith(const std::string& first) {
@@ -89,7 +77,7 @@ TEST(CsvExport, BeforeAnyBatchTitlesAndEmptyRows) {
   std::string expected = titles;
   for (int i = 0; i < 9; ++i) expected += empty;
   EXPECT_EQ(ReadAll(path), expected);
-  EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"out.csv"}));
+  EXPECT_EQ(DirectoryEntries(dir.Path()), (std::vector<std::string>{"out.csv"}));
 }
 
 TEST(CsvExport, RowsAfterABatchAndTheQuotingMend) {
@@ -114,7 +102,7 @@ TEST(CsvExport, RowsAfterABatchAndTheQuotingMend) {
 TEST(CsvExport, ReplacesAnExistingFileAndKeepsItsPermissions) {
   TempDir dir;
   const std::string path = dir.File("old.csv");
-  WriteText(path, "previous contents that are longer than the new ones\r\n");
+  WriteAll(path, "previous contents that are longer than the new ones\r\n");
   ::chmod(path.c_str(), 0640);
   BatchGrid grid(1);
   grid.SetCell(0, 0, "x");
@@ -148,21 +136,21 @@ TEST(CsvExport, UnopenableTargetsFailWithoutLeavingFiles) {
 
   if (::geteuid() != 0) {
     const std::string locked = dir.File("locked.csv");
-    WriteText(locked, "keep");
+    WriteAll(locked, "keep");
     ::chmod(locked.c_str(), 0444);
     EXPECT_FALSE(WriteGridCsv(locked, grid, 1).Ok);
     EXPECT_EQ(ReadAll(locked), "keep");
   }
   std::vector<std::string> expected{"folder.csv"};
   if (::geteuid() != 0) expected.push_back("locked.csv");
-  EXPECT_EQ(Entries(dir.Path()), expected);
+  EXPECT_EQ(DirectoryEntries(dir.Path()), expected);
 }
 
 // A full disk, played by a file-size limit: the write fails part way.
 TEST(CsvExport, AWriteErrorIsReportedAndThePreviousFileSurvives) {
   TempDir dir;
   const std::string path = dir.File("results.csv");
-  WriteText(path, "the previous export\r\n");
+  WriteAll(path, "the previous export\r\n");
   BatchGrid grid = TitledGrid();
   grid.SetRowCount(2001);
   for (int row = 1; row <= 2000; ++row) grid.SetCell(0, row, std::to_string(row) + ".R01");
@@ -180,7 +168,7 @@ TEST(CsvExport, AWriteErrorIsReportedAndThePreviousFileSurvives) {
   EXPECT_FALSE(result.Ok);
   EXPECT_EQ(result.ErrorText, "Cannot write [" + path + "]");
   EXPECT_EQ(ReadAll(path), "the previous export\r\n");
-  EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"results.csv"}));
+  EXPECT_EQ(DirectoryEntries(dir.Path()), (std::vector<std::string>{"results.csv"}));
 }
 
 TEST(CsvFileWriting, AnAbandonedWriterLeavesNothingBehind) {
@@ -190,10 +178,10 @@ TEST(CsvFileWriting, AnAbandonedWriterLeavesNothingBehind) {
     CsvFileWriter writer(path);
     ASSERT_TRUE(writer.Good());
     writer.WriteLine("a,\r\n");
-    EXPECT_EQ(Entries(dir.Path()).size(), 1u);  // the temporary file
+    EXPECT_EQ(DirectoryEntries(dir.Path()).size(), 1u);  // the temporary file
     EXPECT_FALSE(std::filesystem::exists(path));
   }
-  EXPECT_TRUE(Entries(dir.Path()).empty());
+  EXPECT_TRUE(DirectoryEntries(dir.Path()).empty());
 
   CsvFileWriter writer(path);
   writer.WriteLine("b,\r\n");

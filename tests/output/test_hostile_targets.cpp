@@ -12,28 +12,20 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "output/BatchGrid.h"
 #include "output/CsvWriter.h"
-#include "record/TempDir.h"
+#include "support/TempDir.h"
 
 namespace wavelet {
 namespace {
 
+using testing::DirectoryEntries;
 using testing::ReadAll;
 using testing::TempDir;
-
-std::vector<std::string> Entries(const std::string& directory) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using testing::WriteAll;
 
 BatchGrid GridOf(int rows) {
   BatchGrid grid(rows + 1);
@@ -88,12 +80,12 @@ TEST(HostileCsvTargets, ReadOnlyDirectoryFailsAndKeepsThePreviousExport) {
   std::string directory;
   TempDir plain;
   if (fs.Mounted()) {
-    std::ofstream(fs.File("results.csv"), std::ios::binary) << "the previous export\r\n";
+    WriteAll(fs.File("results.csv"), "the previous export\r\n");
     ASSERT_TRUE(fs.MakeReadOnly()) << std::strerror(errno);
     directory = fs.Path();
   } else if (::geteuid() != 0) {
     directory = plain.Path();
-    std::ofstream(plain.File("results.csv"), std::ios::binary) << "the previous export\r\n";
+    WriteAll(plain.File("results.csv"), "the previous export\r\n");
     ASSERT_EQ(::chmod(directory.c_str(), 0555), 0);
   } else {
     GTEST_SKIP() << fs.WhyNot();
@@ -105,7 +97,7 @@ TEST(HostileCsvTargets, ReadOnlyDirectoryFailsAndKeepsThePreviousExport) {
   const std::string fresh = directory + "/new.csv";
   EXPECT_EQ(WriteGridCsv(fresh, GridOf(3), 3).ErrorText, "Cannot write [" + fresh + "]");
   EXPECT_EQ(ReadAll(path), "the previous export\r\n");
-  EXPECT_EQ(Entries(directory), (std::vector<std::string>{"results.csv"}));
+  EXPECT_EQ(DirectoryEntries(directory), (std::vector<std::string>{"results.csv"}));
   ::chmod(plain.Path().c_str(), 0755);
 }
 
@@ -113,7 +105,7 @@ TEST(HostileCsvTargets, FullFileSystemFailsAndLeavesNoPartialFile) {
   SmallFileSystem fs(128);
   if (!fs.Mounted()) GTEST_SKIP() << fs.WhyNot();
   const std::string path = fs.File("results.csv");
-  std::ofstream(path, std::ios::binary) << "the previous export\r\n";
+  WriteAll(path, "the previous export\r\n");
   // Fill what is left, so the first block of the export finds no room.
   {
     std::ofstream filler(fs.File("filler"), std::ios::binary);
@@ -127,7 +119,7 @@ TEST(HostileCsvTargets, FullFileSystemFailsAndLeavesNoPartialFile) {
   EXPECT_FALSE(result.Ok);
   EXPECT_EQ(result.ErrorText, "Cannot write [" + path + "]");
   EXPECT_EQ(ReadAll(path), "the previous export\r\n");
-  EXPECT_EQ(Entries(fs.Path()), (std::vector<std::string>{"filler", "results.csv"}));
+  EXPECT_EQ(DirectoryEntries(fs.Path()), (std::vector<std::string>{"filler", "results.csv"}));
 
   // With room again the same export goes through whole.
   std::filesystem::remove(fs.File("filler"));

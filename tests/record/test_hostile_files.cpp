@@ -18,17 +18,13 @@
 #include "record/RecordFile.h"
 #include "record/RecordFileName.h"
 #include "record/SampleRecords.h"
-#include "record/TempDir.h"
+#include "support/Records.h"
+#include "support/TempDir.h"
 
 namespace wavelet {
 namespace {
 
 using testing::TempDir;
-
-std::string WriteRecord(const TempDir& dir, const std::string& name, int index) {
-  const RecordBytes bytes = MakeSampleRecord(7, index);
-  return dir.Write(name, bytes.data(), bytes.size());
-}
 
 TEST(HostileRecordFiles, NamedPipeIsRefusedWithoutWaitingForAWriter) {
   TempDir dir;
@@ -52,7 +48,8 @@ TEST(HostileRecordFiles, NamedPipeIsRefusedWithoutWaitingForAWriter) {
 // (the effective user only; it is switched back before anything else happens).
 TEST(HostileRecordFiles, FileWithoutReadPermissionIsRefused) {
   TempDir dir;
-  const std::string locked = WriteRecord(dir, "locked.r01", 0);
+  const std::string locked = dir.File("locked.r01");
+  testing::WriteRecord(locked, MakeSampleRecord(7, 0));
   ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
   const uid_t me = ::geteuid();
   if (me == 0 && ::seteuid(65534) != 0) {
@@ -75,7 +72,8 @@ TEST(HostileRecordFiles, NamesWithSpacesNonAsciiAndTheLongestAllowedAreReadAndLi
   ASSERT_EQ(longest.size(), 255u);
   const std::vector<std::string> names = {"with  two spaces .r01", "kanji \xe5\xbf\x83\xe9\x9b\xbb.R02",
                                           "umlaut \xc3\xbc.r03", longest};
-  for (std::size_t i = 0; i < names.size(); ++i) WriteRecord(dir, names[i], static_cast<int>(i));
+  for (std::size_t i = 0; i < names.size(); ++i)
+    testing::WriteRecord(dir.File(names[i]), MakeSampleRecord(7, static_cast<int>(i)));
   std::vector<std::string> listed = ListRecordFiles(dir.Path());
   std::sort(listed.begin(), listed.end());
   std::vector<std::string> expected = names;

@@ -4,6 +4,7 @@
 
 #include "record/RecordDecoder.h"
 #include "record/RecordEncoder.h"
+#include "support/Records.h"
 
 namespace wavelet {
 namespace {
@@ -15,25 +16,7 @@ void PutWord(RecordBytes& bytes, std::size_t offset, std::uint8_t high, std::uin
 
 std::size_t SampleOffset(int lead, int j) { return 225 + 1600 * lead + 2 * j; }
 
-RecordFields TypicalFields() {
-  RecordFields f;
-  f.PatientName = "YAMADA TARO";
-  f.PatientId = "ID-000123";
-  f.Month = "04";
-  f.Day = "17";
-  f.Year = "98";
-  f.Hour = "09";
-  f.Minute = "45";
-  f.Age = "63";
-  f.Height = "171";
-  f.Weight = "68";
-  f.Sex = 1;
-  f.Race = -3;
-  f.AveragingCount = 250;
-  f.QrsOnset = 312;
-  f.QrsOffset = 418;
-  return f;
-}
+using testing::TypicalFields;
 
 TEST(RecordDecoding, DeltaRunsRestartPerLeadAndKeepTheirSign) {
   LoadedRecord record;

@@ -8,7 +8,7 @@
 #include "record/RecordFile.h"
 #include "record/RecordFileName.h"
 #include "record/WorkList.h"
-#include "record/TempDir.h"
+#include "support/TempDir.h"
 
 namespace wavelet {
 namespace {

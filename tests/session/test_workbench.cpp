@@ -11,7 +11,7 @@
 #include "output/BatchGrid.h"
 #include "record/RecordEncoder.h"
 #include "record/SampleRecords.h"
-#include "record/TempDir.h"
+#include "support/TempDir.h"
 #include "session/Workbench.h"
 
 namespace wavelet {

@@ -19,15 +19,12 @@ struct ReportCall {
   bool operator==(const ReportCall&) const = default;
 };
 
+// A line segment from (X1, Y1) to (X2, Y2), or a rectangle with those corners.
 struct RecordedSegment {
   int X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
   int PenWidth = 0;
 };
-
-struct RecordedRectangle {
-  int X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
-  int PenWidth = 0;
-};
+using RecordedRectangle = RecordedSegment;
 
 struct RecordedText {
   int X = 0, Y = 0;

@@ -1,0 +1,57 @@
+#include "base/FileDescriptor.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace wavelet {
+
+bool WriteAll(int fd, std::string_view data) {
+  const char* next = data.data();
+  std::size_t left = data.size();
+  while (left > 0) {
+    const ssize_t written = ::write(fd, next, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    next += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+FileDescriptor::FileDescriptor(FileDescriptor&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)) {}
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+ssize_t FileDescriptor::ReadUpTo(void* data, std::size_t size) const {
+  auto* next = static_cast<char*>(data);
+  std::size_t total = 0;
+  while (total < size) {
+    const ssize_t got = ::read(fd_, next + total, size - total);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (got == 0) break;
+    total += static_cast<std::size_t>(got);
+  }
+  return static_cast<ssize_t>(total);
+}
+
+bool FileDescriptor::Close() {
+  if (fd_ < 0) return true;
+  const int fd = std::exchange(fd_, -1);
+  return ::close(fd) == 0;
+}
+
+}  // namespace wavelet

@@ -1,0 +1,42 @@
+#pragma once
+// A POSIX file descriptor that closes itself however the code around it ends, and
+// the one loop that writes a whole buffer through interrupted and partial writes.
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string_view>
+
+namespace wavelet {
+
+// Writes every byte of `data` to `fd`, retrying interrupted and partial writes. False
+// on any other error (a full disk, a reader that went away).
+bool WriteAll(int fd, std::string_view data);
+
+class FileDescriptor {
+ public:
+  FileDescriptor() = default;
+  // Takes ownership; a negative value (a failed open) gives an invalid descriptor.
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() { Close(); }
+  FileDescriptor(FileDescriptor&& other) noexcept;
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  bool Valid() const { return fd_ >= 0; }
+  int Get() const { return fd_; }
+
+  bool WriteAll(std::string_view data) const { return wavelet::WriteAll(fd_, data); }
+  // Reads until `size` bytes have come or the file ends, retrying interrupted reads:
+  // the number of bytes read, or -1 on an error.
+  ssize_t ReadUpTo(void* data, std::size_t size) const;
+  // Closes now. False when close reports an error, which may mean written data never
+  // reached the disk; the descriptor is invalid afterwards either way.
+  bool Close();
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace wavelet
