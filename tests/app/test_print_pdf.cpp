@@ -51,7 +51,7 @@ class TestPrintPdf : public QObject {
   Q_OBJECT
 
  private slots:
-  void printsOnePageWithHeaderCriteriaAndBanner() {
+  void PrintsOnePageWithHeaderCriteriaAndBanner() {
     const QString path = QStringLiteral(WAVELET_BINARY_DIR "/test_print_pdf-sample.pdf");
     QFile::remove(path);
     QPrinter printer(QPrinter::HighResolution);
@@ -84,7 +84,7 @@ class TestPrintPdf : public QObject {
     QVERIFY(text.contains(QString::fromStdString(sources.Caption("LabelA35"))));
   }
 
-  void refusedJobIsReportedAndStillAnalyses() {
+  void RefusedJobIsReportedAndStillAnalyses() {
     QTemporaryDir dir;
     QPrinter printer(QPrinter::HighResolution);
     SetUpPdf(printer, dir.filePath(QStringLiteral("missing/dir/report.pdf")));
@@ -97,7 +97,7 @@ class TestPrintPdf : public QObject {
     QVERIFY(PrintFailureText(printer).startsWith(QStringLiteral("Cannot print to [")));
   }
 
-  void batchWithoutPrinterSkipsAtOnce() {
+  void BatchWithoutPrinterSkipsAtOnce() {
     if (SystemPrinterAvailable()) QSKIP("a system printer is installed here");
     ReportPrinter printer;
     AnalysisState state;
