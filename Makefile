@@ -1,9 +1,12 @@
 # The two set-up commands of the README: `make run` and `make test`.
 BUILD   ?= build
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
-SAMPLES := $(BUILD)/samples
+# `make run` starts the window in a folder of its own whose one subfolder holds the
+# demo records, so the directory chooser lists them on the first double-click.
+RUN_DIR := $(BUILD)/run
+SAMPLES := $(RUN_DIR)/samples
 
-.PHONY: deps configure build samples run test bench
+.PHONY: deps configure build window samples run run-display test bench
 
 deps:
 	@bash scripts/install-deps.sh
@@ -14,11 +17,23 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-samples: build
+# Only what the window needs: the program and the sample generator, not the tests.
+window: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target wavelet make-sample-records
+
+samples: window
 	@test -d $(SAMPLES) || $(BUILD)/make-sample-records $(SAMPLES)
 
-run: samples
-	cd $(SAMPLES) && ../wavelet
+run-display:
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
+	  echo "make run: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2; \
+	  echo "  On a machine without a screen, run it on a virtual one:" >&2; \
+	  echo "    xvfb-run -s '-screen 0 1280x1024x24' make run" >&2; \
+	  exit 1; \
+	fi
+
+run: run-display samples
+	cd $(RUN_DIR) && ../wavelet
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

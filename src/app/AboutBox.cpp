@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
+
 #include "app/MenuIcons.h"
 #include "app/WindowFonts.h"
 #include "version/Version.h"
@@ -20,6 +22,14 @@ QLabel* BoldLabel(QWidget* parent, const char* name, const QString& text, int x,
   label->move(x, y);
   label->adjustSize();
   return label;
+}
+
+// A font wider than the design's would cut a line at the panel's frame: such a line
+// moves left until it ends inside.
+void KeepInside(QLabel* label, const QFrame* panel) {
+  const int right = panel->width() - panel->frameWidth() - 4;
+  const int overflow = label->x() + label->width() - right;
+  if (overflow > 0) label->move(std::max(panel->frameWidth(), label->x() - overflow), label->y());
 }
 
 }  // namespace
@@ -46,6 +56,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   Label1 = BoldLabel(Panel1, "Label1", "Version : 1.00", 112, 192);
   Copyright = BoldLabel(Panel1, "Copyright", "Signal-averaged ECG", 8, 224);
   Comments = BoldLabel(Panel1, "Comments", QString("Build ") + kBuildVersion, 8, 248);
+  for (QLabel* line : {ProductName, Version, Label1, Copyright, Comments}) KeepInside(line, Panel1);
 
   OKButton = new QPushButton("OK", this);
   OKButton->setObjectName("OKButton");

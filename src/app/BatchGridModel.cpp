@@ -23,7 +23,8 @@ QVariant BatchGridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant BatchGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole) return {};
+  // The tooltip gives the whole title where the 50-pixel columns cut it.
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   if (orientation == Qt::Horizontal) return DisplayText(grid_->Cell(section, 0));
   return {};
 }

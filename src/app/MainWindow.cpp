@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -63,6 +64,7 @@ class BusyCursor {
 
 }  // namespace
 
+void SetApplicationIdentity() { QApplication::setApplicationName("wavelet"); }
 
 void TSDIAppForm::FormCreate() {
   workbench_->StartUp();
@@ -118,10 +120,12 @@ void TSDIAppForm::Guarded(const std::function<void()>& body) {
   }
 }
 
-void TSDIAppForm::MoveSelector(const std::function<void()>& move) {
+void TSDIAppForm::MoveSelector(const std::function<void()>& move, bool superseded) {
   deferSelectorError_ = true;
   deferredError_ = nullptr;
+  const bool wasQuiet = std::exchange(quietLoads_, superseded);
   move();
+  quietLoads_ = wasQuiet;
   deferSelectorError_ = false;
   if (deferredError_) std::rethrow_exception(std::exchange(deferredError_, nullptr));
 }
@@ -186,13 +190,24 @@ void TSDIAppForm::ListRecordFiles(const std::string& directoryText) {
   // Events are processed after every name, but inserting into the shown list after
   // every name made the list lay itself out 20,000 times for a directory of 20,000
   // records (quadratic, tens of seconds); the names go in a few times a second
-  // instead, which looks the same to a user. Names of a directory no longer shown
-  // are dropped, pending ones too.
+  // instead, which looks the same to a user, each at its place in the record-name
+  // order (the batch tool's order for a directory), so the list is sorted all along.
+  // Names of a directory no longer shown are dropped, pending ones too.
+  std::vector<std::string> shown;
   std::vector<std::string> pending;
   const auto addPending = [&] {
     if (DirectoryListBox1->Directory() == listed && !pending.empty()) {
+      SortRecordNames(pending);
       ListBox1->setUpdatesEnabled(false);
-      for (const std::string& name : pending) ListBox1->addItem(EntryItem(name));
+      auto place = shown.begin();
+      for (std::string& name : pending) {
+        place = std::upper_bound(place, shown.end(), name, [](const std::string& a, const std::string& b) {
+          return RecordNameBefore(a, b);
+        });
+        const int row = static_cast<int>(place - shown.begin());
+        ListBox1->insertItem(row, EntryItem(name));
+        place = shown.insert(place, std::move(name)) + 1;
+      }
       ListBox1->setUpdatesEnabled(true);
     }
     pending.clear();
@@ -241,8 +256,10 @@ void TSDIAppForm::ButtonAnalyseClick() {
   Guarded([this] {
     if (ListBox2->count() == 0) return;  // the button is disabled then
     PageControl1->setCurrentWidget(TabSheet2);
-    MoveSelector([this] { ScrollBarFile->setMaximum(ListBox2->count() - 1); });
-    MoveSelector([this] { ScrollBarFile->setValue(0); });
+    workbench_->SetWorkListSize(ListBox2->count());
+    // Both moves may load a record on the way; the first entry is loaded below.
+    MoveSelector([this] { ScrollBarFile->setMaximum(ListBox2->count() - 1); }, true);
+    MoveSelector([this] { ScrollBarFile->setValue(0); }, true);
     ShowRecordPosition();
     if (!LoadRecord()) return;
     DrawRawSignal();
@@ -294,18 +311,19 @@ std::string TSDIAppForm::CaptionBytes(const QString& labelName) const {
 }
 
 // The record load's texts go to the labels of both tabs; the caption names the file
-// being loaded, and the clamped-window note of the previous record goes.
+// being loaded.
 class WindowHeaderSink final : public HeaderSink {
  public:
   explicit WindowHeaderSink(TSDIAppForm& window) : window_(window) {}
   void ShowHeaderField(const PatientHeaderEntry& field, const std::string& text) override {
-    window_.SetCaption(field.AnalysisLabel, text);
-    window_.SetCaption(field.SheetLabel, text);
+    // The labels are narrower than many names and IDs: the tooltip has the whole text.
+    for (const char* name : {field.AnalysisLabel, field.SheetLabel}) {
+      window_.SetCaption(name, text);
+      if (QLabel* label = window_.ValueLabel(name)) label->setToolTip(DisplayText(text));
+    }
   }
   void RecordPathChosen(const std::string& path) override {
     window_.setWindowTitle(DisplayText(path));
-    window_.ClampNote->clear();
-    window_.SheetClampNote->clear();
   }
 
  private:
@@ -315,7 +333,11 @@ class WindowHeaderSink final : public HeaderSink {
 bool TSDIAppForm::LoadRecord() {
   const int position = ScrollBarFile->value();
   if (position < 0 || position >= ListBox2->count()) {
-    throw std::out_of_range("List index out of bounds (" + std::to_string(position) + ")");
+    const int entries = ListBox2->count();
+    throw std::out_of_range("List index out of bounds (" + std::to_string(position) +
+                            "): the work list has " + std::to_string(entries) +
+                            (entries == 1 ? " entry" : " entries") +
+                            ". \"Analyse >>\" sets the patient selector up for it again.");
   }
   lastLoadOk_ = false;
   const std::string entry = EntryBytes(ListBox2->item(position));
@@ -325,11 +347,20 @@ bool TSDIAppForm::LoadRecord() {
   const bool inBatch = Cursor().BatchMode == 1;
   if (inBatch) gridModel_->GridRowChanged(Cursor().BatchRow);
   if (!load.Ok) {
-    // A batch goes on and names every unreadable record once at its end.
-    if (inBatch) {
-      batchUnreadable_.push_back(entry);
-    } else {
-      ShowError(DisplayText(load.ErrorText));
+    // Nothing of the record shown before stays beside the failed entry's name.
+    for (std::size_t i = 1; i < kPatientHeader.size(); ++i) sink.ShowHeaderField(kPatientHeader[i], "");
+  }
+  ShowRecordState();
+  RefreshImages();
+  if (!load.Ok) {
+    // A batch goes on and names every unreadable record once at its end; a load that
+    // the same handler replaces by another is not worth a word.
+    if (!quietLoads_) {
+      if (inBatch) {
+        batchUnreadable_.push_back(entry);
+      } else {
+        ShowError(DisplayText(load.ErrorText));
+      }
     }
     return false;
   }

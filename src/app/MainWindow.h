@@ -40,6 +40,14 @@ class CanvasWidget;
 class DirectoryChooser;
 class TAboutBox;
 
+// What the calculation sheet's labels show until a basic analysis fills them.
+inline constexpr const char* kInitialSheetValue = "0000000000";
+
+// The application's name as the desktop shows it. Only the name is set: a display
+// name would be appended by the platform to every window caption, which must be the
+// record's path alone.
+void SetApplicationIdentity();
+
 class TSDIAppForm : public QMainWindow {
   Q_OBJECT
 
@@ -156,6 +164,7 @@ class TSDIAppForm : public QMainWindow {
   QLabel* Label23 = nullptr;
   std::array<CanvasWidget*, kImageCount> ImageW{};  // ImageW0..ImageW4
   QLabel* ClampNote = nullptr;       // on the wavelet analysis tab
+  QLabel* AnalysisNote = nullptr;    // on the wavelet analysis tab: not analysed, unreadable
   QLabel* SheetClampNote = nullptr;  // on the calculation data tab
 
   BatchGridView* StringGrid1 = nullptr;
@@ -189,6 +198,12 @@ class TSDIAppForm : public QMainWindow {
   void SetCaption(const QString& labelName, const std::string& bytes);
   void Show(const char* analysisLabel, const char* sheetLabel, const std::string& text);
   void ShowClampNote();
+  // The notes, the sheet's figures and (after a failed load) the header, as the
+  // workbench's record state says: nothing shown may belong to another record.
+  void ShowRecordState();
+  void ResetSheetFigures();
+  // Shows `why` in the error box and returns true when it is not empty.
+  bool Refused(const std::string& why);
   void SetWorkButtonsEnabled(bool enabled);
   void MoveSelectedBetweenLists(QListWidget* from, QListWidget* to);
   void SetBatchControlsEnabled(bool enabled);
@@ -203,8 +218,10 @@ class TSDIAppForm : public QMainWindow {
   // abandons the rest of the handler.
   void Guarded(const std::function<void()>& body);
   // Moves the selector from inside a handler. A list-index error of the record change
-  // this causes abandons the calling handler too, with a single error box.
-  void MoveSelector(const std::function<void()>& move);
+  // this causes abandons the calling handler too, with a single error box. With
+  // `superseded` the handler loads a record itself afterwards, so a record that
+  // cannot be read on the way is not reported (the user never picked it).
+  void MoveSelector(const std::function<void()>& move, bool superseded = false);
   static std::vector<std::string> Entries(const QListWidget* list);
   static std::vector<bool> Selection(const QListWidget* list);
   static void FillList(QListWidget* list, const std::vector<std::string>& entries);
@@ -216,6 +233,8 @@ class TSDIAppForm : public QMainWindow {
   QHash<QString, QLabel*> labels_;
 
   bool deferSelectorError_ = false;
+  bool quietLoads_ = false;
+  bool sheetShowsFigures_ = false;
   std::exception_ptr deferredError_;
   bool interactiveMessages_ = true;
   bool batchRunning_ = false;

@@ -72,15 +72,25 @@ DriverOptions OptionsOf(const QCheckBox* dot, const QCheckBox* line) {
 
 }  // namespace
 
+bool TSDIAppForm::Refused(const std::string& why) {
+  if (why.empty()) return false;
+  ShowError(DisplayText(why));
+  return true;
+}
+
 void TSDIAppForm::RunBasicAnalysis() {
   WindowHooks hooks(*this);
   workbench_->RunBasicAnalysis(OptionsOf(CheckBoxDot, CheckBoxLine), hooks);
+  ShowRecordState();
   RefreshImages();
 }
 
 void TSDIAppForm::RunAnalysis() {
+  // After a failed load the record in memory is another one than the selector names.
+  if (Refused(workbench_->AnalysisRefusal())) return;
   WindowHooks hooks(*this);
   workbench_->RunAnalysis(OptionsOf(CheckBoxDot, CheckBoxLine), hooks);
+  ShowRecordState();
   RefreshImages();
 }
 
@@ -89,15 +99,45 @@ void TSDIAppForm::ShowCalculationData() {
     SetCaption(QString::fromLatin1(label.Name.data(), static_cast<qsizetype>(label.Name.size())),
                label.Text);
   }
+  sheetShowsFigures_ = true;
+  // The last step of every basic analysis, the report's own included.
+  workbench_->BasicResultsShown();
+  ShowRecordState();
+}
+
+void TSDIAppForm::ResetSheetFigures() {
+  if (!sheetShowsFigures_) return;
+  for (const LabelText& label : CalculationSheetTexts(Analysis().Results)) {
+    SetCaption(QString::fromLatin1(label.Name.data(), static_cast<qsizetype>(label.Name.size())),
+               kInitialSheetValue);
+  }
+  sheetShowsFigures_ = false;
+}
+
+void TSDIAppForm::ShowRecordState() {
+  const Workbench& bench = *workbench_;
+  QString note;
+  if (bench.AwaitingAnalysis()) {
+    note = QStringLiteral("This record is not analysed yet: press \"GO\" under calculation.");
+  } else if (bench.State() == RecordState::LoadFailed) {
+    note = "[" + DisplayText(CaptionBytes("LabelP1")) +
+           "] could not be read: no record is shown, and nothing can be analysed.";
+  }
+  AnalysisNote->setText(note);
   ShowClampNote();
+  if (!bench.ResultsOfLoadedRecord() && bench.State() != RecordState::NothingLoaded) {
+    ResetSheetFigures();
+  }
 }
 
 void TSDIAppForm::ShowClampNote() {
-  const QString note = Analysis().WindowsClamped
-                           ? QStringLiteral("QRS window outside the analysable range 290-607: "
-                                            "results clamped")
-                           : QString();
-  ClampNote->setText(note);
+  // Shown for the loaded record's own results; the "not analysed" note has the line
+  // while its images wait for "GO".
+  const bool shown = workbench_->ClampedWindowsShown();
+  const QString note = shown ? QStringLiteral("QRS window outside the analysable range 290-607: "
+                                              "results clamped")
+                             : QString();
+  ClampNote->setText(AnalysisNote->text().isEmpty() ? note : QString());
   SheetClampNote->setText(note);
 }
 

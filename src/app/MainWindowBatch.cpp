@@ -51,6 +51,7 @@ void TSDIAppForm::SetBatchControlsEnabled(bool enabled) {
 
 void TSDIAppForm::Button2Click() {
   if (batchRunning_) return;
+  if (Refused(workbench_->BatchRefusal())) return;
   batchRunning_ = true;
   batchUnreadable_.clear();
   SetBatchControlsEnabled(false);
@@ -66,7 +67,7 @@ void TSDIAppForm::Button2Click() {
     RadioButton1->setChecked(true);
     workbench_->BeginBatch(max + 1);
     gridModel_->GridReshaped();
-    MoveSelector([this] { ScrollBarFile->setValue(0); });
+    MoveSelector([this] { ScrollBarFile->setValue(0); }, true);  // the first pass loads it
     BeginBatchPrinting();
     for (int i = 0; i <= max && !closeRequested_; ++i) {
       workbench_->BeginBatchRecord();

@@ -36,7 +36,6 @@ namespace {
 
 constexpr int kClientWidth = 1007;
 constexpr int kClientHeight = 868;
-constexpr const char* kInitialSheetValue = "0000000000";
 
 QFrame* LoweredPanel(QWidget* parent, const char* name) {
   auto* panel = new QFrame(parent);
@@ -240,7 +239,10 @@ void TSDIAppForm::BuildAnalysisTab() {
   ScrollBarFile->setRange(0, 100);
   ScrollBarFile->setValue(0);
   ScrollBarFile->setPageStep(1);
-  Label22 = MakeLabel(selection, "Label22", "11/230", 96, 48, 48, 16);
+  // Right-aligned across the group, ending under the scroll bar's end as the default
+  // caption does, so "10000/10000" is shown whole.
+  Label22 = MakeLabel(selection, "Label22", "11/230", 8, 48, 129, 16);
+  Label22->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   BuildPatientDataGroup(Group(Panel4, "GroupBoxPatient", "Pt. data", 8, 88, 145, 249));
 
@@ -329,6 +331,10 @@ void TSDIAppForm::BuildAnalysisTab() {
   ClampNote = MakeLabel(Panel4, "ClampNote", QString(), 168, 824, 824, 14);
   ClampNote->setStyleSheet("color: #b00000;");
   ClampNote->setFont(SansFont(11, true));
+  // Same line: the clamped note belongs to results, this one to a record without them.
+  AnalysisNote = MakeLabel(Panel4, "AnalysisNote", QString(), 168, 824, 824, 14);
+  AnalysisNote->setStyleSheet("color: #00309a;");
+  AnalysisNote->setFont(SansFont(11, true));
 }
 
 void TSDIAppForm::BuildCalculationTab() {

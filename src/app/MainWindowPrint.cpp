@@ -31,6 +31,7 @@ struct TSDIAppForm::BatchPrinting {
 TSDIAppForm::~TSDIAppForm() = default;
 
 void TSDIAppForm::Button3Click() {
+  if (Refused(workbench_->PrintRefusal())) return;
   if (!batchPrinting_) batchPrinting_ = std::make_shared<BatchPrinting>();
   WindowReportSources sources(*this);
   batchPrinting_->Printer.PrintWithDialog(this, Analysis(), Record(), sources);

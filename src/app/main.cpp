@@ -6,8 +6,7 @@
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName("wavelet");
-  QApplication::setApplicationDisplayName("wavelet");
+  wavelet::SetApplicationIdentity();
   // Ties the window to its installed desktop entry and icon; when run from the build
   // tree the icon theme has no such icon and the window keeps the toolkit's default.
   QGuiApplication::setDesktopFileName(wavelet::kDesktopId);

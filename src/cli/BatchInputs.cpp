@@ -1,6 +1,5 @@
 #include "cli/BatchInputs.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -19,7 +18,7 @@ ExpandedInputs ExpandBatchInputs(const std::vector<std::string>& paths) {
         expanded.Errors.push_back("Cannot read directory [" + path + "]");
         continue;
       }
-      std::sort(names.begin(), names.end());
+      SortRecordNames(names);  // the window's candidate list has the same order
       for (std::string& name : names) {
         expanded.Records.push_back({JoinRecordPath(path, name), std::move(name)});
       }

@@ -17,7 +17,8 @@ struct ExpandedInputs {
 };
 
 // Files stand for themselves (whatever their name); a directory gives its entries
-// matching the record-file rule, sorted by name, so runs are reproducible.
+// matching the record-file rule, in the record-name order (SortRecordNames), so runs
+// are reproducible and follow the window's candidate list.
 ExpandedInputs ExpandBatchInputs(const std::vector<std::string>& paths);
 
 }  // namespace wavelet::cli

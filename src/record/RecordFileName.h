@@ -19,4 +19,11 @@ bool ForEachRecordFile(const std::string& directory,
 
 std::vector<std::string> ListRecordFiles(const std::string& directory);
 
+// The order of record names wherever a directory's records are listed (the window's
+// candidate list, the batch tool's directory runs): letters without regard to case,
+// runs of digits by their value (P2 before P10, P007 with P7), and where that finds
+// no difference, the bytes themselves, so the order is total and reproducible.
+bool RecordNameBefore(std::string_view a, std::string_view b);
+void SortRecordNames(std::vector<std::string>& names);
+
 }  // namespace wavelet

@@ -29,6 +29,13 @@ class HeaderSink {
   virtual void RecordPathChosen(const std::string& /*path*/) {}
 };
 
+// Which record the screen's figures and images belong to.
+enum class RecordState {
+  NothingLoaded,  // start-up: no record has been read
+  Loaded,         // the record at RecordPath is loaded
+  LoadFailed,     // the last load failed: only its name is known, nothing else is its
+};
+
 struct LoadOutcome {
   bool Ok = false;
   std::string ErrorText;  // why the record could not be read
@@ -65,12 +72,39 @@ class Workbench {
 
   // The record load: the entry's name, then (once read) the header fields, go to
   // the sink and, in a batch, to the grid; the leads and QRS onset/offset are
-  // decoded. On a read failure nothing after the file name and path changes.
+  // decoded. On a read failure nothing of the record after the file name and path
+  // changes, and all five images are cleared as at start-up. A record other than the
+  // one loaded before (another path or other bytes) clears the four lead images:
+  // whatever they showed belonged to another record. Reloading the same record
+  // (the report does) keeps its analysis.
   LoadOutcome LoadRecord(const std::string& path, const std::string& entry, HeaderSink& sink);
+
+  RecordState State() const { return state_kind_; }
+  // The four lead images show an analysis of the loaded record.
+  bool ImagesOfLoadedRecord() const { return images_analysed_; }
+  // The analysis results (figures, judgements, the clamped-window flag) are those of
+  // a basic analysis of the loaded record.
+  bool ResultsOfLoadedRecord() const { return results_analysed_; }
+  // A loaded record whose lead images wait for an analysis ("GO").
+  bool AwaitingAnalysis() const { return state_kind_ == RecordState::Loaded && !images_analysed_; }
+  // The loaded record's analysed windows were clamped (the red note).
+  bool ClampedWindowsShown() const;
+  // Marks the results as the loaded record's: every basic analysis ends with the
+  // calculation sheet, the report's own analysis too.
+  void BasicResultsShown() { results_analysed_ = true; }
+
+  // "Analyse >>" set the patient selector up for a work list of `entries`.
+  void SetWorkListSize(int entries) { work_list_size_ = entries; }
+  int WorkListSize() const { return work_list_size_; }
+  // Why the analysis, the report or the batch cannot run now; empty when it can.
+  std::string AnalysisRefusal() const;
+  std::string PrintRefusal() const;
+  std::string BatchRefusal() const;
 
   // The raw view at a gain slider position.
   void DrawRawSignal(int gainPosition);
-  // The analysis of the display mode with its drawing; the basic branch alone.
+  // The analysis of the display mode with its drawing; the basic branch alone. Both
+  // do nothing while AnalysisRefusal() is not empty.
   void RunAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks);
   void RunBasicAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks);
 
@@ -89,11 +123,18 @@ class Workbench {
   AnalysedRow AnalyseRecordRow(const std::string& path, const std::string& entry);
 
  private:
+  LoadOutcome ReadRecord(const std::string& path, const std::string& entry, HeaderSink& sink);
+
   std::unique_ptr<LoadedRecord> record_;
   std::unique_ptr<AnalysisState> state_;
   std::unique_ptr<LeadImages> images_;
   BatchGrid grid_;
   BatchCursor cursor_;
+  RecordState state_kind_ = RecordState::NothingLoaded;
+  std::string failed_entry_;
+  bool images_analysed_ = false;
+  bool results_analysed_ = false;
+  int work_list_size_ = -1;  // no work list before the first "Analyse >>"
 };
 
 }  // namespace wavelet

@@ -12,9 +12,12 @@
 #include <QtTest>
 
 #include "analysis/AnalysisState.h"
+#include "analysis/BasicAnalysis.h"
+#include "output/CalculationSheet.h"
+#include "output/NumberFormat.h"
+#include "app/CanvasWidget.h"
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
-#include "output/NumberFormat.h"
 #include "support/Analysis.h"
 #include "support/AppTestSupport.h"
 
@@ -80,6 +83,7 @@ class AnalysisWindowTest : public QObject {
   void AutoOnAnalysesEveryRecordChange();
   void AnalyseAtPositionZeroDoesNotAnalyse();
   void ClampedWindowsAreNoted();
+  void RecordChangeWithoutAnalysisShowsNoEarlierResults();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -226,12 +230,15 @@ void AnalysisWindowTest::AutoOnAnalysesEveryRecordChange() {
   w.ScrollBarFile->setValue(1);
   CheckSheet(w, CoreResults(2));
 
-  // Auto calculation off: the raw view follows the record, the analysis does not.
+  QVERIFY(w.AnalysisNote->text().isEmpty());
+
+  // Auto calculation off: the raw view follows the record, the analysis does not (and
+  // the sheet no longer shows the previous record's figures).
   w.RadioButton5->click();
   const auto raw = Pixels(w.Images().ImageW4);
   w.ScrollBarFile->setValue(0);
   QVERIFY(Pixels(w.Images().ImageW4) != raw);
-  CheckSheet(w, CoreResults(2));
+  QCOMPARE(Caption(w, "LabelA01"), QString("0000000000"));
 }
 
 void AnalysisWindowTest::AnalyseAtPositionZeroDoesNotAnalyse() {
@@ -265,6 +272,42 @@ void AnalysisWindowTest::ClampedWindowsAreNoted() {
   QVERIFY(w.ClampNote->text().isEmpty());
   w.Button1->click();
   QVERIFY(w.ClampNote->text().isEmpty());
+
+  // "Analyse >>" from elsewhere with auto calculation on analyses the clamped first
+  // record on the way back to it; its reload keeps the note.
+  w.RadioButton4->click();
+  w.ButtonAnalyse->click();
+  QCOMPARE(Caption(w, "LabelP1"), QString("P0000.R01"));
+  QVERIFY(w.ClampNote->text().contains("clamped"));
+}
+
+// Auto calculation off: a record change or "Analyse >>" loads a record that no
+// analysis follows; nothing of the record analysed before may stay beside it.
+void AnalysisWindowTest::RecordChangeWithoutAnalysisShowsNoEarlierResults() {
+  OpenAnalyse(3);
+  TSDIAppForm& w = *window_;
+  auto showsNoResults = [&] {
+    for (int i = 0; i < 4; ++i) {
+      const auto pixels = Pixels(w.Images().Lead(i));
+      if (std::any_of(pixels.begin(), pixels.end(), [](auto p) { return p != 0; })) return false;
+    }
+    return w.ImageW[3]->Image().pixel(200, 150) == qRgb(0, 0, 0) &&
+           Caption(w, "LabelA01") == "0000000000" && Caption(w, "Label243") == "0000000000" &&
+           w.AnalysisNote->text().contains("not analysed yet");
+  };
+  QVERIFY(showsNoResults());
+  w.Button1->click();
+  CheckSheet(w, CoreResults(1));
+  QVERIFY(w.AnalysisNote->text().isEmpty());
+
+  w.ScrollBarFile->setValue(2);
+  QCOMPARE(Caption(w, "Label228"), QString("P0003.R01"));
+  QVERIFY(showsNoResults());
+  w.Button1->click();
+  CheckSheet(w, CoreResults(3));
+  w.ButtonAnalyse->click();
+  QCOMPARE(Caption(w, "Label228"), QString("P0001.R01"));
+  QVERIFY(showsNoResults());
 }
 
 QTEST_MAIN(AnalysisWindowTest)

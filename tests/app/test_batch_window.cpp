@@ -74,6 +74,7 @@ class BatchWindowTest : public QObject {
   void StaleSelectorAbandonsTheBatchCleanly();
   void CancelledPrintChangesNothing();
   void PrintToPdfReadsTheWindowsSheet();
+  void BatchOrderIsTheToolsDirectoryOrder();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -321,6 +322,7 @@ void BatchWindowTest::StaleSelectorAbandonsTheBatchCleanly() {
   w.Button2->click();
   QCOMPARE(box.Seen, 1);
   QVERIFY(box.Text.contains("List index out of bounds (2)"));
+  QVERIFY(box.Text.contains("the work list has 2 entries") && box.Text.contains("Analyse >>"));
   QCOMPARE(w.Cursor().BatchMode, 0);
   QCOMPARE(w.Grid().Cell(0, 2), Name(2));  // the rows before the error were written
   QVERIFY(w.Button2->isEnabled() && w.ScrollBarFile->isEnabled() && !w.BatchRunning());
@@ -366,6 +368,39 @@ void BatchWindowTest::PrintToPdfReadsTheWindowsSheet() {
   const QString text = QString::fromLocal8Bit(process.readAllStandardOutput());
   QVERIFY2(text.contains("P0002.R01") && text.contains("ID1002"), qPrintable(text.left(400)));
   QVERIFY(text.contains("[a count of local maxima >= 7 ]"));
+}
+
+// Names of mixed case and numbers of different lengths: the window's listing, work list
+// and batch rows come in the order the batch tool gives the same directory.
+void BatchWindowTest::BatchOrderIsTheToolsDirectoryOrder() {
+  const QStringList names = {"p10.r01", "P9.R01", "b.r01", "A.r01", "P0011.r01", "p1.r01"};
+  for (int i = 0; i < names.size(); ++i) {
+    const wavelet::RecordBytes bytes = apptest::RecordFor(i + 1);
+    apptest::WriteBytes(QDir(dir_->path()).filePath(names[i]),
+                        reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  }
+  TSDIAppForm& w = *window_;
+  QDir(dir_->path()).mkdir("sub");
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(QDir(dir_->path()).filePath("sub")));
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));
+  w.ListBox1->selectAll();
+  w.ButtonAdd->click();
+  w.ButtonAnalyse->click();
+  w.Button2->click();
+
+  QProcess tool;
+  tool.start(QString(WAVELET_BINARY_DIR) + "/wavelet-batch", {"-q", "-j", "1", dir_->path()});
+  QVERIFY(tool.waitForFinished(60000));
+  const QList<QByteArray> lines = Lines(tool.readAllStandardOutput());
+  QCOMPARE(lines.size(), names.size() + 1);
+  QStringList toolOrder;
+  QStringList windowOrder;
+  for (int r = 1; r <= names.size(); ++r) {
+    toolOrder << QString::fromLatin1(lines[r].left(lines[r].indexOf(',')));
+    windowOrder << QString::fromStdString(w.Grid().Cell(0, r));
+  }
+  QCOMPARE(windowOrder, toolOrder);
+  QCOMPARE(windowOrder, QStringList({"A.r01", "b.r01", "p1.r01", "P9.R01", "p10.r01", "P0011.r01"}));
 }
 
 QTEST_MAIN(BatchWindowTest)

@@ -2,6 +2,7 @@
 // selector and record loading, on the real widgets.
 
 #include <QAction>
+#include <QDialog>
 #include <QCheckBox>
 #include <QFile>
 #include <QHeaderView>
@@ -61,6 +62,7 @@ class MainWindowTest : public QObject {
   void UnreadableRecordsKeepTheProgramRunning();
   void BatchModeLoadWritesElevenCells();
   void NestedRecordChangeLoadsTheFinalPosition();
+  void AnalyseReportsOnlyTheRecordItShows();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -185,6 +187,11 @@ void MainWindowTest::WidgetsAreWhereDesigned() {
   QCOMPARE(geometry("PanelW3").topLeft(), QPoint(592, 518));
   QCOMPARE(geometry("ImageW4"), QRect(4, 4, 800, 200));
   QCOMPARE(geometry("ImageW3"), QRect(4, 4, 400, 300));
+  // The position read-out holds a five-digit work list whole, inside its group.
+  w.Label22->setText("10000/10000");
+  QVERIFY(w.Label22->fontMetrics().horizontalAdvance(w.Label22->text()) <=
+          w.Label22->contentsRect().width());
+  QVERIFY(w.Label22->geometry().right() < w.Label22->parentWidget()->width() - 2);
   // Every image lies inside its tab's panel, so nothing is cut off at the bottom.
   w.PageControl1->setCurrentWidget(w.TabSheet2);
   QCoreApplication::processEvents();
@@ -254,8 +261,9 @@ void MainWindowTest::AboutOpensAndClosesTwice() {
   QVERIFY(about->OKButton->isDefault());
   QCOMPARE(about->Label1->text(), QString("Version : 1.00"));
   QCOMPARE(about->Comments->text(), QString("Build ") + wavelet::kBuildVersion);
-  // The two free lines stay inside the panel rather than being clipped by it.
-  for (const QLabel* line : {about->Copyright, about->Comments}) {
+  // Every line stays inside the panel rather than being clipped by it.
+  for (const QLabel* line : {about->ProductName, about->Version, about->Label1, about->Copyright,
+                             about->Comments}) {
     QVERIFY2(line->geometry().right() < about->Panel1->width(), qPrintable(line->text()));
   }
   for (int round = 0; round < 2; ++round) {
@@ -274,6 +282,13 @@ void MainWindowTest::AboutOpensAndClosesTwice() {
     QCOMPARE(about->result(), int(QDialog::Accepted));
   }
   QCOMPARE(w.Label22->text(), QString("11/230"));
+
+  // Only the application's name is set: a display name of its own would be appended
+  // by the platform to every caption, which must be the record's path alone.
+  wavelet::SetApplicationIdentity();
+  QCOMPARE(QGuiApplication::applicationDisplayName(), QString("wavelet"));
+  QGuiApplication::setApplicationName("renamed");
+  QCOMPARE(QGuiApplication::applicationDisplayName(), QString("renamed"));
 }
 
 void MainWindowTest::ListingADirectory() {
@@ -286,12 +301,15 @@ void MainWindowTest::ListingADirectory() {
   apptest::WriteBytes(d.filePath("TRAIL.R"), "x", 1);      // dot, R, nothing after
   apptest::WriteBytes(d.filePath("a.b.rec.gz"), "x", 1);   // ".r" in the middle
   apptest::WriteBytes(d.filePath("lower.r12"), "x", 1);
+  apptest::WriteBytes(d.filePath("p9.r01"), "x", 1);
+  apptest::WriteBytes(d.filePath("P10.r01"), "x", 1);
 
+  // Listed sorted by name, case aside and numbers by value, as the batch tool orders a
+  // directory (the platform's enumeration order means nothing).
   QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));
-  QStringList listed = apptest::Texts(w.ListBox1);
-  listed.sort();
-  QCOMPARE(listed, QStringList({"P0001.R01", "P0002.R01", "TRAIL.R", "a.b.rec.gz",
-                                "folder.r99", "lower.r12"}));
+  QCOMPARE(apptest::Texts(w.ListBox1),
+           QStringList({"a.b.rec.gz", "folder.r99", "lower.r12", "P0001.R01", "P0002.R01",
+                        "p9.r01", "P10.r01", "TRAIL.R"}));
   QVERIFY(w.ButtonAdd->isEnabled());
   QVERIFY(w.ButtonDelete->isEnabled());
   QVERIFY(!w.ButtonAnalyse->isEnabled());
@@ -373,6 +391,13 @@ void MainWindowTest::TwelveRecords() {
   QCOMPARE(Caption(w, "LabelP5"), QString::fromStdString(header.Sex));
   QCOMPARE(Caption(w, "Label235"), QString::fromStdString(header.Date));
   QCOMPARE(Caption(w, "LabelP11"), QString::fromStdString(header.AveragingCount));
+  // Labels narrower than their texts give the whole text as a tooltip; so do the
+  // grid's 50-pixel column titles.
+  for (const char* name : {"LabelP3", "Label230", "LabelP2"}) {
+    QCOMPARE(w.findChild<QLabel*>(name)->toolTip(), Caption(w, name));
+  }
+  QCOMPARE(w.GridModel()->headerData(145, Qt::Horizontal, Qt::ToolTipRole).toString(),
+           w.GridModel()->headerData(145, Qt::Horizontal).toString());
   QCOMPARE(w.Record().QrsOnset, apptest::Fields(12).QrsOnset);
   // Not in batch mode: the grid is untouched.
   QCOMPARE(w.Grid().Cell(0, 1), std::string());
@@ -387,12 +412,23 @@ void MainWindowTest::TwelveRecords() {
 
 void MainWindowTest::SelectorBeforeTheFirstAnalyse() {
   TSDIAppForm& w = *window_;
+  // "GO" with no record analyses the all-zero record, with no note for it; the batch
+  // and "Print" wait for a work list.
+  w.SetInteractiveMessages(false);
+  w.Button1->click();
+  QVERIFY(w.ClampNote->text().isEmpty() && w.AnalysisNote->text().isEmpty());
+  w.Button2->click();
+  QVERIFY(w.LastErrorText().contains("\"Analyse >>\""));
+  QCOMPARE(w.Grid().RowCount(), 7);
+  QCOMPARE(w.Cursor().BatchRow, 1);
+  w.SetInteractiveMessages(true);
   apptest::MessageBoxCatcher box;
   box.Arm();
   w.ScrollBarFile->setValue(1);  // the work list is empty: a list-index error
   QCOMPARE(w.Label22->text(), QString("2/101"));
   QCOMPARE(box.Seen, 1);
   QVERIFY(box.Text.contains("List index out of bounds (1)"));
+  QVERIFY(box.Text.contains("the work list has 0 entries"));
   QVERIFY(AllBlack(w.Images().ImageW4));  // the raw view was not redrawn
   QCOMPARE(w.windowTitle(), QString("wavelet"));
   // The program goes on: a real work list works afterwards.
@@ -418,7 +454,6 @@ void MainWindowTest::UnreadableRecordsKeepTheProgramRunning() {
   OpenAndAddAll(2);
   w.ButtonAnalyse->click();
   const wavelet::LoadedRecord before = w.Record();
-  const QString previousId = Caption(w, "LabelP2");
 
   // The second record disappears, the third is too short.
   QDir d(dir_->path());
@@ -432,7 +467,24 @@ void MainWindowTest::UnreadableRecordsKeepTheProgramRunning() {
   QVERIFY(w.isVisible());
   QVERIFY(w.Record().RecordBuffer == before.RecordBuffer);
   QVERIFY(w.Record().LeadSignals == before.LeadSignals);
-  QCOMPARE(Caption(w, "LabelP2"), previousId);
+  // On screen only the failed entry's name: no header, leads or images of another;
+  // "Print", "GO" and auto calculation refuse (no print dialog opens).
+  QCOMPARE(Caption(w, "Label228"), QString("P0002.R01"));
+  for (const char* name : {"LabelP2", "LabelP3", "Label229", "Label238"}) QCOMPARE(Caption(w, name), QString());
+  QVERIFY(AllBlack(w.Images().ImageW4) && AllBlack(w.Images().ImageW0));
+  w.SetInteractiveMessages(false);
+  QTimer::singleShot(200, &w, [] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+  });
+  w.Button3->click();
+  QVERIFY(w.LastErrorText().contains("nothing to print"));
+  w.Button1->click();
+  QVERIFY(w.LastErrorText().contains("nothing to analyse"));
+  w.Button3->click();
+  w.RadioButton4->click();
+  QVERIFY(w.LastErrorText().contains("nothing to analyse"));
+  w.RadioButton5->click();
+  w.SetInteractiveMessages(true);
 
   apptest::WriteBytes(d.filePath("P0002.R01"), "0123456789", 10);
   box.Arm();
@@ -482,6 +534,23 @@ void MainWindowTest::NestedRecordChangeLoadsTheFinalPosition() {
   w.ScrollBarFile->setValue(1);
   QCOMPARE(w.Label22->text(), QString("4/4"));
   QCOMPARE(Caption(w, "LabelP1"), QString("P0004.R01"));
+}
+
+// "Analyse >>" first clamps the selector to the shorter work list, loading the entry
+// there on the way to the first one: that entry is not the user's business.
+void MainWindowTest::AnalyseReportsOnlyTheRecordItShows() {
+  TSDIAppForm& w = *window_;
+  w.SetInteractiveMessages(false);
+  OpenAndAddAll(5);
+  w.ButtonAnalyse->click();
+  w.ScrollBarFile->setValue(4);
+  apptest::SelectRows(w.ListBox2, {3, 4});
+  w.ButtonDelete->click();
+  apptest::WriteBytes(QDir(dir_->path()).filePath("P0003.R01"), "short", 5);
+  w.ButtonAnalyse->click();
+  QVERIFY2(w.LastErrorText().isEmpty(), qPrintable(w.LastErrorText()));
+  QCOMPARE(Caption(w, "LabelP1"), QString("P0001.R01"));
+  QCOMPARE(w.Label22->text(), QString("1/3"));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -127,6 +127,25 @@ TEST(RecordFileNames, ListingKeepsMatchingFilesAndDirectories) {
 
 using Names = std::vector<std::string>;
 
+// The order people look for a patient in: case does not matter, numbers count by value
+// whatever their length or leading zeros, and equal-looking names still have one order.
+TEST(RecordFileNames, SortedCaseInsensitivelyWithNumbersByValue) {
+  Names names = {"p10.r01", "P9.R01", "b.r01", "A.r01", "P100.R01", "p09.r01", "P0010.r01",
+                 "a.R01",   "P9a.r01", "P9.R1", "P9.R02", "Z.r", "_x.r01", "p1.r01",
+                 "P18446744073709551616.r01", "P18446744073709551615.r01"};
+  SortRecordNames(names);
+  EXPECT_EQ(names, (Names{"_x.r01", "A.r01", "a.R01", "b.r01", "p1.r01", "P9.R01", "P9.R1",
+                          "p09.r01", "P9.R02", "P9a.r01", "P0010.r01", "p10.r01", "P100.R01",
+                          "P18446744073709551615.r01", "P18446744073709551616.r01", "Z.r"}));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_FALSE(RecordNameBefore(names[i], names[i])) << names[i];
+    for (std::size_t j = i + 1; j < names.size(); ++j) {
+      EXPECT_TRUE(RecordNameBefore(names[i], names[j]) && !RecordNameBefore(names[j], names[i]))
+          << names[i] << " / " << names[j];
+    }
+  }
+}
+
 TEST(WorkListMoves, AddThenDeleteKeepsOrderAtTheEnd) {
   Names candidates{"a", "b", "c", "d"};
   Names work;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -93,6 +94,84 @@ TEST(WorkbenchLoad, AFailedLoadChangesNothingButTheNameAndPath) {
   EXPECT_EQ(bench->Record().RecordBuffer, before.RecordBuffer);
   EXPECT_EQ(bench->Record().LeadSignals, before.LeadSignals);
   EXPECT_EQ(bench->Record().QrsOnset, before.QrsOnset);
+}
+
+bool LeadImagesBlack(Workbench& bench, int count = 4) {
+  for (int i = 0; i < count; ++i) {
+    const Canvas& c = bench.Images().Lead(i);
+    if (std::any_of(c.Pixels(), c.Pixels() + c.Width() * c.Height(), [](auto p) { return p != 0; })) return false;
+  }
+  return true;
+}
+
+// What the screen shows must belong to the record loaded: another record's images and
+// figures go on every load of another record (another path, or the same path with
+// other bytes) and wait for its own analysis; the report's reload of the same record
+// keeps them. The clamped-window note is for the loaded record's own results.
+TEST(WorkbenchRecordState, AnotherRecordsImagesAndResultsGoUntilItsOwnAnalysis) {
+  TempDir dir;
+  RecordFields f;
+  f.QrsOnset = 200;
+  f.QrsOffset = 780;
+  const RecordBytes clamped = EncodeRecord(f, LeadSamples{});
+  const std::string first = WriteSample(dir, 1);
+  const std::string second = dir.Write("c.r01", clamped.data(), clamped.size());
+  auto bench = StartedBench();
+  RecordingSink sink;
+  DriverOptions options;
+  AnalysisDriverHooks hooks;
+  bench->RunAnalysis(options, hooks);  // "GO" with no record: the all-zero record
+  EXPECT_TRUE(bench->Analysis().WindowsClamped && !bench->ClampedWindowsShown());
+
+  ASSERT_TRUE(bench->LoadRecord(first, "1", sink).Ok);
+  EXPECT_TRUE(bench->AwaitingAnalysis());
+  bench->RunAnalysis(options, hooks);
+  ASSERT_TRUE(bench->LoadRecord(first, "1", sink).Ok);
+  EXPECT_FALSE(LeadImagesBlack(*bench) || bench->AwaitingAnalysis());
+
+  ASSERT_TRUE(bench->LoadRecord(second, "c", sink).Ok);
+  EXPECT_TRUE(LeadImagesBlack(*bench) && bench->AwaitingAnalysis());
+  EXPECT_FALSE(bench->ResultsOfLoadedRecord() || bench->ClampedWindowsShown());
+  bench->Analysis().DisplayMode = kDisplaySpectrogram;  // display only: the figures stay another's
+  bench->RunAnalysis(options, hooks);
+  EXPECT_FALSE(bench->AwaitingAnalysis() || bench->ResultsOfLoadedRecord());
+  bench->Analysis().DisplayMode = kDisplayBasic;
+  bench->RunAnalysis(options, hooks);
+  EXPECT_TRUE(bench->ClampedWindowsShown());
+
+  const RecordBytes changed = MakeSampleRecord(7, 3);
+  dir.Write("c.r01", changed.data(), changed.size());
+  ASSERT_TRUE(bench->LoadRecord(second, "c", sink).Ok);
+  EXPECT_TRUE(LeadImagesBlack(*bench) && bench->AwaitingAnalysis());
+}
+
+TEST(WorkbenchRecordState, AFailedLoadClearsEveryImageAndRefusesUntilARecordLoads) {
+  TempDir dir;
+  const std::string good = WriteSample(dir, 1);
+  const std::string bad = dir.Write("bad.r01", "x", 1);
+  auto bench = StartedBench();
+  RecordingSink sink;
+  DriverOptions options;
+  AnalysisDriverHooks hooks;
+  // The batch and the report need the work list "Analyse >>" sets up.
+  EXPECT_NE(bench->BatchRefusal().find("\"Analyse >>\""), std::string::npos);
+  EXPECT_NE(bench->PrintRefusal().find("\"Analyse >>\""), std::string::npos);
+  bench->SetWorkListSize(2);
+  EXPECT_EQ(bench->BatchRefusal() + bench->PrintRefusal(), "");
+
+  ASSERT_TRUE(bench->LoadRecord(good, "good.r01", sink).Ok);
+  bench->DrawRawSignal(70);
+  bench->RunAnalysis(options, hooks);
+  EXPECT_FALSE(bench->LoadRecord(bad, "bad.r01", sink).Ok);
+  EXPECT_EQ(bench->State(), RecordState::LoadFailed);
+  EXPECT_TRUE(LeadImagesBlack(*bench, kImageCount));  // the raw view too
+  EXPECT_NE(bench->AnalysisRefusal().find("[bad.r01] could not be read"), std::string::npos);
+  EXPECT_NE(bench->PrintRefusal().find("[bad.r01] could not be read"), std::string::npos);
+  bench->RunAnalysis(options, hooks);
+  EXPECT_TRUE(LeadImagesBlack(*bench, kImageCount));
+
+  ASSERT_TRUE(bench->LoadRecord(good, "good.r01", sink).Ok);
+  EXPECT_EQ(bench->AnalysisRefusal() + bench->PrintRefusal(), "");
 }
 
 // The window's batch: per record an empty peak list and cleared images, the record
