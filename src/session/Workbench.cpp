@@ -31,23 +31,23 @@ void Workbench::StartUp() {
 
 LoadOutcome Workbench::LoadRecord(const std::string& path, const std::string& entry,
                                   HeaderSink& sink) {
-  const bool wasLoaded = state_kind_ == RecordState::Loaded;
+  const bool wasLoaded = recordState_ == RecordState::Loaded;
   const std::string previousPath = record_->RecordPath;
   const RecordBytes previousBytes = record_->RecordBuffer;
   const LoadOutcome load = ReadRecord(path, entry, sink);
   if (!load.Ok) {
-    state_kind_ = RecordState::LoadFailed;
-    failed_entry_ = entry;
-    images_analysed_ = false;
-    results_analysed_ = false;
+    recordState_ = RecordState::LoadFailed;
+    failedEntry_ = entry;
+    imagesAnalysed_ = false;
+    resultsAnalysed_ = false;
     InitialiseImages(*images_);
     return load;
   }
-  state_kind_ = RecordState::Loaded;
+  recordState_ = RecordState::Loaded;
   const bool sameRecord = wasLoaded && previousPath == path && previousBytes == record_->RecordBuffer;
   if (!sameRecord) {
-    images_analysed_ = false;
-    results_analysed_ = false;
+    imagesAnalysed_ = false;
+    resultsAnalysed_ = false;
     ClearLeadImages(*images_);
   }
   return load;
@@ -82,40 +82,40 @@ void Workbench::RunAnalysis(const DriverOptions& options, AnalysisDriverHooks& h
   if (!AnalysisRefusal().empty()) return;
   const bool basic = state_->DisplayMode == kDisplayBasic;
   wavelet::RunAnalysis(*state_, *record_, *images_, options, hooks);
-  images_analysed_ = true;
-  if (basic) results_analysed_ = true;
+  imagesAnalysed_ = true;
+  if (basic) resultsAnalysed_ = true;
 }
 
 void Workbench::RunBasicAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks) {
   if (!AnalysisRefusal().empty()) return;
   wavelet::RunBasicAnalysis(*state_, *record_, *images_, options, hooks);
-  images_analysed_ = true;
-  results_analysed_ = true;
+  imagesAnalysed_ = true;
+  resultsAnalysed_ = true;
 }
 
 bool Workbench::ClampedWindowsShown() const {
-  return state_kind_ == RecordState::Loaded && results_analysed_ && state_->WindowsClamped;
+  return recordState_ == RecordState::Loaded && resultsAnalysed_ && state_->WindowsClamped;
 }
 
 std::string Workbench::AnalysisRefusal() const {
-  if (state_kind_ != RecordState::LoadFailed) return std::string();
-  return "[" + failed_entry_ + "] could not be read, so there is nothing to analyse. "
+  if (recordState_ != RecordState::LoadFailed) return std::string();
+  return "[" + failedEntry_ + "] could not be read, so there is nothing to analyse. "
          "Step to a record that loads.";
 }
 
 std::string Workbench::PrintRefusal() const {
-  if (work_list_size_ < 0) {
+  if (workListSize_ < 0) {
     return "No record to print yet: put records on the work list and press \"Analyse >>\".";
   }
-  if (state_kind_ == RecordState::LoadFailed) {
-    return "[" + failed_entry_ + "] could not be read, so there is nothing to print. "
+  if (recordState_ == RecordState::LoadFailed) {
+    return "[" + failedEntry_ + "] could not be read, so there is nothing to print. "
            "Step to a record that loads.";
   }
   return std::string();
 }
 
 std::string Workbench::BatchRefusal() const {
-  if (work_list_size_ >= 0) return std::string();
+  if (workListSize_ >= 0) return std::string();
   return "No work list yet: put records on the work list and press \"Analyse >>\" "
          "before the batch analysis.";
 }
@@ -158,10 +158,10 @@ AnalysedRow Workbench::AnalyseRecordRow(const std::string& path, const std::stri
   const LoadOutcome load = ReadRecord(path, entry, sink);
   if (load.Ok) AnalyseRecord(*state_, *record_);
   FinishBatchRow(load.Ok);
-  state_kind_ = load.Ok ? RecordState::Loaded : RecordState::LoadFailed;
-  failed_entry_ = load.Ok ? std::string() : entry;
-  images_analysed_ = false;  // nothing was drawn
-  results_analysed_ = load.Ok;
+  recordState_ = load.Ok ? RecordState::Loaded : RecordState::LoadFailed;
+  failedEntry_ = load.Ok ? std::string() : entry;
+  imagesAnalysed_ = false;  // nothing was drawn
+  resultsAnalysed_ = load.Ok;
 
   AnalysedRow row;
   row.Cells = grid_.TakeRow(1);

@@ -79,23 +79,23 @@ class Workbench {
   // (the report does) keeps its analysis.
   LoadOutcome LoadRecord(const std::string& path, const std::string& entry, HeaderSink& sink);
 
-  RecordState State() const { return state_kind_; }
+  RecordState State() const { return recordState_; }
   // The four lead images show an analysis of the loaded record.
-  bool ImagesOfLoadedRecord() const { return images_analysed_; }
+  bool ImagesOfLoadedRecord() const { return imagesAnalysed_; }
   // The analysis results (figures, judgements, the clamped-window flag) are those of
   // a basic analysis of the loaded record.
-  bool ResultsOfLoadedRecord() const { return results_analysed_; }
+  bool ResultsOfLoadedRecord() const { return resultsAnalysed_; }
   // A loaded record whose lead images wait for an analysis ("GO").
-  bool AwaitingAnalysis() const { return state_kind_ == RecordState::Loaded && !images_analysed_; }
+  bool AwaitingAnalysis() const { return recordState_ == RecordState::Loaded && !imagesAnalysed_; }
   // The loaded record's analysed windows were clamped (the red note).
   bool ClampedWindowsShown() const;
   // Marks the results as the loaded record's: every basic analysis ends with the
   // calculation sheet, the report's own analysis too.
-  void BasicResultsShown() { results_analysed_ = true; }
+  void BasicResultsShown() { resultsAnalysed_ = true; }
 
   // "Analyse >>" set the patient selector up for a work list of `entries`.
-  void SetWorkListSize(int entries) { work_list_size_ = entries; }
-  int WorkListSize() const { return work_list_size_; }
+  void SetWorkListSize(int entries) { workListSize_ = entries; }
+  int WorkListSize() const { return workListSize_; }
   // Why the analysis, the report or the batch cannot run now; empty when it can.
   std::string AnalysisRefusal() const;
   std::string PrintRefusal() const;
@@ -130,11 +130,11 @@ class Workbench {
   std::unique_ptr<LeadImages> images_;
   BatchGrid grid_;
   BatchCursor cursor_;
-  RecordState state_kind_ = RecordState::NothingLoaded;
-  std::string failed_entry_;
-  bool images_analysed_ = false;
-  bool results_analysed_ = false;
-  int work_list_size_ = -1;  // no work list before the first "Analyse >>"
+  RecordState recordState_ = RecordState::NothingLoaded;
+  std::string failedEntry_;
+  bool imagesAnalysed_ = false;
+  bool resultsAnalysed_ = false;
+  int workListSize_ = -1;  // no work list before the first "Analyse >>"
 };
 
 }  // namespace wavelet
