@@ -11,7 +11,9 @@ namespace wavelet {
 
 // Which loops run the correlation and the combination. All give the same doubles bit
 // for bit: every lane of a vector loop does the scalar loop's operations for its
-// position in the same order.
+// position in the same order. (Where leads hold NaNs other than the processor's own,
+// which records cannot, which NaN an operation passes on follows the operand order
+// the compiler picks.)
 //   Fast: the widest of the next three that this processor and operating system run.
 //   Avx512: eight positions per register.
 //   Avx2: four positions per register.
