@@ -38,7 +38,7 @@ run: run-display samples
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 ifeq ($(CI),true)
-	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=60
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=60 FUZZ_KERNEL_SECONDS=30
 	@$(MAKE) --no-print-directory test-sanitize
 endif
 
@@ -55,16 +55,27 @@ test-sanitize: deps
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-# libFuzzer over the whole Qt-free path (decode, analysis, every drawing, report, CSV).
+# libFuzzer: fuzz_record over the whole Qt-free path (decode, analysis, every drawing,
+# report, CSV); fuzz_kernels compares every correlation path with the plain loop.
 FUZZ_BUILD   := build-fuzz
 FUZZ_SECONDS ?= 600
-.PHONY: fuzz
-fuzz: deps
+FUZZ_KERNEL_SECONDS ?= $(FUZZ_SECONDS)
+.PHONY: fuzz fuzz-build fuzz-record fuzz-kernels
+fuzz: fuzz-record fuzz-kernels
+
+fuzz-build: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DWAVELET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_record
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_record fuzz_kernels
+
+fuzz-record: fuzz-build
 	@mkdir -p $(FUZZ_BUILD)/corpus
 	$(FUZZ_BUILD)/fuzz_record -max_total_time=$(FUZZ_SECONDS) -max_len=5400 -timeout=10 \
 	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus fuzz/corpus
+
+fuzz-kernels: fuzz-build
+	@mkdir -p $(FUZZ_BUILD)/corpus-kernels
+	$(FUZZ_BUILD)/fuzz_kernels -max_total_time=$(FUZZ_KERNEL_SECONDS) -max_len=4096 -timeout=10 \
+	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/kernels- $(FUZZ_BUILD)/corpus-kernels fuzz/corpus-kernels
 
 # Installation under PREFIX (DESTDIR is honoured) and the Debian package
 # $(BUILD)/wavelet_<version>_<arch>.deb; scripts/check-package.sh checks the package.

@@ -1,10 +1,13 @@
-// Speed of the analysis core on one realistic record, one thread.
+// Speed of the analysis core on one realistic record, one thread, on each correlation
+// path this machine runs.
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <memory>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "analysis/AnalysisState.h"
 #include "analysis/BasicAnalysis.h"
@@ -42,49 +45,66 @@ struct Fixture {
 // Arg: half-width d; the scale is one of the basic scales with that window.
 double ScaleFor(int d) { return d == 30 ? 3.25 : (d == 55 ? 2.25 : 1.5); }
 
-void BM_TransformAtScale(benchmark::State& bench) {
+void BM_TransformAtScale(benchmark::State& bench, CorrelationKernel kernel) {
   Fixture f;
   const double s = ScaleFor(static_cast<int>(bench.range(0)));
   for (auto _ : bench) {
-    TransformAtScale(*f.state, *f.record, s, -1);
+    TransformAtScale(*f.state, *f.record, s, -1, kernel);
     benchmark::DoNotOptimize(f.state->TransformMagnitude[LeadM][200]);
   }
 }
-BENCHMARK(BM_TransformAtScale)->Arg(30)->Arg(55)->Arg(110)->Unit(benchmark::kMicrosecond);
 
-void BM_TransformAtScalePlainLoop(benchmark::State& bench) {
+// The basic analysis always asks for Fast; the override makes Fast run `kernel`.
+void BM_BasicAnalysisOfOneRecord(benchmark::State& bench, CorrelationKernel kernel) {
   Fixture f;
-  const double s = ScaleFor(static_cast<int>(bench.range(0)));
-  for (auto _ : bench) {
-    TransformAtScale(*f.state, *f.record, s, -1, CorrelationKernel::Plain);
-    benchmark::DoNotOptimize(f.state->TransformMagnitude[LeadM][200]);
-  }
-}
-BENCHMARK(BM_TransformAtScalePlainLoop)->Arg(30)->Arg(55)->Arg(110)->Unit(benchmark::kMicrosecond);
-
-void BM_BasicAnalysisOfOneRecord(benchmark::State& bench) {
-  Fixture f;
+  SetFastCorrelationKernel(kernel);
   for (auto _ : bench) {
     AnalyseRecord(*f.state, *f.record);
     benchmark::DoNotOptimize(f.state->Results.Judge2);
   }
+  SetFastCorrelationKernel(CorrelationKernel::Fast);
 }
-BENCHMARK(BM_BasicAnalysisOfOneRecord)->Unit(benchmark::kMicrosecond);
 
 // The map view's 134 rows, transforms only.
-void BM_MapSweepTransforms(benchmark::State& bench) {
+void BM_MapSweepTransforms(benchmark::State& bench, CorrelationKernel kernel) {
   Fixture f;
   for (auto _ : bench) {
     int rows = 0;
     for (double b = 3.5; b > 1.5; b -= 0.015) {
-      TransformAtScale(*f.state, *f.record, b, -1);
+      TransformAtScale(*f.state, *f.record, b, -1, kernel);
       ++rows;
     }
     benchmark::DoNotOptimize(rows);
   }
 }
-BENCHMARK(BM_MapSweepTransforms)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// Every benchmark runs once per correlation path this machine runs, widest (what the
+// program uses) first; the plain loop and the AVX2 rendering of the eight-lane code,
+// which only tests use, only per transform.
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::AddCustomContext("correlation_path",
+                              CorrelationKernelName(ResolveCorrelationKernel(CorrelationKernel::Fast)));
+  const std::vector<CorrelationKernel> paths = RunnableCorrelationKernels();
+  for (CorrelationKernel kernel : paths) {
+    const std::string path = CorrelationKernelName(kernel);
+    benchmark::RegisterBenchmark(("BM_TransformAtScale/" + path).c_str(), BM_TransformAtScale, kernel)
+        ->Arg(30)->Arg(55)->Arg(110)->Unit(benchmark::kMicrosecond);
+  }
+  for (CorrelationKernel kernel : paths) {
+    if (kernel == CorrelationKernel::Plain || kernel == CorrelationKernel::Avx2EightLanes) continue;
+    const std::string path = CorrelationKernelName(kernel);
+    benchmark::RegisterBenchmark(("BM_BasicAnalysisOfOneRecord/" + path).c_str(),
+                                 BM_BasicAnalysisOfOneRecord, kernel)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("BM_MapSweepTransforms/" + path).c_str(), BM_MapSweepTransforms,
+                                 kernel)
+        ->Unit(benchmark::kMillisecond);
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

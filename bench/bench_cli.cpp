@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/Correlation.h"
 #include "record/RecordFile.h"
 #include "record/SampleRecords.h"
 
@@ -96,4 +97,14 @@ BENCHMARK(BM_BatchTool)->Arg(1)->Arg(2)->Iterations(1)->UseManualTime()->Unit(be
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  // The tool runs the same dispatch as this process.
+  benchmark::AddCustomContext(
+      "correlation_path",
+      wavelet::CorrelationKernelName(wavelet::ResolveCorrelationKernel(wavelet::CorrelationKernel::Fast)));
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -3,6 +3,7 @@
 // 260..659, and the combined lead M.
 
 #include "analysis/AnalysisState.h"
+#include "analysis/Correlation.h"
 #include "record/RecordFormat.h"
 
 namespace wavelet {
@@ -16,21 +17,9 @@ int WaveletHalfWidthFor(double s);
 // (ExtractScaleFeatures); any other index (the views pass -1) only transforms.
 void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s, int scaleIndex);
 
-// Which correlation loop to run. All give the same doubles bit for bit. Fast uses
-// AVX2 where the processor has it; FastBaseline is the same loop limited to what
-// every x86-64 has (what Fast runs elsewhere); Plain is the scalar loop kept as the
-// yardstick the others are tested and measured against.
-enum class CorrelationKernel { Fast, FastBaseline, Plain };
-
+// The same with a chosen correlation path (tests and benchmarks); all paths give the
+// same doubles.
 void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s, int scaleIndex,
                       CorrelationKernel kernel);
-
-// One lead's correlation with the tables (entries 0..2d-1): for every position p,
-// re[p] = sum over j ascending from 0.0 of ((g * x[p + 260 - d + j]) * cosine[j]) *
-// gaussian[j], im[p] likewise with sine.
-void CorrelateLeadPlain(const double* x, const WaveletTablesData& tables, int d, double g,
-                        double* re, double* im);
-void CorrelateLeadFast(const double* x, const WaveletTablesData& tables, int d, double g,
-                       double* re, double* im, bool allowAvx2 = true);
 
 }  // namespace wavelet

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <vector>
 
+#include "session/AnalysisDriver.h"
 #include "analysis/Transform.h"
 #include "support/Analysis.h"
 #include "support/Records.h"
@@ -100,37 +104,107 @@ TEST(TransformAtScale, ViewScaleIndexLeavesEveryFeatureUntouched) {
   EXPECT_TRUE(state->WindowsClamped);
 }
 
-// The vectorised loops, with and without AVX2, must reproduce the plain one bit for bit.
-void ExpectKernelsAgree(const LoadedRecord& record, double s) {
+// Every path this machine runs must reproduce the plain loop bit for bit (NaN payloads
+// and signed zeros included): correlation, combination and tables alike.
+void ExpectPathsAgree(const LoadedRecord& record, double s) {
   auto plain = FreshState();
   TransformAtScale(*plain, record, s, -1, CorrelationKernel::Plain);
-  for (CorrelationKernel kernel : {CorrelationKernel::Fast, CorrelationKernel::FastBaseline}) {
-  auto fast = FreshState();
-  TransformAtScale(*fast, record, s, -1, kernel);
-  ASSERT_EQ(std::memcmp(&fast->TransformReal, &plain->TransformReal, sizeof fast->TransformReal), 0)
-      << "s " << s;
-  ASSERT_EQ(std::memcmp(&fast->TransformImag, &plain->TransformImag, sizeof fast->TransformImag), 0)
-      << "s " << s;
-  ASSERT_EQ(std::memcmp(&fast->TransformMagnitude, &plain->TransformMagnitude,
-                        sizeof fast->TransformMagnitude),
-            0)
-      << "s " << s;
+  auto other = FreshState();
+  for (CorrelationKernel kernel : RunnableCorrelationKernels()) {
+    TransformAtScale(*other, record, s, -1, kernel);
+    const char* path = CorrelationKernelName(kernel);
+    ASSERT_EQ(std::memcmp(&other->TransformReal, &plain->TransformReal, sizeof plain->TransformReal), 0)
+        << path << " s " << s;
+    ASSERT_EQ(std::memcmp(&other->TransformImag, &plain->TransformImag, sizeof plain->TransformImag), 0)
+        << path << " s " << s;
+    ASSERT_EQ(std::memcmp(&other->TransformMagnitude, &plain->TransformMagnitude,
+                          sizeof plain->TransformMagnitude),
+              0)
+        << path << " s " << s;
   }
 }
 
-TEST(CorrelationKernels, FastAndPlainGiveIdenticalDoubles) {
-  const double basic[] = {3.25, 3.0, 2.75, 2.5, 2.25, 2.0, 1.75, 1.5};
-  for (unsigned seed = 1; seed <= 3; ++seed) {
-    auto realistic = testing::Decoded(MakeSampleRecord(seed, static_cast<int>(seed)));
-    auto noise = testing::NoiseRecord(seed, seed == 3 ? 1e9 : 3000.0);
-    for (double s : basic) {
-      ExpectKernelsAgree(*realistic, s);
-      ExpectKernelsAgree(*noise, s);
-    }
+// Overflow to infinities and NaNs, subnormals and negative zeros.
+std::unique_ptr<LoadedRecord> ExtremeRecord() {
+  auto record = EmptyRecord();
+  for (int n = 0; n < kSamplesPerLead; ++n) {
+    record->LeadSignals[0][n] = n % 2 ? 1e300 : -1e300;
+    record->LeadSignals[1][n] = (n % 3 - 1) * std::numeric_limits<double>::denorm_min();
+    record->LeadSignals[2][n] = n % 5 ? -0.0 : 7.0;
   }
-  // The map sweep's scales, by the same repeated subtraction the views use.
+  return record;
+}
+
+TEST(CorrelationKernels, EveryRunnablePathGivesThePlainLoopsDoubles) {
+  const auto basic = FreshState()->ScaleTable;
+  std::vector<std::unique_ptr<LoadedRecord>> records;
+  for (unsigned seed = 1; seed <= 3; ++seed) {
+    records.push_back(testing::Decoded(MakeSampleRecord(seed, static_cast<int>(seed))));
+    records.push_back(testing::NoiseRecord(seed, seed == 3 ? 1e9 : 3000.0));
+  }
+  records.push_back(EmptyRecord());
+  records.push_back(ExtremeRecord());
+  for (const auto& record : records)
+    for (double s : basic) ExpectPathsAgree(*record, s);
+  // Both sweeps' scales, by the repeated subtraction the views use.
   auto realistic = testing::Decoded(MakeSampleRecord(7, 9));
-  for (double b = 3.5; b > 1.5; b -= 0.015) ExpectKernelsAgree(*realistic, b);
+  for (double step : {kSpectrogramStep, kMapStep})
+    for (double b : SweepScales(step)) ExpectPathsAgree(*realistic, b);
+}
+
+// Restores the automatic choice when a test ends, even on a failed assertion.
+struct FastPathOverride {
+  explicit FastPathOverride(CorrelationKernel kernel) { SetFastCorrelationKernel(kernel); }
+  ~FastPathOverride() { SetFastCorrelationKernel(CorrelationKernel::Fast); }
+};
+
+TEST(CorrelationDispatch, FastRunsTheWidestPathTheProcessorAndSystemSupport) {
+  ProcessorFeatures all;
+  all.Avx = all.Avx2 = all.Avx512F = all.OsSavesExtendedState = true;
+  all.SavedStateMask = 0xE7;  // x87, SSE, AVX, opmask, both ZMM halves
+  EXPECT_EQ(WidestCorrelationKernel(all), CorrelationKernel::Avx512);
+  ProcessorFeatures noZmmState = all;
+  noZmmState.SavedStateMask = 0x07;
+  EXPECT_EQ(WidestCorrelationKernel(noZmmState), CorrelationKernel::Avx2);
+  ProcessorFeatures noHighZmm = all;
+  noHighZmm.SavedStateMask = 0x67;
+  EXPECT_EQ(WidestCorrelationKernel(noHighZmm), CorrelationKernel::Avx2);
+  ProcessorFeatures noAvx512 = all;
+  noAvx512.Avx512F = false;
+  EXPECT_EQ(WidestCorrelationKernel(noAvx512), CorrelationKernel::Avx2);
+  ProcessorFeatures noYmmState = all;
+  noYmmState.SavedStateMask = 0x03;
+  EXPECT_EQ(WidestCorrelationKernel(noYmmState), CorrelationKernel::Baseline);
+  ProcessorFeatures noOsxsave = all;
+  noOsxsave.OsSavesExtendedState = false;
+  EXPECT_EQ(WidestCorrelationKernel(noOsxsave), CorrelationKernel::Baseline);
+
+  // This machine, against the compiler's own detection (which checks XCR0 too).
+  const CorrelationKernel widest = WidestCorrelationKernel(DetectProcessorFeatures());
+#if defined(__x86_64__)
+  EXPECT_EQ(widest == CorrelationKernel::Avx512, __builtin_cpu_supports("avx512f") != 0);
+  EXPECT_EQ(widest != CorrelationKernel::Baseline, __builtin_cpu_supports("avx2") != 0);
+#endif
+  EXPECT_EQ(ResolveCorrelationKernel(CorrelationKernel::Fast), widest);
+  const auto runnable = RunnableCorrelationKernels();
+  EXPECT_EQ(runnable.front(), widest);
+  EXPECT_EQ(runnable.back(), CorrelationKernel::Plain);
+}
+
+TEST(CorrelationDispatch, RequestedPathsRunWhereTheMachineAllowsThem) {
+  const CorrelationKernel widest = ResolveCorrelationKernel(CorrelationKernel::Fast);
+  const auto runnable = RunnableCorrelationKernels();
+  for (CorrelationKernel kernel :
+       {CorrelationKernel::Avx512, CorrelationKernel::Avx2, CorrelationKernel::Avx2EightLanes,
+        CorrelationKernel::Baseline, CorrelationKernel::Plain}) {
+    const bool runs = std::find(runnable.begin(), runnable.end(), kernel) != runnable.end();
+    EXPECT_EQ(ResolveCorrelationKernel(kernel), runs ? kernel : widest)
+        << CorrelationKernelName(kernel);
+    FastPathOverride fast(kernel);
+    EXPECT_EQ(ResolveCorrelationKernel(CorrelationKernel::Fast), runs ? kernel : widest)
+        << CorrelationKernelName(kernel);
+  }
+  EXPECT_EQ(ResolveCorrelationKernel(CorrelationKernel::Fast), widest);
 }
 
 }  // namespace
