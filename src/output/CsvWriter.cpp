@@ -112,6 +112,14 @@ CsvFileWriter::CsvFileWriter(std::string path) : path_(std::move(path)) {
   }
   if (fd_ < 0) {
     tempPath_.clear();
+    // A directory we may not write in still lets us replace the contents of a file
+    // we may write: then in place, with the same checks but no protection of the
+    // old contents against a failure half way.
+    if (!exists || !S_ISREG(existing.st_mode)) return;
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    direct_ = fd_ >= 0;
+    good_ = direct_;
+    if (good_) buffer_.reserve(kFlushSize * 2);
     return;
   }
   // A replaced file keeps its permissions.
