@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QPrinter>
 
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
@@ -61,11 +62,16 @@ void TSDIAppForm::BeginBatchPrinting() {
   ReportPrinter& printer = batchPrinting_->Printer;
   if (!printer.PdfChosen() && SystemPrinterAvailable()) return;  // pages go to the printer
 
-  // Asked once, before the first record; cancelling runs the batch without printing.
+  // Asked once, before the first record. Cancelling runs the batch as it ran without
+  // this file: with no printer, the first page says so once; after a PDF choice in
+  // the dialog, nothing is printed.
   const QString proposed = QDir(DirectoryListBox1->Directory()).filePath("reports.pdf");
   const QString path = ReportsPathChooser ? ReportsPathChooser(proposed) : AskReportsPath(proposed);
+  if (path.isEmpty()) {
+    batchPrinterMissing_ = SystemPrinterAvailable();
+    return;
+  }
   batchPrinterMissing_ = true;
-  if (path.isEmpty()) return;
   auto document = std::make_unique<ReportDocument>(ToBytes(path), printer.Printer().pageLayout());
   if (!document->Good()) {
     ShowError("Cannot write [" + path + "]");

@@ -63,8 +63,14 @@ int main(int argc, char** argv) {
   }
   const std::string output = arguments[0];
 
-  // Pages need fonts, not a screen.
+  // Pages need fonts, not a screen. The toolkit's notes about its surroundings (no
+  // runtime directory and the like) are not the batch tool's business.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+      std::fprintf(stderr, "wavelet-report-pages: %s\n", text.toLocal8Bit().constData());
+    }
+  });
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
 

@@ -109,9 +109,16 @@ ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
   } catch (const CLI::ParseError& e) {
     return refuse(e.what());
   }
+  // What CLI11 did not place: unknown options, and everything after "--".
+  bool optionsEnded = false;
   for (const std::string& extra : app.remaining()) {
-    if (extra.size() >= 2 && extra[0] == '-') return refuse("unknown option " + extra);
-    options.Paths.push_back(extra);
+    if (!optionsEnded && extra == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && extra.size() >= 2 && extra[0] == '-') {
+      return refuse("unknown option " + extra);
+    } else {
+      options.Paths.push_back(extra);
+    }
   }
 
   options.Header = !noHeader;

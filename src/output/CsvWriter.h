@@ -29,11 +29,14 @@ CsvWriteResult WriteGridCsv(const std::string& path, const BatchGrid&, int recor
 // Commit report "Cannot write [" + path + "]" and removes the temporary file, so the
 // previous file of that name stays as it was. Destroying an uncommitted writer
 // removes the temporary file too. A target that exists and is not a regular file (a
-// device, a named pipe) is written in place instead, with the same error checks; so
-// is a writable regular file in a directory where no temporary file can be created.
+// device, a named pipe) is written in place instead, with the same error checks; so,
+// when the caller allows it, is a writable regular file in a directory where no
+// temporary file can be created (then a failure half way leaves a partial file).
+enum class InPlaceFallback { Refused, Allowed };
+
 class CsvFileWriter {
  public:
-  explicit CsvFileWriter(std::string path);
+  explicit CsvFileWriter(std::string path, InPlaceFallback fallback = InPlaceFallback::Refused);
   ~CsvFileWriter();
   CsvFileWriter(const CsvFileWriter&) = delete;
   CsvFileWriter& operator=(const CsvFileWriter&) = delete;
