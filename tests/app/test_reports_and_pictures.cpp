@@ -3,6 +3,8 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QPageSize>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -46,6 +48,7 @@ class ReportsAndPicturesTest : public QObject {
   void CancelledPdfChoicePrintsNothing();
   void UnwritablePdfIsReportedAndEveryRowIsThere();
   void SavedImagesAreTheBatchToolsPictures();
+  void ToolPagesLookLikeTheWindowsPrint();
 
  private:
   void OpenAnalyse(int count);
@@ -169,6 +172,38 @@ void ReportsAndPicturesTest::SavedImagesAreTheBatchToolsPictures() {
   const QString nowhere = QDir(saved.path()).filePath("no/such/x.png");
   QVERIFY(!w.ImageW[0]->SaveImageTo(nowhere));
   QCOMPARE(w.LastErrorText(), "Cannot write [" + nowhere + "]");
+}
+
+// Rendered, the tool's page of a record is the window's printed PDF page of it.
+void ReportsAndPicturesTest::ToolPagesLookLikeTheWindowsPrint() {
+  OpenAnalyse(2);
+  TSDIAppForm& w = *window_;
+  w.ScrollBarFile->setValue(1);
+  QTemporaryDir out;
+  const QString printed = QDir(out.path()).filePath("window.pdf");
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(printed);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setPageOrientation(QPageLayout::Portrait);
+  QCOMPARE(w.PrintReportTo(printer), static_cast<int>(wavelet::PrintStatus::Printed));
+  const QString tool = QDir(out.path()).filePath("tool.pdf");
+  QProcess batch;
+  batch.start(WAVELET_BINARY_DIR "/wavelet-batch",
+              {"-q", "--reports", tool, QDir(dir_->path()).filePath("P0001.R01"),
+               QDir(dir_->path()).filePath("P0002.R01")});
+  QVERIFY(batch.waitForFinished(60000));
+  QCOMPARE(batch.exitCode(), 0);
+  auto render = [&](const QString& pdf, int page) {
+    const QString prefix = pdf + QString::number(page);
+    QProcess::execute("pdftoppm", {"-r", "40", "-gray", "-f", QString::number(page), "-l",
+                                   QString::number(page), "-singlefile", pdf, prefix});
+    return ReadAll(prefix + ".pgm");
+  };
+  const QByteArray windowPage = render(printed, 1);
+  QVERIFY(windowPage.size() > 1000);
+  QCOMPARE(render(tool, 2), windowPage);
+  QVERIFY(render(tool, 1) != windowPage);
 }
 
 QTEST_MAIN(ReportsAndPicturesTest)
