@@ -1,6 +1,7 @@
 #include "output/PngWriter.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <csetjmp>
 #include <stdexcept>
@@ -41,11 +42,12 @@ bool Encode(png_structp png, png_infop info, std::vector<unsigned char>& out,
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
-  // Fixed choices rather than libpng's adaptive defaults: the images are flat colours
-  // and lines, which compress well without filtering, and the bytes stay the same
-  // whoever writes them.
+  // Fixed choices rather than libpng's adaptive defaults, so the bytes stay the same
+  // whoever writes them: the images are mostly black with thin lines, whose long runs
+  // run-length coding packs nearly as tightly as full deflate at a third of the time.
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-  png_set_compression_level(png, 6);
+  png_set_compression_level(png, 1);
+  png_set_compression_strategy(png, Z_RLE);
   png_write_info(png, info);
   unsigned char* bytes = row.data();
   for (int y = 0; y < height; ++y) {
@@ -66,6 +68,7 @@ bool Encode(png_structp png, png_infop info, std::vector<unsigned char>& out,
 
 std::vector<unsigned char> EncodePng(const std::uint32_t* pixels, int width, int height) {
   std::vector<unsigned char> out;
+  out.reserve(static_cast<std::size_t>(width) * height / 8);
   std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
   PngWrite write;
   if (write.info == nullptr || !Encode(write.png, write.info, out, row, pixels, width, height)) {
