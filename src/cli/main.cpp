@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
-#include <system_error>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
