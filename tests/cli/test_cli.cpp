@@ -2,7 +2,6 @@
 // the same core pieces the window uses.
 
 #include <gtest/gtest.h>
-#include <png.h>
 #include <sys/wait.h>
 
 #include <set>
@@ -12,6 +11,7 @@
 
 #include "output/BatchGrid.h"
 #include "output/CsvWriter.h"
+#include "output/DecodePng.h"
 #include "output/PngWriter.h"
 #include "record/RecordEncoder.h"
 #include "record/RecordFile.h"
@@ -322,19 +322,11 @@ TEST_F(BatchTool, PicturesAreTheImagesOfTheRecordViewInEachDisplayMode) {
       }
     }
     firstLead.push_back(ReadAll(pictures.File(names[0] + "_X.png")));
-    // The sizes as PNG states them, big-endian in IHDR at bytes 16..23.
     const std::string raw = ReadAll(pictures.File(names[0] + "_raw.png"));
-    ASSERT_GT(raw.size(), 24u);
-    EXPECT_EQ(raw.substr(0, 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(raw.substr(16, 8), std::string("\0\0\x03\x20\0\0\0\xc8", 8));
-    EXPECT_EQ(firstLead.back().substr(16, 8), std::string("\0\0\x01\x90\0\0\x01\x2c", 8));
     // Decoded: the raw view's corner is black and its leads are drawn in colour.
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_memory(&image, raw.data(), raw.size()));
-    image.format = PNG_FORMAT_RGB;
-    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    const testing::DecodedPng decoded = testing::DecodePng(raw);
+    ASSERT_EQ(decoded.Width * 1000 + decoded.Height, 800200);
+    const std::vector<unsigned char>& rgb = decoded.Rgb;
     EXPECT_EQ(rgb[0] | rgb[1] | rgb[2], 0);
     std::set<unsigned> colours;
     for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) colours.insert(rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2]);
