@@ -1,5 +1,7 @@
 // Records per second of wavelet-batch over 10,000 sample records, reading and writing
-// included, with one and two worker threads; also the tool's peak memory.
+// included, with one and two worker threads; also the tool's peak memory. Then over
+// 1,000 records: the CSV alone, with the pictures (--images) and with the PDF reports
+// (--reports).
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -19,16 +21,17 @@
 namespace {
 
 constexpr int kRecords = 10000;
+constexpr int kOutputRecords = 1000;
 const std::string kTool = std::string(WAVELET_BINARY_DIR) + "/wavelet-batch";
 
 // Written once per process and removed at exit.
 class SampleArchive {
  public:
-  SampleArchive() {
+  explicit SampleArchive(int records) {
     directory_ = (std::filesystem::temp_directory_path() /
-                  ("wavelet-bench-cli-" + std::to_string(::getpid()))).string();
+                  ("wavelet-bench-cli-" + std::to_string(::getpid()) + "-" + std::to_string(records))).string();
     std::filesystem::create_directories(directory_);
-    for (int i = 0; i < kRecords; ++i) {
+    for (int i = 0; i < records; ++i) {
       const wavelet::RecordBytes bytes = wavelet::MakeSampleRecord(1, i);
       const std::string path = wavelet::JoinRecordPath(directory_, wavelet::SampleRecordName(i));
       std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -49,7 +52,12 @@ class SampleArchive {
 };
 
 const SampleArchive& Archive() {
-  static SampleArchive archive;
+  static SampleArchive archive(kRecords);
+  return archive;
+}
+
+const SampleArchive& SmallArchive() {
+  static SampleArchive archive(kOutputRecords);
   return archive;
 }
 
@@ -94,6 +102,41 @@ void BM_BatchTool(benchmark::State& state) {
   std::remove(archive.Output().c_str());
 }
 BENCHMARK(BM_BatchTool)->Arg(1)->Arg(2)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+// Arguments: threads; 0 the CSV alone, 1 with --images, 2 with --reports.
+void BM_BatchToolOutputs(benchmark::State& state) {
+  const SampleArchive& archive = SmallArchive();
+  std::vector<std::string> arguments{"-q", "-j", std::to_string(state.range(0)), "-o",
+                                     archive.Output()};
+  const std::string pictures = archive.Directory() + ".pictures";
+  const std::string reports = archive.Directory() + ".pdf";
+  if (state.range(1) == 1) arguments.insert(arguments.end(), {"--images", pictures});
+  if (state.range(1) == 2) arguments.insert(arguments.end(), {"--reports", reports});
+  arguments.push_back(archive.Directory());
+  long maxRss = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = RunTool(arguments, maxRss);
+    const auto stop = std::chrono::steady_clock::now();
+    if (!ok) {
+      state.SkipWithError("wavelet-batch failed (is it built?)");
+      break;
+    }
+    state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+  }
+  state.counters["records_per_s"] =
+      benchmark::Counter(static_cast<double>(kOutputRecords) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+  std::error_code ignored;
+  std::filesystem::remove_all(pictures, ignored);
+  std::filesystem::remove(reports, ignored);
+  std::remove(archive.Output().c_str());
+}
+BENCHMARK(BM_BatchToolOutputs)
+    ->ArgsProduct({{1, 2}, {0, 1, 2}})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 

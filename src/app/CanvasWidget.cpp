@@ -1,6 +1,15 @@
 #include "app/CanvasWidget.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
+
+#include "app/TextForms.h"
+#include "output/PngWriter.h"
 
 namespace wavelet {
 
@@ -54,6 +63,51 @@ void CanvasWidget::CopyPixels() {
     }
   }
   copiedGeneration_ = canvas_->Generation();
+}
+
+void CanvasWidget::CopyImage() {
+  if (canvas_ == nullptr) return;
+  QGuiApplication::clipboard()->setImage(Image());
+}
+
+void CanvasWidget::SaveImageAs() {
+  if (canvas_ == nullptr) return;
+  QString path;
+  if (SavePathChooser) {
+    path = SavePathChooser();
+  } else {
+    QFileDialog dialog(this);
+    dialog.setObjectName("SaveImageDialog");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix("png");
+    dialog.setNameFilter("PNG (*.png)");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    path = dialog.selectedFiles().first();
+  }
+  if (!path.isEmpty()) SaveImageTo(path);
+}
+
+bool CanvasWidget::SaveImageTo(const QString& path) {
+  if (canvas_ == nullptr) return false;
+  const PngWriteResult written =
+      WritePng(ToBytes(path), canvas_->Pixels(), canvas_->Width(), canvas_->Height());
+  if (written.Ok) return true;
+  const QString text = QStringLiteral("Cannot write [") + path + QStringLiteral("]");
+  if (ErrorShown) {
+    ErrorShown(text);
+  } else {
+    QMessageBox::warning(this, QStringLiteral("Error"), text);
+  }
+  return false;
+}
+
+void CanvasWidget::contextMenuEvent(QContextMenuEvent* event) {
+  if (canvas_ == nullptr) return;
+  QMenu menu(this);
+  menu.addAction(QStringLiteral("Copy image"), this, [this] { CopyImage(); });
+  menu.addAction(QStringLiteral("Save image as..."), this, [this] { SaveImageAs(); });
+  menu.exec(event->globalPos());
 }
 
 void CanvasWidget::paintEvent(QPaintEvent*) {

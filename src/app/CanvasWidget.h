@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 
 #include "views/Canvas.h"
 
@@ -31,8 +32,20 @@ class CanvasWidget : public QWidget {
 
   QSize sizeHint() const override;
 
+  // The context menu's commands: the pixels to the clipboard, or to a PNG file
+  // written exactly as wavelet-batch --images writes it. SaveImageTo reports a
+  // failure through ErrorShown; false then.
+  void CopyImage();
+  void SaveImageAs();
+  bool SaveImageTo(const QString& path);
+  // Where the save dialog is skipped (tests): the path to save to, empty = cancel.
+  std::function<QString()> SavePathChooser;
+  // Shows "Cannot write [path]" (the window's error box); a plain warning when unset.
+  std::function<void(const QString&)> ErrorShown;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   bool Stale() const;

@@ -113,6 +113,11 @@ class TSDIAppForm : public QMainWindow {
   // Where the save dialog is skipped (tests): when set, FileSave1Execute takes this
   // path instead of asking. Empty = cancel.
   std::function<QString()> SavePathChooser;
+  // Where the batch's reports go when "batch print" is ticked and there is no system
+  // printer, or the print dialog was last confirmed with PDF output: given the
+  // proposed path ("reports.pdf" beside the records), returns the chosen one, or
+  // empty to print nothing. Unset: a save dialog asks.
+  std::function<QString(const QString&)> ReportsPathChooser;
   // The text of the last error box shown by a handler or a load (tests read it).
   QString LastErrorText() const { return lastErrorText_; }
   // Shows message boxes modally (true) or only records their texts (false).
@@ -214,6 +219,7 @@ class TSDIAppForm : public QMainWindow {
   void BeginBatchPrinting();
   void PrintReportInBatch();
   void EndBatchPrinting();
+  QString AskReportsPath(const QString& proposed);
   // Runs a handler body; an escaping error is shown in the standard error box and
   // abandons the rest of the handler.
   void Guarded(const std::function<void()>& body);

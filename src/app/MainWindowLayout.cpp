@@ -309,6 +309,7 @@ void TSDIAppForm::BuildAnalysisTab() {
     ImageW[i] = new CanvasWidget(&canvas, frame);
     ImageW[i]->setObjectName(QString("ImageW%1").arg(i));
     ImageW[i]->move(4, 4);
+    ImageW[i]->ErrorShown = [this](const QString& text) { ShowError(text); };
   }
 
   ScrollBar2 = new QScrollBar(Qt::Vertical, Panel4);

@@ -1,9 +1,15 @@
 // Printing: "Print" with its dialog, and the batch's pages straight to the printer.
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QPrinter>
 
+#include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
+#include "app/ReportDocument.h"
 #include "app/ReportPrinting.h"
+#include "app/TextForms.h"
 
 namespace wavelet {
 
@@ -26,6 +32,10 @@ class WindowReportSources : public ReportSources {
 struct TSDIAppForm::BatchPrinting {
   ReportPrinter Printer;
   std::unique_ptr<BatchReportPrinting> Batch;
+  // A batch without a printer (or after a PDF choice in the dialog): every page into
+  // one file.
+  std::unique_ptr<ReportDocument> Document;
+  QString DocumentPath;
 };
 
 TSDIAppForm::~TSDIAppForm() = default;
@@ -44,12 +54,60 @@ int TSDIAppForm::PrintReportTo(QPrinter& printer) {
 
 void TSDIAppForm::BeginBatchPrinting() {
   batchPrinterMissing_ = false;
-  if (batchPrinting_) batchPrinting_->Batch.reset();
+  if (batchPrinting_) {
+    batchPrinting_->Batch.reset();
+    batchPrinting_->Document.reset();
+  }
+  if (!CheckBoxBP->isChecked()) return;
+  if (!batchPrinting_) batchPrinting_ = std::make_shared<BatchPrinting>();
+  ReportPrinter& printer = batchPrinting_->Printer;
+  if (!printer.PdfChosen() && SystemPrinterAvailable()) return;  // pages go to the printer
+
+  // Asked once, before the first record. Cancelling runs the batch as it ran without
+  // this file: with no printer, the first page says so once; after a PDF choice in
+  // the dialog, nothing is printed.
+  const QString proposed = QDir(DirectoryListBox1->Directory()).filePath("reports.pdf");
+  const QString path = ReportsPathChooser ? ReportsPathChooser(proposed) : AskReportsPath(proposed);
+  if (path.isEmpty()) {
+    batchPrinterMissing_ = SystemPrinterAvailable();
+    return;
+  }
+  batchPrinterMissing_ = true;
+  auto document = std::make_unique<ReportDocument>(ToBytes(path), printer.Printer().pageLayout());
+  if (!document->Good()) {
+    ShowError("Cannot write [" + path + "]");
+    return;
+  }
+  batchPrinting_->Document = std::move(document);
+  batchPrinting_->DocumentPath = path;
+  batchPrinterMissing_ = false;
+}
+
+QString TSDIAppForm::AskReportsPath(const QString& proposed) {
+  QFileDialog dialog(this);
+  dialog.setObjectName("ReportsDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix("pdf");
+  dialog.setNameFilter("PDF (*.pdf)");
+  dialog.selectFile(proposed);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().first();
 }
 
 void TSDIAppForm::PrintReportInBatch() {
   if (batchPrinterMissing_) return;
   if (!batchPrinting_) batchPrinting_ = std::make_shared<BatchPrinting>();
+  if (batchPrinting_->Document) {
+    WindowReportSources sources(*this);
+    if (batchPrinting_->Document->Print(Analysis(), Record(), sources) == PrintStatus::JobFailed) {
+      // Said once; the batch goes on analysing every record.
+      batchPrinterMissing_ = true;
+      batchPrinting_->Document.reset();
+      ShowError("Cannot write [" + batchPrinting_->DocumentPath + "]");
+    }
+    return;
+  }
   // The printers are looked up once per run, when the first page is due.
   if (!batchPrinting_->Batch) {
     batchPrinting_->Batch = std::make_unique<BatchReportPrinting>(batchPrinting_->Printer);
@@ -67,7 +125,11 @@ void TSDIAppForm::PrintReportInBatch() {
 }
 
 void TSDIAppForm::EndBatchPrinting() {
-  if (batchPrinting_) batchPrinting_->Batch.reset();
+  if (!batchPrinting_) return;
+  batchPrinting_->Batch.reset();
+  if (auto document = std::move(batchPrinting_->Document)) {
+    if (!document->Finish()) ShowError("Cannot write [" + batchPrinting_->DocumentPath + "]");
+  }
 }
 
 }  // namespace wavelet

@@ -21,11 +21,19 @@ int QtReportCanvas::PageWidth() const { return printer_.width(); }
 int QtReportCanvas::PageHeight() const { return printer_.height(); }
 
 void QtReportCanvas::SetJobTitle(const std::string& title) {
-  printer_.setDocName(QString::fromStdString(title));
+  // A document's later pages keep the name of its first.
+  if (!painter_.isActive()) printer_.setDocName(QString::fromStdString(title));
 }
 
 bool QtReportCanvas::BeginJob() {
-  if (!painter_.begin(&printer_)) return false;
+  if (sequence_ && painter_.isActive()) {
+    if (!printer_.newPage()) return false;
+    // Each page starts as a job of its own starts.
+    painter_.setFont(QFont());
+  } else if (!painter_.begin(&printer_)) {
+    return false;
+  }
+  pen_ = QPen(Qt::black, 1, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin);
   painter_.setPen(pen_);
   painter_.setBrush(Qt::NoBrush);
   painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -33,8 +41,10 @@ bool QtReportCanvas::BeginJob() {
 }
 
 void QtReportCanvas::EndJob() {
-  if (painter_.isActive()) painter_.end();
+  if (!sequence_ && painter_.isActive()) painter_.end();
 }
+
+bool QtReportCanvas::EndDocument() { return !painter_.isActive() || painter_.end(); }
 
 void QtReportCanvas::SetPenWidth(int width) {
   // Width 0 is Qt's cosmetic pen: the thinnest line of the device.

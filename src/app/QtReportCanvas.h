@@ -15,6 +15,11 @@ class QtReportCanvas final : public ReportCanvas {
   explicit QtReportCanvas(QPrinter& printer);
   ~QtReportCanvas() override;
 
+  // Pages of one document: each job after the first starts a new page of the same
+  // file instead of a new file, until EndDocument. False when the device failed.
+  void SetPageSequence(bool sequence) { sequence_ = sequence; }
+  bool EndDocument();
+
   // The printable area in device pixels; the painter's origin is its top-left.
   int PageWidth() const override;
   int PageHeight() const override;
@@ -35,6 +40,7 @@ class QtReportCanvas final : public ReportCanvas {
   QPainter painter_;
   QPen pen_;
   QPoint position_;
+  bool sequence_ = false;
 };
 
 }  // namespace wavelet

@@ -42,6 +42,7 @@ PrintStatus ReportPrinter::PrintWithDialog(QWidget* parent, AnalysisState& state
   QPrintDialog dialog(printer_.get(), parent);
   dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
   if (dialog.exec() != QDialog::Accepted) return PrintStatus::Cancelled;
+  pdfChosen_ = printer_->outputFormat() == QPrinter::PdfFormat;
   const PrintStatus status = PrintReportOn(*printer_, state, record, sources);
   if (status == PrintStatus::JobFailed) {
     QMessageBox::warning(parent, QStringLiteral("Error"), PrintFailureText(*printer_));

@@ -45,6 +45,8 @@ class ReportPrinter {
   ReportPrinter& operator=(const ReportPrinter&) = delete;
 
   QPrinter& Printer() { return *printer_; }
+  // Whether the print dialog was last confirmed with output to a PDF file.
+  bool PdfChosen() const { return pdfChosen_; }
 
   // The print dialog with one copy; the dialog offers printing to a PDF file, so this
   // works with no printer installed. A refused job is reported in a message box.
@@ -54,13 +56,15 @@ class ReportPrinter {
   // The batch's print: no dialog. Uses the current printer when it is a system
   // printer, else the system's default one; with none installed it returns NoPrinter
   // at once (the window says kNoPrinterMessage once and goes on with the batch). A PDF
-  // file chosen in the dialog is not used here: every record would overwrite it.
+  // file chosen in the dialog is not used here: every record would overwrite it (the
+  // window's batch writes one ReportDocument instead).
   // Looks the printers up on every call; a batch run uses BatchReportPrinting.
   PrintStatus PrintToCurrentPrinter(AnalysisState& state, LoadedRecord& record,
                                     ReportSources& sources);
 
  private:
   std::unique_ptr<QPrinter> printer_;
+  bool pdfChosen_ = false;
 };
 
 // The printing of one batch run: the system's printers are looked up once, when the

@@ -1,21 +1,34 @@
 #include "cli/BatchOptions.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 
 namespace wavelet::cli {
 namespace {
 
 constexpr int kMaxJobs = 1024;
 
-bool ParseJobs(const std::string& text, int& jobs) {
+// A whole number in [low, high], digits only (no sign, no spaces, no suffix).
+bool ParseWhole(const std::string& text, int low, int high, int& value) {
   if (text.empty() || text[0] < '0' || text[0] > '9') return false;
   char* end = nullptr;
   errno = 0;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0' || value < 1 || value > kMaxJobs) return false;
-  jobs = static_cast<int>(value);
+  const long parsed = std::strtol(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || parsed < low || parsed > high) return false;
+  value = static_cast<int>(parsed);
   return true;
+}
+
+// What each option's missing value is called in the refusal.
+std::string NeedsValueText(const std::string& option) {
+  if (option == "-o") return "option -o needs a file name";
+  if (option == "-j") return "option -j needs a number of threads";
+  if (option == "--images") return "option --images needs a directory";
+  if (option == "--reports") return "option --reports needs a file name";
+  return "option " + option + " needs a value";
 }
 
 }  // namespace
@@ -36,9 +49,23 @@ const char* BatchUsageText() {
          "  -h, --help   show this text\n"
          "  --version    show the version number\n"
          "\n"
+         "Pictures, exactly as the window shows each record:\n"
+         "  --images DIR       write five PNG files per record into DIR:\n"
+         "                     NAME_raw.png, NAME_X.png, NAME_Y.png, NAME_Z.png, NAME_M.png\n"
+         "  --display MODE     basic, spectrogram or map (default: basic)\n"
+         "  --scale N          the scale button, 1 to 6 (default: 2)\n"
+         "  --no-dots          without the peak squares\n"
+         "  --no-lines         without the ridge lines\n"
+         "  --gain N           the raw view's gain, 1 to 100 (default: 30)\n"
+         "\n"
+         "Reports, exactly as the window prints them:\n"
+         "  --reports FILE     write the report of every record into the PDF file FILE,\n"
+         "                     one page per record in argument order\n"
+         "  --page SIZE        a4 or letter (default: a4)\n"
+         "\n"
          "Exit status: 0 all records analysed; 1 some records could not be read (they\n"
-         "keep their row: file name and empty cells) or the output could not be\n"
-         "written; 2 usage error.\n";
+         "keep their row: file name and empty cells) or the output, a picture or the\n"
+         "reports could not be written; 2 usage error.\n";
 }
 
 ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
@@ -48,40 +75,94 @@ ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
     parsed.ErrorText = std::move(why);
     return parsed;
   };
+
+  // CLI11 splits the command line; the values are checked here, so every refusal
+  // keeps the tool's own wording.
+  CLI::App app("wavelet-batch");
+  app.set_help_flag();
+  app.allow_extras();
+  std::optional<std::string> output, jobs, images, display, scale, gain, reports, page;
+  bool noHeader = false, noDots = false, noLines = false;
+  app.add_flag("-h,--help", options.Help);
+  app.add_flag("--version", options.Version);
+  app.add_flag("-q", options.Quiet);
+  app.add_flag("--no-header", noHeader);
+  app.add_flag("--no-dots", noDots);
+  app.add_flag("--no-lines", noLines);
+  app.add_option("-o", output);
+  app.add_option("-j", jobs);
+  app.add_option("--images", images);
+  app.add_option("--display", display);
+  app.add_option("--scale", scale);
+  app.add_option("--gain", gain);
+  app.add_option("--reports", reports);
+  app.add_option("--page", page);
+  app.add_option("paths", options.Paths);
+
+  // CLI11 takes the arguments last to first.
+  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ArgumentMismatch& e) {
+    const std::string what = e.what();
+    return refuse(NeedsValueText(what.substr(0, what.find(':'))));
+  } catch (const CLI::ParseError& e) {
+    return refuse(e.what());
+  }
+  // What CLI11 did not place: unknown options, and everything after "--".
   bool optionsEnded = false;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& arg = arguments[i];
-    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-      options.Paths.push_back(arg);
-    } else if (arg == "--") {
+  for (const std::string& extra : app.remaining()) {
+    if (!optionsEnded && extra == "--") {
       optionsEnded = true;
-    } else if (arg == "-h" || arg == "--help") {
-      options.Help = true;
-    } else if (arg == "--version") {
-      options.Version = true;
-    } else if (arg == "-q") {
-      options.Quiet = true;
-    } else if (arg == "--no-header") {
-      options.Header = false;
-    } else if (arg.rfind("-o", 0) == 0) {
-      std::string value = arg.substr(2);
-      if (value.empty()) {
-        if (i + 1 >= arguments.size()) return refuse("option -o needs a file name");
-        value = arguments[++i];
-      }
-      if (value.empty()) return refuse("option -o needs a file name");
-      options.OutputPath = value;
-    } else if (arg.rfind("-j", 0) == 0) {
-      std::string value = arg.substr(2);
-      if (value.empty()) {
-        if (i + 1 >= arguments.size()) return refuse("option -j needs a number of threads");
-        value = arguments[++i];
-      }
-      if (!ParseJobs(value, options.Jobs)) {
-        return refuse("option -j needs a whole number from 1 to 1024, not \"" + value + "\"");
-      }
+    } else if (!optionsEnded && extra.size() >= 2 && extra[0] == '-') {
+      return refuse("unknown option " + extra);
     } else {
-      return refuse("unknown option " + arg);
+      options.Paths.push_back(extra);
+    }
+  }
+
+  options.Header = !noHeader;
+  options.Dots = !noDots;
+  options.Lines = !noLines;
+  if (output) {
+    if (output->empty()) return refuse(NeedsValueText("-o"));
+    options.OutputPath = *output;
+  }
+  if (jobs && !ParseWhole(*jobs, 1, kMaxJobs, options.Jobs)) {
+    return refuse("option -j needs a whole number from 1 to 1024, not \"" + *jobs + "\"");
+  }
+  if (images) {
+    if (images->empty()) return refuse(NeedsValueText("--images"));
+    options.ImagesDirectory = *images;
+  }
+  if (display) {
+    if (*display == "basic") {
+      options.DisplayMode = 0;
+    } else if (*display == "spectrogram") {
+      options.DisplayMode = 1;
+    } else if (*display == "map") {
+      options.DisplayMode = 2;
+    } else {
+      return refuse("option --display needs basic, spectrogram or map, not \"" + *display + "\"");
+    }
+  }
+  if (scale && !ParseWhole(*scale, 1, 6, options.Scale)) {
+    return refuse("option --scale needs a whole number from 1 to 6, not \"" + *scale + "\"");
+  }
+  if (gain && !ParseWhole(*gain, 1, 100, options.Gain)) {
+    return refuse("option --gain needs a whole number from 1 to 100, not \"" + *gain + "\"");
+  }
+  if (reports) {
+    if (reports->empty()) return refuse(NeedsValueText("--reports"));
+    options.ReportsPath = *reports;
+  }
+  if (page) {
+    if (*page == "a4" || *page == "A4") {
+      options.Page = PageSize::A4;
+    } else if (*page == "letter") {
+      options.Page = PageSize::Letter;
+    } else {
+      return refuse("option --page needs a4 or letter, not \"" + *page + "\"");
     }
   }
   if (!options.Help && !options.Version && options.Paths.empty()) {

@@ -6,6 +6,8 @@
 
 namespace wavelet::cli {
 
+enum class PageSize { A4, Letter };
+
 struct BatchOptions {
   std::vector<std::string> Paths;
   std::string OutputPath;  // empty: standard output
@@ -14,6 +16,16 @@ struct BatchOptions {
   bool Quiet = false;
   bool Help = false;
   bool Version = false;
+  // Pictures: empty for none; else the directory of the five PNG files per record.
+  std::string ImagesDirectory;
+  int DisplayMode = 0;  // kDisplayBasic, kDisplaySpectrogram or kDisplayMap
+  int Scale = 2;        // 1..6
+  bool Dots = true;
+  bool Lines = true;
+  int Gain = 30;  // 1..100, the raw view's gain
+  // Reports: empty for none; else the PDF file of one page per record.
+  std::string ReportsPath;
+  PageSize Page = PageSize::A4;
 };
 
 struct ParsedOptions {

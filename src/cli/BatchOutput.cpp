@@ -10,7 +10,8 @@ namespace {
 
 class FileOutput final : public BatchOutput {
  public:
-  explicit FileOutput(const std::string& path) : writer_(path) {}
+  // A file the user may write is written even in a directory they may not write in.
+  explicit FileOutput(const std::string& path) : writer_(path, InPlaceFallback::Allowed) {}
   bool Good() const override { return writer_.Good(); }
   void Write(std::string_view text) override { writer_.WriteLine(text); }
   bool Finish() override { return writer_.Commit().Ok; }

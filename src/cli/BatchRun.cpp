@@ -1,5 +1,8 @@
 #include "cli/BatchRun.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -13,9 +16,24 @@ namespace {
 
 // What one thread reuses from record to record: a workbench of its own, whose rows
 // are built exactly as one record of the window's batch.
+// The pictures come from a second workbench, which shows each record as the
+// analysis tab does; the rows' workbench stays exactly as it is without pictures.
 struct Worker {
-  Worker() { bench.StartUp(); }
+  explicit Worker(const PictureRequest& request) : pictures(request) {
+    bench.StartUp();
+    if (!pictures.Directory.empty()) {
+      view = std::make_unique<Workbench>();
+      view->StartUp();
+    }
+  }
+  const PictureRequest& pictures;
   Workbench bench;
+  std::unique_ptr<Workbench> view;
+};
+
+class NoHeaderSink final : public HeaderSink {
+ public:
+  void ShowHeaderField(const PatientHeaderEntry&, const std::string&) override {}
 };
 
 RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
@@ -23,7 +41,20 @@ RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
   RecordRow row;
   row.Line = CsvLine(analysed.Cells);
   row.ErrorText = std::move(analysed.ErrorText);
+  // A path that names nothing at all says so: the usual slip on a command line.
+  struct stat status {};
+  if (!row.ErrorText.empty() && row.ErrorText == "Cannot read [" + input.Path + "]" &&
+      ::lstat(input.Path.c_str(), &status) != 0 && errno == ENOENT) {
+    row.ErrorText += ": No such file or directory";
+  }
   row.WindowsClamped = analysed.WindowsClamped;
+  if (worker.view && analysed.Read) {
+    NoHeaderSink sink;
+    AnalysisDriverHooks hooks;
+    if (worker.view->ShowRecord(input.Path, input.Name, sink, worker.pictures.View, hooks).Ok) {
+      row.PictureError = worker.view->WritePictures(worker.pictures.Directory, input.Name).ErrorText;
+    }
+  }
   return row;
 }
 
@@ -33,12 +64,13 @@ void Account(BatchRunReport& report, const RecordRow& row) {
   } else {
     ++report.Unreadable;
   }
+  if (!row.PictureError.empty()) ++report.PicturesFailed;
 }
 
 BatchRunReport RunSequential(const std::vector<BatchInput>& records, BatchOutput& output,
-                             const RowDone& rowDone) {
+                             const RowDone& rowDone, const PictureRequest& pictures) {
   BatchRunReport report;
-  auto worker = std::make_unique<Worker>();
+  auto worker = std::make_unique<Worker>(pictures);
   for (std::size_t i = 0; i < records.size() && output.Good(); ++i) {
     const RecordRow row = AnalyseInput(records[i], *worker);
     output.Write(row.Line);
@@ -53,8 +85,8 @@ BatchRunReport RunSequential(const std::vector<BatchInput>& records, BatchOutput
 // writer; finished rows wait in their slot of the ring until the writer reaches them.
 class OrderedRun {
  public:
-  OrderedRun(const std::vector<BatchInput>& records, int jobs)
-      : records_(records), jobs_(jobs), window_(static_cast<std::size_t>(jobs) * 16), slots_(window_) {}
+  OrderedRun(const std::vector<BatchInput>& records, int jobs, const PictureRequest& pictures)
+      : records_(records), pictures_(pictures), jobs_(jobs), window_(static_cast<std::size_t>(jobs) * 16), slots_(window_) {}
 
   BatchRunReport Run(BatchOutput& output, const RowDone& rowDone) {
     std::vector<std::thread> threads;
@@ -93,7 +125,7 @@ class OrderedRun {
   };
 
   void Work() {
-    auto worker = std::make_unique<Worker>();
+    auto worker = std::make_unique<Worker>(pictures_);
     for (;;) {
       std::size_t index;
       {
@@ -118,6 +150,7 @@ class OrderedRun {
   }
 
   const std::vector<BatchInput>& records_;
+  const PictureRequest& pictures_;
   const int jobs_;
   const std::size_t window_;
   std::vector<Slot> slots_;
@@ -132,9 +165,9 @@ class OrderedRun {
 }  // namespace
 
 BatchRunReport RunBatch(const std::vector<BatchInput>& records, int jobs, BatchOutput& output,
-                        const RowDone& rowDone) {
-  if (jobs <= 1 || records.size() <= 1) return RunSequential(records, output, rowDone);
-  OrderedRun run(records, jobs);
+                        const RowDone& rowDone, const PictureRequest& pictures) {
+  if (jobs <= 1 || records.size() <= 1) return RunSequential(records, output, rowDone, pictures);
+  OrderedRun run(records, jobs, pictures);
   return run.Run(output, rowDone);
 }
 

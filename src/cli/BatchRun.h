@@ -7,6 +7,7 @@
 
 #include "cli/BatchInputs.h"
 #include "cli/BatchOutput.h"
+#include "session/Workbench.h"
 
 namespace wavelet::cli {
 
@@ -15,11 +16,19 @@ struct RecordRow {
   std::string Line;
   std::string ErrorText;  // empty when the record was read
   bool WindowsClamped = false;
+  std::string PictureError;  // "Cannot write [...]" of a picture, or empty
+};
+
+// The five pictures of every readable record, written by the worker that analysed it.
+struct PictureRequest {
+  std::string Directory;  // empty: no pictures
+  ViewSettings View;
 };
 
 struct BatchRunReport {
   int Analysed = 0;
   int Unreadable = 0;
+  int PicturesFailed = 0;
   bool OutputFailed = false;
 };
 
@@ -30,6 +39,6 @@ using RowDone = std::function<void(std::size_t index, const RecordRow& row)>;
 // at most a small window of finished rows waits in memory. Stops early when the
 // output fails.
 BatchRunReport RunBatch(const std::vector<BatchInput>& records, int jobs, BatchOutput& output,
-                        const RowDone& rowDone);
+                        const RowDone& rowDone, const PictureRequest& pictures = {});
 
 }  // namespace wavelet::cli

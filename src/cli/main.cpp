@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "cli/BatchOptions.h"
 #include "cli/BatchOutput.h"
 #include "cli/BatchRun.h"
+#include "cli/ReportPages.h"
 #include "output/BatchGrid.h"
 #include "output/CsvWriter.h"
 #include "version/Version.h"
@@ -99,25 +102,69 @@ int main(int argc, char** argv) {
     diagnostics.Error(CannotWriteText(output->Name()));
     return 1;
   }
+
+  // Pictures go into a directory made if need be; one that cannot be made or written
+  // stops the run before any analysis, as an output file that cannot be opened does.
+  PictureRequest pictures;
+  if (!options.ImagesDirectory.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(options.ImagesDirectory, error);
+    if (!std::filesystem::is_directory(options.ImagesDirectory, error) ||
+        ::access(options.ImagesDirectory.c_str(), W_OK | X_OK) != 0) {
+      diagnostics.Error(CannotWriteText(options.ImagesDirectory));
+      return 1;
+    }
+    pictures.Directory = options.ImagesDirectory;
+    pictures.View.DisplayMode = options.DisplayMode;
+    pictures.View.Scale = options.Scale;
+    pictures.View.Options.Dots = options.Dots;
+    pictures.View.Options.Lines = options.Lines;
+    pictures.View.GainPosition = 100 - options.Gain;
+  }
+
+  // The reports' pages are drawn by the companion while the rows are analysed here.
+  ReportPagesRun reportPages;
+  if (!options.ReportsPath.empty()) {
+    const std::string program = FindReportPagesProgram();
+    if (program.empty()) {
+      diagnostics.Error("wavelet-report-pages not found beside wavelet-batch");
+      diagnostics.Error(CannotWriteText(options.ReportsPath));
+      return 1;
+    }
+    if (!reportPages.Start(program, options.ReportsPath, options.Page == PageSize::Letter,
+                           inputs.Records)) {
+      diagnostics.Error(CannotWriteText(options.ReportsPath));
+      return 1;
+    }
+  }
+
   if (options.Header) output->Write(CsvLine(BatchGridColumns()));
 
-  const BatchRunReport report =
-      RunBatch(inputs.Records, jobs, *output, [&](std::size_t index, const RecordRow& row) {
+  const BatchRunReport report = RunBatch(
+      inputs.Records, jobs, *output,
+      [&](std::size_t index, const RecordRow& row) {
         if (!row.ErrorText.empty()) diagnostics.Error(row.ErrorText);
+        if (!row.PictureError.empty()) diagnostics.Error(row.PictureError);
         if (row.WindowsClamped) {
           diagnostics.Warning("QRS windows clamped: [" + inputs.Records[index].Path + "]");
         }
         diagnostics.Progress(index + 1);
-      });
+      },
+      pictures);
   const bool written = !report.OutputFailed && output->Finish();
+  const bool reportsWritten = options.ReportsPath.empty() || reportPages.Finish();
   diagnostics.Finish();
   if (!written) {
     diagnostics.Error(CannotWriteText(output->Name()));
     return 1;
   }
+  if (!reportsWritten) diagnostics.Error(CannotWriteText(options.ReportsPath));
   if (report.Unreadable > 0) {
     diagnostics.Error(std::to_string(report.Unreadable) + " of " +
                       std::to_string(inputs.Records.size()) + " records could not be read");
   }
-  return report.Unreadable > 0 || !inputs.Errors.empty() ? 1 : 0;
+  return report.Unreadable > 0 || !inputs.Errors.empty() || !reportsWritten ||
+                 report.PicturesFailed > 0
+             ? 1
+             : 0;
 }

@@ -71,7 +71,8 @@ CsvWriteResult WriteGridCsv(const std::string& path, const BatchGrid& grid, int 
   return writer.Commit();
 }
 
-CsvFileWriter::CsvFileWriter(std::string path) : path_(std::move(path)) {
+CsvFileWriter::CsvFileWriter(std::string path, InPlaceFallback fallback)
+    : path_(std::move(path)) {
   const std::string target = ResolvedTarget(path_);
   struct stat existing {};
   const bool exists = ::stat(target.c_str(), &existing) == 0;
@@ -100,6 +101,14 @@ CsvFileWriter::CsvFileWriter(std::string path) : path_(std::move(path)) {
   }
   if (!fd_.Valid()) {
     tempPath_.clear();
+    // A directory we may not write in still lets us replace the contents of a file
+    // we may write: then in place, with the same checks but no protection of the
+    // old contents against a failure half way.
+    if (fallback != InPlaceFallback::Allowed || !exists || !S_ISREG(existing.st_mode)) return;
+    fd_ = FileDescriptor(::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    direct_ = fd_.Valid();
+    good_ = direct_;
+    if (good_) buffer_.reserve(kFlushSize * 2);
     return;
   }
   // A replaced file keeps its permissions.

@@ -30,10 +30,14 @@ CsvWriteResult WriteGridCsv(const std::string& path, const BatchGrid&, int recor
 // Commit report "Cannot write [" + path + "]" and removes the temporary file, so the
 // previous file of that name stays as it was. Destroying an uncommitted writer
 // removes the temporary file too. A target that exists and is not a regular file (a
-// device, a named pipe) is written in place instead, with the same error checks.
+// device, a named pipe) is written in place instead, with the same error checks; so,
+// when the caller allows it, is a writable regular file in a directory where no
+// temporary file can be created (then a failure half way leaves a partial file).
+enum class InPlaceFallback { Refused, Allowed };
+
 class CsvFileWriter {
  public:
-  explicit CsvFileWriter(std::string path);
+  explicit CsvFileWriter(std::string path, InPlaceFallback fallback = InPlaceFallback::Refused);
   ~CsvFileWriter();
   CsvFileWriter(const CsvFileWriter&) = delete;
   CsvFileWriter& operator=(const CsvFileWriter&) = delete;
@@ -43,6 +47,9 @@ class CsvFileWriter {
   void WriteLine(std::string_view line);
   CsvWriteResult Commit();
   const std::string& Path() const { return path_; }
+  // The file the bytes go to until Commit (the temporary file, or the target when it
+  // is written in place), for a writer that fills it by name, such as a PDF printer.
+  const std::string& WritePath() const { return direct_ ? path_ : tempPath_; }
 
  private:
   void FlushBuffer();

@@ -1,6 +1,7 @@
 #include "session/Workbench.h"
 
 #include "output/BatchRowWriter.h"
+#include "output/PngWriter.h"
 #include "record/RecordDecoder.h"
 #include "record/RecordFile.h"
 #include "views/Overlays.h"
@@ -15,6 +16,11 @@ class NoHeaderSink final : public HeaderSink {
 };
 
 }  // namespace
+
+const char* PictureSuffix(int image) {
+  static constexpr const char* kSuffixes[kImageCount] = {"_X", "_Y", "_Z", "_M", "_raw"};
+  return kSuffixes[image];
+}
 
 Workbench::Workbench()
     : record_(std::make_unique<LoadedRecord>()),
@@ -118,6 +124,36 @@ std::string Workbench::BatchRefusal() const {
   if (workListSize_ >= 0) return std::string();
   return "No work list yet: put records on the work list and press \"Analyse >>\" "
          "before the batch analysis.";
+}
+
+LoadOutcome Workbench::ShowRecord(const std::string& path, const std::string& entry,
+                                  HeaderSink& sink, const ViewSettings& view,
+                                  AnalysisDriverHooks& hooks) {
+  ClearAnalysisAccumulators(*state_);
+  const LoadOutcome load = LoadRecord(path, entry, sink);
+  if (!load.Ok) return load;
+  DrawRawSignal(view.GainPosition);
+  state_->SelectedScale = static_cast<double>(view.Scale);
+  if (view.DisplayMode != kDisplayBasic) {
+    state_->DisplayMode = kDisplayBasic;
+    RunAnalysis(view.Options, hooks);
+  }
+  state_->DisplayMode = view.DisplayMode;
+  RunAnalysis(view.Options, hooks);
+  return load;
+}
+
+PictureOutcome Workbench::WritePictures(const std::string& directory,
+                                        const std::string& name) const {
+  PictureOutcome outcome;
+  for (int i = 0; i < kImageCount; ++i) {
+    const Canvas& image = images_->Lead(i);
+    const std::string path =
+        (directory.empty() ? std::string() : directory + "/") + name + PictureSuffix(i) + ".png";
+    const PngWriteResult written = WritePng(path, image.Pixels(), image.Width(), image.Height());
+    if (!written.Ok && outcome.Ok) outcome = {false, written.ErrorText};
+  }
+  return outcome;
 }
 
 void Workbench::BeginBatch(int records) {

@@ -16,6 +16,7 @@
 #include "record/RecordFormat.h"
 #include "session/AnalysisDriver.h"
 #include "views/LeadImages.h"
+#include "views/RawView.h"
 
 namespace wavelet {
 
@@ -47,6 +48,23 @@ struct AnalysedRow {
   bool Read = false;
   std::string ErrorText;
   bool WindowsClamped = false;
+};
+
+// How the analysis tab is set when a record is shown: the display mode, the scale
+// button (SelectedScale 1..6), the check boxes beside "basic" and the gain slider.
+struct ViewSettings {
+  int DisplayMode = kDisplayBasic;
+  int Scale = 2;
+  DriverOptions Options;
+  int GainPosition = kScrollBar2Initial;
+};
+
+// The file name suffix of image i (0..4) as a picture: "_X", "_Y", "_Z", "_M", "_raw".
+const char* PictureSuffix(int image);
+
+struct PictureOutcome {
+  bool Ok = true;
+  std::string ErrorText;  // "Cannot write [path]" of the first picture that failed
 };
 
 class Workbench {
@@ -116,6 +134,15 @@ class Workbench {
   // after the file name), then the cursor moves to the next row. Returns the row.
   int FinishBatchRow(bool analysed);
   void EndBatch();
+
+  // A record change with auto calculation on, as the analysis tab shows it: cleared
+  // accumulators, the load, the raw view at the gain, then the analysis in the
+  // display mode. A spectrogram or a map follows a basic analysis of the same record,
+  // so its rise and fall markers are that record's. On a failed load nothing is drawn.
+  LoadOutcome ShowRecord(const std::string& path, const std::string& entry, HeaderSink& sink,
+                         const ViewSettings& view, AnalysisDriverHooks& hooks);
+  // The five images as PNG files "<directory>/<name><suffix>.png", exactly their pixels.
+  PictureOutcome WritePictures(const std::string& directory, const std::string& name) const;
 
   // The batch row of one record file as a batch in the window writes it, without
   // drawing: load, basic analysis and cells, built in row 1 of this workbench's grid

@@ -298,6 +298,7 @@ void BatchWindowTest::BatchPrintWithoutPrinterSaysSoOnce() {
   OpenAnalyse(3);
   TSDIAppForm& w = *window_;
   w.CheckBoxBP->setChecked(true);
+  w.ReportsPathChooser = [](const QString&) { return QString(); };  // no PDF either
   w.SetInteractiveMessages(true);
   apptest::MessageBoxCatcher box;
   box.Arm();

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <set>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "output/BatchGrid.h"
 #include "output/CsvWriter.h"
+#include "support/DecodePng.h"
+#include "output/PngWriter.h"
 #include "record/RecordEncoder.h"
 #include "record/RecordFile.h"
 #include "record/SampleRecords.h"
@@ -161,6 +164,7 @@ TEST_F(BatchTool, UnreadableAndShortRecordsKeepTheirRowsAndTheRunGoesOn) {
   EXPECT_EQ(lines[5], good[3]);
   EXPECT_NE(run.Err.find("Not a record (1000 bytes): [" + records.File("short.r01") + "]"), std::string::npos);
   EXPECT_NE(run.Err.find("Cannot read [" + missing + "]"), std::string::npos);
+  EXPECT_NE(run.Err.find("Cannot read [" + missing + "]: No such file or directory\n"), std::string::npos);
   EXPECT_NE(run.Err.find("2 of 5 records could not be read"), std::string::npos);
 }
 
@@ -248,6 +252,134 @@ TEST_F(BatchTool, ClampedWindowsAreWarnedAboutUnlessQuiet) {
   const ToolRun quiet = RunTool(scratch, {"-q", records.Path()});
   EXPECT_EQ(quiet.Err, "");
   EXPECT_EQ(quiet.Out, run.Out);
+}
+
+TEST_F(BatchTool, NewOptionsRefuseBadValuesAsUsageErrors) {
+  TempDir records, scratch;
+  WriteSamples(records, 1, 5);
+  const std::string p = records.Path();
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--display", "x", p}, {"--scale", "7", p}, {"--scale", "0", p},
+        {"--gain", "101", p}, {"--gain", "x", p}, {p, "--images"}, {"--page", "a3", p}, {p, "--reports"}}) {
+    const ToolRun run = RunTool(scratch, bad);
+    EXPECT_EQ(run.Status, 2) << bad[0] << ' ' << bad[1];
+    EXPECT_NE(run.Err.find("usage: wavelet-batch"), std::string::npos);
+    EXPECT_EQ(run.Out, "");
+  }
+  EXPECT_NE(RunTool(scratch, {"--scale", "9", p}).Err.find(
+                "option --scale needs a whole number from 1 to 6, not \"9\""), std::string::npos);
+  EXPECT_NE(RunTool(scratch, {"-x", p}).Err.find("unknown option -x\n"), std::string::npos);
+  EXPECT_NE(RunTool(scratch, {p, "-o"}).Err.find("option -o needs a file name\n"), std::string::npos);
+}
+
+class QuietSink final : public HeaderSink {
+ public:
+  void ShowHeaderField(const PatientHeaderEntry&, const std::string&) override {}
+};
+
+// The pictures are the workbench's images after the record view the window's
+// record change runs, whichever worker drew them; the CSV does not change.
+TEST_F(BatchTool, PicturesAreTheImagesOfTheRecordViewInEachDisplayMode) {
+  TempDir records, scratch;
+  const std::vector<std::string> names = WriteSamples(records, 3, 31);
+  const std::string csv = ExpectedCsv(records.Path(), names);
+  struct Mode {
+    std::vector<std::string> Arguments;
+    ViewSettings View;
+  };
+  ViewSettings spectrogram;
+  spectrogram.DisplayMode = kDisplaySpectrogram;
+  spectrogram.Scale = 3;
+  spectrogram.GainPosition = 50;
+  spectrogram.Options.Dots = false;
+  ViewSettings map;
+  map.DisplayMode = kDisplayMap;
+  map.Options.Lines = false;
+  const std::vector<Mode> modes = {
+      {{}, ViewSettings()},
+      {{"--display", "spectrogram", "--scale", "3", "--gain", "50", "--no-dots"}, spectrogram},
+      {{"--display", "map", "--no-lines"}, map}};
+  std::vector<std::string> firstLead;
+  for (const Mode& mode : modes) {
+    TempDir pictures;
+    std::vector<std::string> arguments{"-j", "2", "--images", pictures.Path()};
+    arguments.insert(arguments.end(), mode.Arguments.begin(), mode.Arguments.end());
+    arguments.push_back(records.Path());
+    const ToolRun run = RunTool(scratch, arguments);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, csv);
+    Workbench bench;
+    bench.StartUp();
+    for (const std::string& name : names) {
+      QuietSink sink;
+      AnalysisDriverHooks hooks;
+      ASSERT_TRUE(bench.ShowRecord(records.File(name), name, sink, mode.View, hooks).Ok);
+      for (int i = 0; i < kImageCount; ++i) {
+        const Canvas& image = bench.Images().Lead(i);
+        const std::vector<unsigned char> expected = EncodePng(image.Pixels(), image.Width(), image.Height());
+        EXPECT_EQ(ReadAll(pictures.File(name + PictureSuffix(i) + ".png")),
+                  std::string(expected.begin(), expected.end()))
+            << name << PictureSuffix(i);
+      }
+    }
+    firstLead.push_back(ReadAll(pictures.File(names[0] + "_X.png")));
+    const std::string raw = ReadAll(pictures.File(names[0] + "_raw.png"));
+    // Decoded: the raw view's corner is black and its leads are drawn in colour.
+    const testing::DecodedPng decoded = testing::DecodePng(raw);
+    ASSERT_EQ(decoded.Width * 1000 + decoded.Height, 800200);
+    const std::vector<unsigned char>& rgb = decoded.Rgb;
+    EXPECT_EQ(rgb[0] | rgb[1] | rgb[2], 0);
+    std::set<unsigned> colours;
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) colours.insert(rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2]);
+    EXPECT_GE(colours.size(), 4u);  // black, the grey markers and three lead colours
+  }
+  EXPECT_NE(firstLead[0], firstLead[1]);
+  EXPECT_NE(firstLead[1], firstLead[2]);
+
+  // A picture directory that cannot be made stops the run before any analysis.
+  std::ofstream(scratch.File("plain")) << "x";
+  const std::string blocked = scratch.File("plain/pictures");
+  const ToolRun refused = RunTool(scratch, {"--images", blocked, records.Path()});
+  EXPECT_EQ(refused.Status, 1);
+  EXPECT_NE(refused.Err.find("Cannot write [" + blocked + "]"), std::string::npos);
+  EXPECT_EQ(refused.Out, "");
+}
+
+std::string PdfInfo(const std::string& path) {
+  std::string text;
+  if (FILE* pipe = ::popen(("pdfinfo " + Quote(path) + " 2>&1").c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
+    ::pclose(pipe);
+  }
+  return text;
+}
+
+TEST_F(BatchTool, ReportsArePdfPagesOfTheReadableRecordsOnA4OrLetter) {
+  TempDir records, scratch;
+  const std::vector<std::string> names = WriteSamples(records, 3, 41);
+  const std::string a4 = scratch.File("a4.pdf"), letter = scratch.File("letter.pdf");
+  const std::string missing = records.File("missing.r01");
+  const ToolRun run = RunTool(scratch, {"-q", "--reports", a4, records.File(names[0]), missing,
+                                        records.File(names[1]), records.File(names[2])});
+  EXPECT_EQ(run.Status, 1);  // the missing record
+  EXPECT_EQ(Lines(run.Out).size(), 5u);
+  const std::string a4Info = PdfInfo(a4);
+  EXPECT_NE(a4Info.find("Pages:           3\n"), std::string::npos) << a4Info;
+  EXPECT_NE(a4Info.find("(A4)"), std::string::npos) << a4Info;
+
+  const ToolRun letterRun = RunTool(scratch, {"--reports", letter, "--page", "letter", records.Path()});
+  EXPECT_EQ(letterRun.Status, 0) << letterRun.Err;
+  const std::string letterInfo = PdfInfo(letter);
+  EXPECT_NE(letterInfo.find("Pages:           3\n"), std::string::npos) << letterInfo;
+  EXPECT_NE(letterInfo.find("(letter)"), std::string::npos) << letterInfo;
+
+  // A PDF that cannot be written fails the run, but every row is still written.
+  const std::string nowhere = scratch.File("no/such/dir/reports.pdf");
+  const ToolRun failed = RunTool(scratch, {"--reports", nowhere, records.Path()});
+  EXPECT_EQ(failed.Status, 1);
+  EXPECT_NE(failed.Err.find("Cannot write [" + nowhere + "]"), std::string::npos);
+  EXPECT_EQ(failed.Out, ExpectedCsv(records.Path(), names));
 }
 
 }  // namespace

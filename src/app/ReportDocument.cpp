@@ -1,0 +1,69 @@
+#include "app/ReportDocument.h"
+
+#include <QPageSize>
+#include <QPrinter>
+
+#include "app/QtReportCanvas.h"
+#include "output/CsvWriter.h"
+
+namespace wavelet {
+
+ReportDocument::ReportDocument(const std::string& path, const QPageLayout& layout)
+    : path_(path), file_(std::make_unique<CsvFileWriter>(path)) {
+  if (!file_->Good()) {
+    failed_ = true;
+    return;
+  }
+  // The print dialog's PDF output, on the file the writer has made ready.
+  printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  printer_->setOutputFormat(QPrinter::PdfFormat);
+  printer_->setOutputFileName(QString::fromStdString(file_->WritePath()));
+  printer_->setPageLayout(layout);
+  printer_->setCopyCount(1);
+  canvas_ = std::make_unique<QtReportCanvas>(*printer_);
+  canvas_->SetPageSequence(true);
+}
+
+ReportDocument::~ReportDocument() = default;
+
+bool ReportDocument::Good() const { return !failed_; }
+
+PrintStatus ReportDocument::Print(AnalysisState& state, LoadedRecord& record,
+                                  ReportSources& sources) {
+  if (failed_) return PrintStatus::JobFailed;
+  switch (PrintReport(*canvas_, state, record, sources)) {
+    case ReportOutcome::Printed:
+      ++pages_;
+      return PrintStatus::Printed;
+    case ReportOutcome::RecordUnreadable:
+      return PrintStatus::RecordUnreadable;
+    case ReportOutcome::JobNotStarted:
+      break;
+  }
+  failed_ = true;
+  return PrintStatus::JobFailed;
+}
+
+bool ReportDocument::Finish() {
+  if (canvas_ && !canvas_->EndDocument()) failed_ = true;
+  if (failed_) {
+    file_.reset();  // removes the temporary file
+    return false;
+  }
+  if (pages_ == 0) {
+    file_.reset();
+    return true;
+  }
+  return file_->Commit().Ok;
+}
+
+QPageLayout PortraitPage(bool letter) {
+  // The margins a new printer has, as the print dialog starts with them.
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setPageSize(QPageSize(letter ? QPageSize::Letter : QPageSize::A4));
+  printer.setPageOrientation(QPageLayout::Portrait);
+  return printer.pageLayout();
+}
+
+}  // namespace wavelet

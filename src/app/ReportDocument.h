@@ -1,0 +1,49 @@
+#pragma once
+// Reports of many records as the pages of one PDF file, drawn by the same report code
+// and page renderer as a printed page. The file is written through a temporary file
+// beside it and renamed at the end, with the checks of the CSV export.
+
+#include <QPageLayout>
+
+#include <memory>
+#include <string>
+
+#include "app/ReportPrinting.h"
+
+namespace wavelet {
+
+class CsvFileWriter;
+class QtReportCanvas;
+
+class ReportDocument {
+ public:
+  // `layout`: the page size and orientation (the window passes its printer's).
+  ReportDocument(const std::string& path, const QPageLayout& layout);
+  ~ReportDocument();
+  ReportDocument(const ReportDocument&) = delete;
+  ReportDocument& operator=(const ReportDocument&) = delete;
+
+  // False once anything has failed (including creating the file).
+  bool Good() const;
+  // One page: Printed, RecordUnreadable (no page) or JobFailed (the file failed; no
+  // later page is attempted).
+  PrintStatus Print(AnalysisState& state, LoadedRecord& record, ReportSources& sources);
+  int Pages() const { return pages_; }
+  // Closes the file and puts it in place. With no page at all nothing is written and
+  // an earlier file of that name stays. False when the file could not be written.
+  bool Finish();
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::unique_ptr<CsvFileWriter> file_;
+  std::unique_ptr<QPrinter> printer_;
+  std::unique_ptr<QtReportCanvas> canvas_;
+  int pages_ = 0;
+  bool failed_ = false;
+};
+
+// A4 or Letter, portrait, for the headless reports.
+QPageLayout PortraitPage(bool letter);
+
+}  // namespace wavelet
