@@ -81,13 +81,13 @@ bool RunTool(const std::vector<std::string>& arguments, long& maxRssKiB) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void BM_BatchTool(benchmark::State& state) {
-  const SampleArchive& archive = Archive();
-  const std::string jobs = std::to_string(state.range(0));
+// Times every iteration's run of the tool over `records` records.
+void TimeToolRuns(benchmark::State& state, const std::vector<std::string>& arguments,
+                  int records) {
   long maxRss = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = RunTool({"-q", "-j", jobs, "-o", archive.Output(), archive.Directory()}, maxRss);
+    const bool ok = RunTool(arguments, maxRss);
     const auto stop = std::chrono::steady_clock::now();
     if (!ok) {
       state.SkipWithError("wavelet-batch failed (is it built?)");
@@ -96,9 +96,17 @@ void BM_BatchTool(benchmark::State& state) {
     state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
   }
   state.counters["records_per_s"] =
-      benchmark::Counter(static_cast<double>(kRecords) * static_cast<double>(state.iterations()),
+      benchmark::Counter(static_cast<double>(records) * static_cast<double>(state.iterations()),
                          benchmark::Counter::kIsRate);
   state.counters["max_rss_MiB"] = static_cast<double>(maxRss) / 1024.0;
+}
+
+void BM_BatchTool(benchmark::State& state) {
+  const SampleArchive& archive = Archive();
+  TimeToolRuns(state,
+               {"-q", "-j", std::to_string(state.range(0)), "-o", archive.Output(),
+                archive.Directory()},
+               kRecords);
   std::remove(archive.Output().c_str());
 }
 BENCHMARK(BM_BatchTool)->Arg(1)->Arg(2)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
@@ -113,20 +121,7 @@ void BM_BatchToolOutputs(benchmark::State& state) {
   if (state.range(1) == 1) arguments.insert(arguments.end(), {"--images", pictures});
   if (state.range(1) == 2) arguments.insert(arguments.end(), {"--reports", reports});
   arguments.push_back(archive.Directory());
-  long maxRss = 0;
-  for (auto _ : state) {
-    const auto start = std::chrono::steady_clock::now();
-    const bool ok = RunTool(arguments, maxRss);
-    const auto stop = std::chrono::steady_clock::now();
-    if (!ok) {
-      state.SkipWithError("wavelet-batch failed (is it built?)");
-      break;
-    }
-    state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
-  }
-  state.counters["records_per_s"] =
-      benchmark::Counter(static_cast<double>(kOutputRecords) * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  TimeToolRuns(state, arguments, kOutputRecords);
   std::error_code ignored;
   std::filesystem::remove_all(pictures, ignored);
   std::filesystem::remove(reports, ignored);

@@ -24,9 +24,9 @@
 #include <memory>
 #include <vector>
 
-#include "analysis/AnalysisDriver.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/Correlation.h"
+#include "analysis/Sweeps.h"
 #include "analysis/Transform.h"
 #include "record/RecordFormat.h"
 

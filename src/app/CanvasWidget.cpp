@@ -2,12 +2,12 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 
+#include "app/SaveDialog.h"
 #include "app/TextForms.h"
 #include "output/PngWriter.h"
 
@@ -76,14 +76,7 @@ void CanvasWidget::SaveImageAs() {
   if (SavePathChooser) {
     path = SavePathChooser();
   } else {
-    QFileDialog dialog(this);
-    dialog.setObjectName("SaveImageDialog");
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix("png");
-    dialog.setNameFilter("PNG (*.png)");
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    path = dialog.selectedFiles().first();
+    path = AskSavePath(this, {"SaveImageDialog", "png", "PNG (*.png)", QString()});
   }
   if (!path.isEmpty()) SaveImageTo(path);
 }

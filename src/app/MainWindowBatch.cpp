@@ -17,6 +17,7 @@
 #include "app/BatchGridModel.h"
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
+#include "app/SaveDialog.h"
 #include "app/TextForms.h"
 #include "output/BatchRowWriter.h"
 #include "output/CsvWriter.h"
@@ -124,15 +125,7 @@ void TSDIAppForm::FileSave1Execute() {
     if (SavePathChooser) {
       path = SavePathChooser();
     } else {
-      QFileDialog dialog(this);
-      dialog.setObjectName("SaveDialog");
-      dialog.setAcceptMode(QFileDialog::AcceptSave);
-      dialog.setFileMode(QFileDialog::AnyFile);
-      dialog.setDefaultSuffix("csv");
-      dialog.setNameFilter("csvファイル (*.csv)");
-      dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-      if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-      path = dialog.selectedFiles().first();
+      path = AskSavePath(this, {"SaveDialog", "csv", "csvファイル (*.csv)", QString(), false});
     }
     if (path.isEmpty()) return;
     ExportGrid(path);

@@ -2,13 +2,13 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QPrinter>
 
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
 #include "app/ReportDocument.h"
 #include "app/ReportPrinting.h"
+#include "app/SaveDialog.h"
 #include "app/TextForms.h"
 
 namespace wavelet {
@@ -84,15 +84,7 @@ void TSDIAppForm::BeginBatchPrinting() {
 }
 
 QString TSDIAppForm::AskReportsPath(const QString& proposed) {
-  QFileDialog dialog(this);
-  dialog.setObjectName("ReportsDialog");
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix("pdf");
-  dialog.setNameFilter("PDF (*.pdf)");
-  dialog.selectFile(proposed);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-  return dialog.selectedFiles().first();
+  return AskSavePath(this, {"ReportsDialog", "pdf", "PDF (*.pdf)", proposed});
 }
 
 void TSDIAppForm::PrintReportInBatch() {

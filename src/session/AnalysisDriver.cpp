@@ -83,12 +83,6 @@ void RunMap(AnalysisState& state, const LoadedRecord& record, LeadImages& images
 
 }  // namespace
 
-std::vector<double> SweepScales(double step) {
-  std::vector<double> scales;
-  for (double b = kSweepFirstScale; b > kSweepLastScaleBound; b -= step) scales.push_back(b);
-  return scales;
-}
-
 void RunAnalysis(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
                  const DriverOptions& options, AnalysisDriverHooks& hooks) {
   state.PeakListCount = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/AnalysisState.h"
+#include "analysis/Sweeps.h"
 #include "record/RecordFormat.h"
 #include "views/LeadImages.h"
 
@@ -16,16 +17,6 @@ namespace wavelet {
 inline constexpr int kDisplayBasic = 0;
 inline constexpr int kDisplaySpectrogram = 1;
 inline constexpr int kDisplayMap = 2;
-
-// The sweeps run from b = 3.5 while b > 1.5, subtracting the step after every row.
-inline constexpr double kSweepFirstScale = 3.5;
-inline constexpr double kSweepLastScaleBound = 1.5;
-inline constexpr double kSpectrogramStep = 0.08;
-inline constexpr double kMapStep = 0.015;
-
-// The scale parameters of a sweep, by repeated subtraction (25 for the spectrogram,
-// 134 for the map).
-std::vector<double> SweepScales(double step);
 
 // The check boxes beside "basic": peak squares and ridge lines.
 struct DriverOptions {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "session/AnalysisDriver.h"
+#include "analysis/Sweeps.h"
 #include "analysis/Transform.h"
 #include "support/Analysis.h"
 #include "support/Records.h"

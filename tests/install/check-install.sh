@@ -5,7 +5,7 @@
 # build's version from any directory.
 # usage: check-install.sh CMAKE BUILD_DIR VERSION DESKTOP_ID WITH_REPORT_PAGES(0|1)
 set -euo pipefail
-cmake=$1 build=$2 version=$3 id=$4 with_report_pages=$5
+cmake=$1 build=$2 version=$3 id=$4
 
 # Staged under /usr, as the package installs it, so that appstreamcli can check the
 # tree as a whole.
@@ -28,13 +28,12 @@ DESTDIR=$stage "$cmake" --install "$build" --prefix /usr >/dev/null
 
 sizes=(16 22 24 32 48 64 128 256)
 expected=(
-  bin/wavelet bin/wavelet-batch
+  bin/wavelet bin/wavelet-batch libexec/wavelet/wavelet-report-pages
   "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
   "share/icons/hicolor/scalable/apps/$id.svg"
   share/man/man1/wavelet.1.gz share/man/man1/wavelet-batch.1.gz
 )
 for size in "${sizes[@]}"; do expected+=("share/icons/hicolor/${size}x$size/apps/$id.png"); done
-if [ "$with_report_pages" = 1 ]; then expected+=(libexec/wavelet/wavelet-report-pages); fi
 if ! difference=$(diff <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort) \
                        <(cd "$stage" && find . ! -type d | sed 's|^\./usr/||' | LC_ALL=C sort)); then
   fail "installed files (> unexpected, < missing):"$'\n'"$difference"
@@ -70,10 +69,8 @@ done
 # From another directory, as a user on PATH would run it.
 actual=$(cd / && "$prefix/bin/wavelet-batch" --version) || fail "wavelet-batch --version failed"
 [ "$actual" = "wavelet-batch $version" ] || fail "wavelet-batch --version printed \"$actual\""
-if [ "$with_report_pages" = 1 ]; then
-  actual=$(cd / && "$prefix/libexec/wavelet/wavelet-report-pages" --version) || fail "wavelet-report-pages --version failed"
-  [[ "$actual" == *"$version"* ]] || fail "wavelet-report-pages --version printed \"$actual\""
-fi
+actual=$(cd / && "$prefix/libexec/wavelet/wavelet-report-pages" --version) || fail "wavelet-report-pages --version failed"
+[[ "$actual" == *"$version"* ]] || fail "wavelet-report-pages --version printed \"$actual\""
 
 [ "$failures" -eq 0 ] && echo "install into a scratch prefix: all checks passed"
 exit "$failures"
