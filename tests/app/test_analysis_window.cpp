@@ -91,12 +91,7 @@ class AnalysisWindowTest : public QObject {
   void OpenAnalyse(int count, int extra = 0);
 };
 
-void AnalysisWindowTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  window_ = std::make_unique<TSDIAppForm>(nullptr, dir_->path());
-  window_->SetInteractiveMessages(false);
-  window_->show();
-}
+void AnalysisWindowTest::init() { apptest::OpenScratchWindow(dir_, window_); }
 
 void AnalysisWindowTest::cleanup() {
   window_.reset();
@@ -105,15 +100,8 @@ void AnalysisWindowTest::cleanup() {
 
 void AnalysisWindowTest::OpenAnalyse(int count, int extra) {
   apptest::WriteRecords(dir_->path(), count);
-  TSDIAppForm& w = *window_;
-  QDir(dir_->path()).mkdir("sub");
-  QVERIFY(w.DirectoryListBox1->OpenDirectory(QDir(dir_->path()).filePath("sub")));
-  QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));
-  w.ListBox1->sortItems();
-  w.ListBox1->selectAll();
-  w.ButtonAdd->click();
-  w.ButtonAnalyse->click();
-  QCOMPARE(w.ListBox2->count(), count + extra);
+  apptest::ListAndAnalyse(*window_, dir_->path(), [](int, const QString&) { return true; });
+  QCOMPARE(window_->ListBox2->count(), count + extra);
 }
 
 void AnalysisWindowTest::DotClickedTwiceGivesTheSameFigures() {

@@ -83,12 +83,7 @@ class BatchWindowTest : public QObject {
   QString Export();
 };
 
-void BatchWindowTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  window_ = std::make_unique<TSDIAppForm>(nullptr, dir_->path());
-  window_->SetInteractiveMessages(false);
-  window_->show();
-}
+void BatchWindowTest::init() { apptest::OpenScratchWindow(dir_, window_); }
 
 void BatchWindowTest::cleanup() {
   window_.reset();
@@ -96,20 +91,13 @@ void BatchWindowTest::cleanup() {
 }
 
 void BatchWindowTest::OpenAnalyse(int count) {
-  TSDIAppForm& w = *window_;
   if (QDir(dir_->path()).entryList({"*.R01"}, QDir::Files).isEmpty()) {
     apptest::WriteRecords(dir_->path(), count);
   }
-  QDir(dir_->path()).mkdir("sub");
-  QVERIFY(w.DirectoryListBox1->OpenDirectory(QDir(dir_->path()).filePath("sub")));
-  QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));
-  w.ListBox1->sortItems();
-  for (int i = 0; i < w.ListBox1->count(); ++i) {
-    w.ListBox1->item(i)->setSelected(i < count && w.ListBox1->item(i)->text().endsWith(".R01"));
-  }
-  w.ButtonAdd->click();
-  w.ButtonAnalyse->click();
-  QCOMPARE(w.ListBox2->count(), count);
+  apptest::ListAndAnalyse(*window_, dir_->path(), [count](int row, const QString& name) {
+    return row < count && name.endsWith(".R01");
+  });
+  QCOMPARE(window_->ListBox2->count(), count);
 }
 
 QString BatchWindowTest::Export() {

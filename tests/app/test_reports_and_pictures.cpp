@@ -56,12 +56,7 @@ class ReportsAndPicturesTest : public QObject {
   std::unique_ptr<TSDIAppForm> window_;
 };
 
-void ReportsAndPicturesTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  window_ = std::make_unique<TSDIAppForm>(nullptr, dir_->path());
-  window_->SetInteractiveMessages(false);
-  window_->show();
-}
+void ReportsAndPicturesTest::init() { apptest::OpenScratchWindow(dir_, window_); }
 
 void ReportsAndPicturesTest::cleanup() {
   window_.reset();
@@ -69,19 +64,10 @@ void ReportsAndPicturesTest::cleanup() {
 }
 
 void ReportsAndPicturesTest::OpenAnalyse(int count) {
-  TSDIAppForm& w = *window_;
   apptest::WriteRecords(dir_->path(), count);
-  // Opening the start directory again lists nothing new: go there from below.
-  QDir(dir_->path()).mkdir("sub");
-  QVERIFY(w.DirectoryListBox1->OpenDirectory(QDir(dir_->path()).filePath("sub")));
-  QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));
-  w.ListBox1->sortItems();
-  for (int i = 0; i < w.ListBox1->count(); ++i) {
-    w.ListBox1->item(i)->setSelected(w.ListBox1->item(i)->text().endsWith(".R01"));
-  }
-  w.ButtonAdd->click();
-  w.ButtonAnalyse->click();
-  QCOMPARE(w.ListBox2->count(), count);
+  apptest::ListAndAnalyse(*window_, dir_->path(),
+                          [](int, const QString& name) { return name.endsWith(".R01"); });
+  QCOMPARE(window_->ListBox2->count(), count);
 }
 
 // Every record's row, as the workbench's row function builds it.

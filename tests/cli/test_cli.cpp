@@ -55,12 +55,8 @@ ToolRun RunTool(const TempDir& scratch, const std::vector<std::string>& argument
   return run;
 }
 
-void WriteBytes(const std::string& path, const void* data, std::size_t size) {
-  std::ofstream(path, std::ios::binary).write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
-
 void WriteRecord(const std::string& path, const RecordBytes& bytes) {
-  WriteBytes(path, bytes.data(), bytes.size());
+  testing::WriteAll(path, bytes.data(), bytes.size());
 }
 
 // The CSV of a batch over `names` (all in `directory`): the title row, then each
@@ -145,7 +141,7 @@ TEST_F(BatchTool, UnreadableAndShortRecordsKeepTheirRowsAndTheRunGoesOn) {
   TempDir records, scratch;
   std::vector<std::string> names = WriteSamples(records, 5, 11);
   const RecordBytes full = MakeSampleRecord(11, 99);
-  WriteBytes(records.File("short.r01"), full.data(), 1000);
+  testing::WriteAll(records.File("short.r01"), full.data(), 1000);
   const std::string missing = records.File("missing.r03");
   const std::vector<std::string> arguments{"-j", "2",
                                            records.File(names[0]), records.File("short.r01"),

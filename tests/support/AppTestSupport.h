@@ -7,12 +7,18 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+#include <memory>
 #include <string>
+
+#include "app/DirectoryChooser.h"
+#include "app/MainWindow.h"
 
 #include "support/Records.h"
 #include "support/TempDir.h"
@@ -70,6 +76,31 @@ struct MessageBoxCatcher {
 inline void SelectRows(QListWidget* list, std::initializer_list<int> rows) {
   list->clearSelection();
   for (int r : rows) list->item(r)->setSelected(true);
+}
+
+// A window on a scratch directory whose message boxes are only recorded.
+inline void OpenScratchWindow(std::unique_ptr<QTemporaryDir>& dir,
+                              std::unique_ptr<wavelet::TSDIAppForm>& window) {
+  dir = std::make_unique<QTemporaryDir>();
+  window = std::make_unique<wavelet::TSDIAppForm>(nullptr, dir->path());
+  window->SetInteractiveMessages(false);
+  window->show();
+}
+
+// Lists `dir` (through its subfolder "sub": the directory shown already is no change),
+// moves the names `take` accepts (by row and name) to the work list and presses
+// "Analyse >>".
+inline void ListAndAnalyse(wavelet::TSDIAppForm& w, const QString& dir,
+                           const std::function<bool(int, const QString&)>& take) {
+  QDir(dir).mkdir("sub");
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(QDir(dir).filePath("sub")));
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(dir));
+  w.ListBox1->sortItems();
+  for (int i = 0; i < w.ListBox1->count(); ++i) {
+    w.ListBox1->item(i)->setSelected(take(i, w.ListBox1->item(i)->text()));
+  }
+  w.ButtonAdd->click();
+  w.ButtonAnalyse->click();
 }
 
 inline QStringList Texts(const QListWidget* list) {
