@@ -4,15 +4,15 @@
 
 namespace wavelet {
 
-QString AskSavePath(QWidget* parent, const SaveDialogSpec& spec) {
+QString AskSavePath(QWidget* parent, const SaveChoice& choice) {
   QFileDialog dialog(parent);
-  dialog.setObjectName(spec.ObjectName);
+  dialog.setObjectName(choice.ObjectName);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix(spec.Suffix);
-  dialog.setNameFilter(spec.Filter);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.ConfirmOverwrite);
-  if (!spec.Proposed.isEmpty()) dialog.selectFile(spec.Proposed);
+  dialog.setDefaultSuffix(choice.Suffix);
+  dialog.setNameFilter(choice.Filter);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !choice.ConfirmOverwrite);
+  if (!choice.Proposed.isEmpty()) dialog.selectFile(choice.Proposed);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
   return dialog.selectedFiles().first();
 }

@@ -8,7 +8,7 @@ class QWidget;
 
 namespace wavelet {
 
-struct SaveDialogSpec {
+struct SaveChoice {
   const char* ObjectName;
   const char* Suffix;
   QString Filter;
@@ -17,6 +17,6 @@ struct SaveDialogSpec {
 };
 
 // The chosen path, or an empty string when the user cancels.
-QString AskSavePath(QWidget* parent, const SaveDialogSpec& spec);
+QString AskSavePath(QWidget* parent, const SaveChoice& choice);
 
 }  // namespace wavelet
