@@ -39,6 +39,17 @@ struct WaveletTablesData {
   std::array<double, kWaveletTableSize> Gaussian{};
 };
 
+// The tables of one basic scale, kept from record to record: they depend on the scale
+// and the Morlet frequency alone (a plan made once, used for every record), and
+// computing them is a fair share of a record's analysis.
+struct WaveletPlan {
+  bool Made = false;
+  double Scale = 0.0;
+  double Frequency = 0.0;
+  int HalfWidth = 0;
+  WaveletTablesData Tables{};
+};
+
 struct PeakListData {
   std::array<int, kPeakListCapacity> PeakListPosition{};
   std::array<int, kPeakListCapacity> PeakListHeight{};
@@ -85,6 +96,7 @@ struct AnalysisState {
   double WaveletDilation = 0.0;
   int WaveletHalfWidth = 0;
   WaveletTablesData WaveletTables{};
+  std::array<WaveletPlan, kScales> WaveletPlans{};
   LeadPositions TransformReal{};
   LeadPositions TransformImag{};
   LeadPositions TransformMagnitude{};

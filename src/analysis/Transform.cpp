@@ -1,6 +1,9 @@
 #include "analysis/Transform.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 
 #include "analysis/Features.h"
 
@@ -28,13 +31,40 @@ int WaveletHalfWidthFor(double s) {
   return d == 0 ? 30 : d;
 }
 
-void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s, int scaleIndex,
-                      CorrelationKernel kernel) {
+namespace {
+
+bool SameBits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
+
+// The tables of scale s in state.WaveletTables: entries 0..2d-1 exactly as computed
+// afresh, the rest left as the last scale left them.
+void PlaceWaveletTables(AnalysisState& state, WaveletPlan* plan, int d, double a, double s) {
+  const double frequency = state.MorletFrequency;
+  if (plan == nullptr) {
+    FillWaveletTables(state.WaveletTables, d, a, frequency);
+    return;
+  }
+  if (!plan->Made || !SameBits(plan->Scale, s) || !SameBits(plan->Frequency, frequency)) {
+    FillWaveletTables(plan->Tables, d, a, frequency);
+    plan->Made = true;
+    plan->Scale = s;
+    plan->Frequency = frequency;
+    plan->HalfWidth = d;
+  }
+  const auto count = static_cast<std::ptrdiff_t>(2 * d);
+  std::copy_n(plan->Tables.Sine.begin(), count, state.WaveletTables.Sine.begin());
+  std::copy_n(plan->Tables.Cosine.begin(), count, state.WaveletTables.Cosine.begin());
+  std::copy_n(plan->Tables.Gaussian.begin(), count, state.WaveletTables.Gaussian.begin());
+}
+
+}  // namespace
+
+void TransformLeads(AnalysisState& state, const LoadedRecord& record, double s, WaveletPlan* plan,
+                    CorrelationKernel kernel) {
   const int d = WaveletHalfWidthFor(s);
   const double a = 40.0 * std::pow(2.0, -s);
   state.WaveletHalfWidth = d;
   state.WaveletDilation = a;
-  FillWaveletTables(state.WaveletTables, d, a, state.MorletFrequency);
+  PlaceWaveletTables(state, plan, d, a, s);
   const double g = 1.0 / std::sqrt(a);
 
   for (int k = LeadX; k <= LeadZ; ++k) {
@@ -44,8 +74,13 @@ void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s
     CorrelateLead(x, state.WaveletTables, d, g, re, im, kernel);
   }
   CombineLeads(state.TransformReal, state.TransformImag, state.TransformMagnitude, kernel);
+}
 
-  if (scaleIndex >= 0 && scaleIndex < kScales) ExtractScaleFeatures(state, record, scaleIndex);
+void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s, int scaleIndex,
+                      CorrelationKernel kernel) {
+  const bool basicScale = scaleIndex >= 0 && scaleIndex < kScales;
+  TransformLeads(state, record, s, basicScale ? &state.WaveletPlans[scaleIndex] : nullptr, kernel);
+  if (basicScale) ExtractScaleFeatures(state, record, scaleIndex);
 }
 
 void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s, int scaleIndex) {

@@ -17,6 +17,13 @@ int WaveletHalfWidthFor(double s);
 // (ExtractScaleFeatures); any other index (the views pass -1) only transforms.
 void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s, int scaleIndex);
 
+// The transform alone: WaveletDilation, WaveletHalfWidth, WaveletTables (taken from
+// `plan` when it was made for this scale and frequency, else computed, and kept in
+// `plan` when one is given) and the transform buffers. TransformAtScale is this
+// followed by the features of a basic scale, with that scale's plan.
+void TransformLeads(AnalysisState& state, const LoadedRecord& record, double s, WaveletPlan* plan,
+                    CorrelationKernel kernel);
+
 // The same with a chosen correlation path (tests and benchmarks); all paths give the
 // same doubles.
 void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s, int scaleIndex,

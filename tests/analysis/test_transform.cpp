@@ -104,6 +104,23 @@ TEST(TransformAtScale, ViewScaleIndexLeavesEveryFeatureUntouched) {
   EXPECT_TRUE(state->WindowsClamped);
 }
 
+// A basic scale's tables are kept for the next record; whatever scale, frequency or
+// order a slot meets, the state is what tables computed afresh give.
+TEST(TransformAtScale, KeptTablesEqualFreshOnesWhateverTheSlotMet) {
+  auto record = testing::Decoded(MakeSampleRecord(3, 4));
+  auto kept = FreshState();
+  auto fresh = FreshState();
+  const std::pair<double, double> calls[] = {{3.25, 5.3}, {1.5, 5.3}, {1.5, 5.3}, {3.25, 6.0}, {2.0, 5.3}};
+  for (const auto& [s, frequency] : calls) {
+    kept->MorletFrequency = fresh->MorletFrequency = frequency;
+    TransformAtScale(*kept, *record, s, 0);
+    TransformLeads(*fresh, *record, s, nullptr, CorrelationKernel::Fast);
+    ASSERT_EQ(std::memcmp(&kept->WaveletTables, &fresh->WaveletTables, sizeof fresh->WaveletTables), 0) << s;
+    ASSERT_EQ(std::memcmp(&kept->TransformMagnitude, &fresh->TransformMagnitude,
+                          sizeof fresh->TransformMagnitude), 0) << s;
+  }
+}
+
 // Every path this machine runs must reproduce the plain loop bit for bit (NaN payloads
 // and signed zeros included): correlation, combination and tables alike.
 void ExpectPathsAgree(const LoadedRecord& record, double s) {
