@@ -23,6 +23,10 @@ std::int64_t FirstStepReaching(std::int64_t target, std::int64_t minor, std::int
 
 }  // namespace
 
+int CanvasCoordinate(double value) {
+  return TruncateToInt(value, -kCanvasCoordinateLimit, kCanvasCoordinateLimit);
+}
+
 Canvas::Canvas(int width, int height)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),

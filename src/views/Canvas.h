@@ -28,9 +28,7 @@ inline constexpr int kCanvasCoordinateLimit = 1 << 30;
 // A coordinate computed in double precision as an int, truncated toward zero; values
 // beyond the limit (huge magnitudes, infinities) are clamped first and NaN becomes 0,
 // so no conversion is ever undefined.
-inline int CanvasCoordinate(double value) {
-  return TruncateToInt(value, -kCanvasCoordinateLimit, kCanvasCoordinateLimit);
-}
+int CanvasCoordinate(double value);
 
 class Canvas {
  public:
