@@ -26,11 +26,7 @@ using wavelet::TSDIAppForm;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
-  return file.readAll();
-}
+using apptest::ReadAll;
 
 QList<QByteArray> Lines(const QByteArray& csv) {
   QList<QByteArray> lines = csv.split('\n');

@@ -23,11 +23,7 @@ using wavelet::TSDIAppForm;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
-  return file.readAll();
-}
+using apptest::ReadAll;
 
 QString PdfInfo(const QString& path) {
   QProcess process;

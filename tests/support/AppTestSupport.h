@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -101,6 +102,13 @@ inline void ListAndAnalyse(wavelet::TSDIAppForm& w, const QString& dir,
   }
   w.ButtonAdd->click();
   w.ButtonAnalyse->click();
+}
+
+// A file's bytes ("" when it cannot be read).
+inline QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+  return file.readAll();
 }
 
 inline QStringList Texts(const QListWidget* list) {
