@@ -11,6 +11,13 @@ namespace wavelet {
 inline constexpr std::size_t kRecordSize = 5025;
 inline constexpr int kSamplesPerLead = 800;
 inline constexpr int kRecordedLeads = 3;  // X, Y, Z
+// Samples are 1 ms apart: the analysis windows and the rulers are in samples = ms.
+inline constexpr int kSamplingRateHz = 1000;
+// A record does not state its amplitude unit; this is the one at which real
+// recordings meet the wavelet thresholds (a record's own tag wins over it).
+inline constexpr double kDefaultMicrovoltsPerUnit = 0.1;
+// The raw traces of the screen and the page draw in millivolts of that unit.
+inline constexpr double kDefaultMillivoltsPerUnit = 0.0001;
 
 using RecordBytes = std::array<std::uint8_t, kRecordSize>;
 using LeadSamples = std::array<std::array<double, kSamplesPerLead>, kRecordedLeads>;

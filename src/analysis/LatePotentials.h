@@ -1,0 +1,42 @@
+#pragma once
+// The time-domain late-potential figures of a signal-averaged record: the 40-250 Hz
+// filtered vector magnitude, the filtered QRS found on it, its duration (fQRSd), the
+// RMS voltage of its last 40 ms (RMS40) and the duration of its low-amplitude tail
+// under 40 uV (LAS40), judged against the consensus limits. Numbers only.
+
+#include <array>
+
+#include "record/RecordFormat.h"
+
+namespace wavelet {
+
+inline constexpr int kFqrsdLimitMs = 114;     // abnormal above
+inline constexpr double kRms40LimitUv = 20.0;  // abnormal below
+inline constexpr int kLas40LimitMs = 38;      // abnormal above
+inline constexpr double kLasLevelUv = 40.0;    // the low-amplitude tail lies under this
+
+struct LatePotentialFigures {
+  // The filtered vector magnitude v, in microvolts, over the whole beat.
+  std::array<double, kSamplesPerLead> Magnitude{};
+  int Split = 0;           // c: the largest unfiltered vector magnitude in 150..649
+  int Peak = 0;            // the largest 5-sample mean of v in 150..649
+  int NoiseStart = 0;      // first sample of the quieter noise segment (20 or 720)
+  double NoiseMeanUv = 0.0;
+  double NoiseSdUv = 0.0;  // population standard deviation
+  double ThresholdUv = 0.0;  // NoiseMeanUv + 3 NoiseSdUv
+  bool QrsFound = false;   // false: the figures below are not defined (shown blank)
+  int Onset = 0;
+  int Offset = 0;
+  int FqrsdMs = 0;
+  double Rms40Uv = 0.0;
+  int Las40Ms = 0;
+  bool FqrsdAbnormal = false;
+  bool Rms40Abnormal = false;
+  bool Las40Abnormal = false;
+  bool LatePotentials = false;  // at least two of the three abnormal
+};
+
+// `leads`: the decoded samples of X, Y, Z; `microvoltsPerUnit`: their unit.
+LatePotentialFigures ComputeLatePotentials(const LeadSamples& leads, double microvoltsPerUnit);
+
+}  // namespace wavelet
