@@ -1,5 +1,6 @@
 #include "analysis/AnalysisState.h"
 
+#include "analysis/Transform.h"
 #include "base/ColourTables.h"
 
 namespace wavelet {
@@ -15,6 +16,7 @@ void InitialiseAnalysisState(AnalysisState& state) {
   state.Results.CountThreshold = 7;
   state.Results.LastPeakThreshold = 91.0;
   state.Results.FqrsThreshold = 140;
+  MakeWaveletPlans(state);
 }
 
 void ClearAnalysisAccumulators(AnalysisState& state) {

@@ -5,6 +5,12 @@
 
 namespace wavelet {
 
+// The scale whose area and fQRS lead M is judged on (scale 2.25, shown as "5"); its
+// rise and fall mark every view and the page.
+inline constexpr int kJudgedScaleIndex = 4;
+// The scale whose count of local maxima is judged (scale 3.25, shown as "1").
+inline constexpr int kCountedScaleIndex = 0;
+
 void ComputeJudgements(AnalysisResults& results);
 
 }  // namespace wavelet

@@ -6,6 +6,11 @@
 
 namespace wavelet {
 
+// The transform positions a ridge can be marked at (its neighbours exist); the views
+// and the page draw ridge lines over exactly these.
+inline constexpr int kFirstRidgeColumn = 2;
+inline constexpr int kLastRidgeColumn = 397;
+
 // Rewrites PeakFlags (scores, then zeros and 1000 group markers), sets RidgeFlags and
 // the combined count, first and last ridge latency of every lead.
 void FindRidges(AnalysisState& state, const LoadedRecord& record);

@@ -33,23 +33,29 @@ int WaveletHalfWidthFor(double s) {
 
 namespace {
 
+double DilationFor(double s) { return 40.0 * std::pow(2.0, -s); }
+
 bool SameBits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
 
 // The tables of scale s in state.WaveletTables: entries 0..2d-1 exactly as computed
 // afresh, the rest left as the last scale left them.
+// Makes `plan` for scale s unless it was made for exactly this scale and frequency.
+void PlaceWaveletTables(WaveletPlan& plan, int d, double a, double s, double frequency) {
+  if (plan.Made && SameBits(plan.Scale, s) && SameBits(plan.Frequency, frequency)) return;
+  FillWaveletTables(plan.Tables, d, a, frequency);
+  plan.Made = true;
+  plan.Scale = s;
+  plan.Frequency = frequency;
+  plan.HalfWidth = d;
+}
+
 void PlaceWaveletTables(AnalysisState& state, WaveletPlan* plan, int d, double a, double s) {
   const double frequency = state.MorletFrequency;
   if (plan == nullptr) {
     FillWaveletTables(state.WaveletTables, d, a, frequency);
     return;
   }
-  if (!plan->Made || !SameBits(plan->Scale, s) || !SameBits(plan->Frequency, frequency)) {
-    FillWaveletTables(plan->Tables, d, a, frequency);
-    plan->Made = true;
-    plan->Scale = s;
-    plan->Frequency = frequency;
-    plan->HalfWidth = d;
-  }
+  PlaceWaveletTables(*plan, d, a, s, frequency);
   const auto count = static_cast<std::ptrdiff_t>(2 * d);
   std::copy_n(plan->Tables.Sine.begin(), count, state.WaveletTables.Sine.begin());
   std::copy_n(plan->Tables.Cosine.begin(), count, state.WaveletTables.Cosine.begin());
@@ -58,10 +64,18 @@ void PlaceWaveletTables(AnalysisState& state, WaveletPlan* plan, int d, double a
 
 }  // namespace
 
+void MakeWaveletPlans(AnalysisState& state) {
+  for (int i = 0; i < kScales; ++i) {
+    const double s = state.ScaleTable[i];
+    const int d = WaveletHalfWidthFor(s);
+    PlaceWaveletTables(state.WaveletPlans[i], d, DilationFor(s), s, state.MorletFrequency);
+  }
+}
+
 void TransformLeads(AnalysisState& state, const LoadedRecord& record, double s, WaveletPlan* plan,
                     CorrelationKernel kernel) {
   const int d = WaveletHalfWidthFor(s);
-  const double a = 40.0 * std::pow(2.0, -s);
+  const double a = DilationFor(s);
   state.WaveletHalfWidth = d;
   state.WaveletDilation = a;
   PlaceWaveletTables(state, plan, d, a, s);

@@ -24,6 +24,11 @@ void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s
 void TransformLeads(AnalysisState& state, const LoadedRecord& record, double s, WaveletPlan* plan,
                     CorrelationKernel kernel);
 
+// Makes the plan of every basic scale from the scale table and the Morlet frequency,
+// once, so no record pays for it. A plan that no longer fits its scale (a changed
+// table) is made again when next used.
+void MakeWaveletPlans(AnalysisState& state);
+
 // The same with a chosen correlation path (tests and benchmarks); all paths give the
 // same doubles.
 void TransformAtScale(AnalysisState& state, const LoadedRecord& record, double s, int scaleIndex,

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "analysis/AnalysisState.h"
+#include "analysis/Judgement.h"
+#include "analysis/Ridges.h"
 #include "base/TimeRuler.h"
 #include "base/Truncate.h"
 #include "output/PatientHeader.h"
@@ -88,11 +90,12 @@ void DrawMarkers(ReportCanvas& canvas, const ReportLayout& layout, const Analysi
       DrawVerticalTick(canvas, x, box.YBottom, box.YTop);
     }
     canvas.SetPenWidth(layout.ThinPen);
-    for (int position : {state.Results.RisePosition[l][4], state.Results.FallPosition[l][4]}) {
+    for (int position : {state.Results.RisePosition[l][kJudgedScaleIndex],
+                          state.Results.FallPosition[l][kJudgedScaleIndex]}) {
       const int x = ReportPositionX(layout, box, position);
       DrawVerticalTick(canvas, x, box.YBottom, box.YTop);
     }
-    for (int p = 2; p <= 397; ++p) {
+    for (int p = kFirstRidgeColumn; p <= kLastRidgeColumn; ++p) {
       if (state.RidgeFlags[l][p] == 1) {
         DrawDashedVerticalLine(canvas, ReportPositionX(layout, box, p), box.YBottom, box.YTop,
                                dash);
@@ -159,7 +162,7 @@ void DrawRawLeads(ReportCanvas& canvas, const ReportLayout& layout, const Loaded
   for (int lead = 0; lead < kRecordedLeads; ++lead) {
     const double baseline = (2 - lead) * 80 * step + layout.BoxH + layout.BoxH / 5;
     const auto& samples = record.LeadSignals[lead];
-    auto y = [&](double v) { return TruncateToInt(baseline - TruncateToInt(v * 0.0001 * kGain * step)); };
+    auto y = [&](double v) { return TruncateToInt(baseline - TruncateToInt(v * kDefaultMillivoltsPerUnit * kGain * step)); };
     canvas.MoveTo(layout.LeftM, y(samples[0]));
     for (int j = 0; j < kSamplesPerLead; ++j) {
       canvas.LineTo(TruncateToInt(layout.LeftM + j * step), y(samples[j]));

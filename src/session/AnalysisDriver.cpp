@@ -53,15 +53,23 @@ class MapProgress {
   AnalysisDriverHooks& hooks_;
 };
 
+// One row per sweep scale: transformed for display only, drawn, then reported.
+template <typename DrawRow, typename RowDone>
+void Sweep(AnalysisState& state, const LoadedRecord& record, double step, DrawRow drawRow,
+           RowDone rowDone) {
+  int row = 0;
+  for (double b : SweepScales(step)) {
+    TransformAtScale(state, record, b, kDisplayOnlyScaleIndex);
+    drawRow(row);
+    ++row;
+    rowDone(row);
+  }
+}
+
 void RunSpectrogram(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
                     AnalysisDriverHooks& hooks) {
-  int row = 0;
-  for (double b = kSweepFirstScale; b > kSweepLastScaleBound; b -= kSpectrogramStep) {
-    TransformAtScale(state, record, b, kDisplayOnlyScaleIndex);
-    DrawWaterfallRow(images, state, row);
-    ++row;
-    hooks.SpectrogramRowDone(row);
-  }
+  Sweep(state, record, kSpectrogramStep, [&](int row) { DrawWaterfallRow(images, state, row); },
+        [&](int rows) { hooks.SpectrogramRowDone(rows); });
   DrawWaterfallQrsMarkers(images, record);
   DrawTimeRuler(images);
 }
@@ -69,13 +77,8 @@ void RunSpectrogram(AnalysisState& state, const LoadedRecord& record, LeadImages
 void RunMap(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
             AnalysisDriverHooks& hooks) {
   MapProgress progress(hooks);
-  int row = 0;
-  for (double b = kSweepFirstScale; b > kSweepLastScaleBound; b -= kMapStep) {
-    TransformAtScale(state, record, b, kDisplayOnlyScaleIndex);
-    DrawMapRow(images, state, row);
-    ++row;
-    hooks.MapRowDone(row);
-  }
+  Sweep(state, record, kMapStep, [&](int row) { DrawMapRow(images, state, row); },
+        [&](int rows) { hooks.MapRowDone(rows); });
   DrawQrsMarkers(images, record);
   DrawRiseFallMarkers(images, state);
   DrawTimeRuler(images);

@@ -2,14 +2,14 @@
 
 #include <cmath>
 
+#include "analysis/Ridges.h"
+
 namespace wavelet {
 
 namespace {
 
 constexpr Colour kPeakColour = 0xFFFFFF;
 constexpr Colour kRidgeColour = 0x800080;
-constexpr int kFirstRidgeColumn = 2;
-constexpr int kLastRidgeColumn = 397;
 
 }  // namespace
 

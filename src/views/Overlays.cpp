@@ -1,5 +1,6 @@
 #include "views/Overlays.h"
 
+#include "analysis/Judgement.h"
 #include "base/TimeRuler.h"
 
 namespace wavelet {
@@ -10,7 +11,6 @@ constexpr Colour kWhite = 0xFFFFFF;
 constexpr Colour kBlack = 0x000000;
 constexpr Colour kQrsMarkerColour = 0x808080;
 constexpr Colour kRiseFallColour = 0x008000;
-constexpr int kOverlayScaleIndex = 4;  // the scale whose fQRS and area are judged
 
 // A sample index as an x of the lead images.
 int SampleColumn(int sample) {
@@ -54,8 +54,8 @@ void DrawRiseFallMarkers(LeadImages& images, const AnalysisState& state) {
   for (int lead = 0; lead < kLeads; ++lead) {
     Canvas& image = images.Lead(lead);
     SetOverlayPen(image, kRiseFallColour, PenStyle::Dotted);
-    FullHeightLine(image, state.Results.RisePosition[lead][kOverlayScaleIndex]);
-    FullHeightLine(image, state.Results.FallPosition[lead][kOverlayScaleIndex]);
+    FullHeightLine(image, state.Results.RisePosition[lead][kJudgedScaleIndex]);
+    FullHeightLine(image, state.Results.FallPosition[lead][kJudgedScaleIndex]);
   }
 }
 

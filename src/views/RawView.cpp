@@ -21,7 +21,7 @@ void DrawRawSignal(Canvas& image, const LoadedRecord& record, int scrollBar2Posi
     const double baseline = 150 - 50 * lead;
     const auto& samples = record.LeadSignals[lead];
     auto yOf = [&](int j) {
-      return CanvasCoordinate(baseline - std::trunc(samples[j] * 0.0001 * gain));
+      return CanvasCoordinate(baseline - std::trunc(samples[j] * kDefaultMillivoltsPerUnit * gain));
     };
     image.MoveTo(0, yOf(0));
     for (int j = 0; j < kSamplesPerLead; ++j) image.LineTo(j, yOf(j));
