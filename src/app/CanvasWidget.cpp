@@ -83,7 +83,7 @@ void CanvasWidget::SaveImageAs() {
 
 bool CanvasWidget::SaveImageTo(const QString& path) {
   if (canvas_ == nullptr) return false;
-  const PngWriteResult written =
+  const Outcome written =
       WritePng(ToBytes(path), canvas_->Pixels(), canvas_->Width(), canvas_->Height());
   if (written.Ok) return true;
   const QString text = QStringLiteral("Cannot write [") + path + QStringLiteral("]");

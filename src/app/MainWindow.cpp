@@ -26,6 +26,7 @@
 #include "app/CanvasWidget.h"
 #include "app/DirectoryChooser.h"
 #include "app/TextForms.h"
+#include "app/WindowHooks.h"
 #include "record/RecordDecoder.h"
 #include "record/RecordFile.h"
 #include "record/RecordFileName.h"
@@ -273,10 +274,17 @@ void TSDIAppForm::ScrollBarFileChange() {
   try {
     ShowRecordPosition();
     QCoreApplication::processEvents();
-    ClearAnalysisAccumulators(Analysis());
-    if (!LoadRecord()) return;
-    DrawRawSignal();
-    if (Analysis().AutoCalculation == 1) RunAnalysis();
+    // The batch loads and analyses each record itself, once.
+    if (batchMovesSelector_) return;
+    const std::string entry = SelectedEntry();
+    lastLoadOk_ = false;
+    WindowHeaderSink sink(*this);
+    WindowHooks hooks(*this);
+    const bool analyse = Analysis().AutoCalculation == 1;
+    const Outcome load =
+        workbench_->ShowRecord(EntryPath(entry), entry, sink, CurrentView(), hooks, analyse);
+    if (!RecordLoaded(load, entry)) return;
+    ImageW[4]->Refresh();
   } catch (...) {
     if (deferError) {
       deferredError_ = std::current_exception();
@@ -312,25 +320,19 @@ std::string TSDIAppForm::CaptionBytes(const QString& labelName) const {
 
 // The record load's texts go to the labels of both tabs; the caption names the file
 // being loaded.
-class WindowHeaderSink final : public HeaderSink {
- public:
-  explicit WindowHeaderSink(TSDIAppForm& window) : window_(window) {}
-  void ShowHeaderField(const PatientHeaderEntry& field, const std::string& text) override {
-    // The labels are narrower than many names and IDs: the tooltip has the whole text.
-    for (const char* name : {field.AnalysisLabel, field.SheetLabel}) {
-      window_.SetCaption(name, text);
-      if (QLabel* label = window_.ValueLabel(name)) label->setToolTip(DisplayText(text));
-    }
+void WindowHeaderSink::ShowHeaderField(const PatientHeaderEntry& field, const std::string& text) {
+  // The labels are narrower than many names and IDs: the tooltip has the whole text.
+  for (const char* name : {field.AnalysisLabel, field.SheetLabel}) {
+    window_.SetCaption(name, text);
+    if (QLabel* label = window_.ValueLabel(name)) label->setToolTip(DisplayText(text));
   }
-  void RecordPathChosen(const std::string& path) override {
-    window_.setWindowTitle(DisplayText(path));
-  }
+}
 
- private:
-  TSDIAppForm& window_;
-};
+void WindowHeaderSink::RecordPathChosen(const std::string& path) {
+  window_.setWindowTitle(DisplayText(path));
+}
 
-bool TSDIAppForm::LoadRecord() {
+std::string TSDIAppForm::SelectedEntry() const {
   const int position = ScrollBarFile->value();
   if (position < 0 || position >= ListBox2->count()) {
     const int entries = ListBox2->count();
@@ -339,15 +341,27 @@ bool TSDIAppForm::LoadRecord() {
                             (entries == 1 ? " entry" : " entries") +
                             ". \"Analyse >>\" sets the patient selector up for it again.");
   }
+  return EntryBytes(ListBox2->item(position));
+}
+
+std::string TSDIAppForm::EntryPath(const std::string& entry) const {
+  return JoinRecordPath(ToBytes(DirectoryListBox1->Directory()), entry);
+}
+
+bool TSDIAppForm::LoadRecord() {
+  const std::string entry = SelectedEntry();
   lastLoadOk_ = false;
-  const std::string entry = EntryBytes(ListBox2->item(position));
-  const std::string path = JoinRecordPath(ToBytes(DirectoryListBox1->Directory()), entry);
   WindowHeaderSink sink(*this);
-  const LoadOutcome load = workbench_->LoadRecord(path, entry, sink);
+  const Outcome load = workbench_->LoadRecord(EntryPath(entry), entry, sink);
+  if (Cursor().BatchMode == 1) gridModel_->GridRowChanged(Cursor().BatchRow);
+  return RecordLoaded(load, entry);
+}
+
+bool TSDIAppForm::RecordLoaded(const Outcome& load, const std::string& entry) {
   const bool inBatch = Cursor().BatchMode == 1;
-  if (inBatch) gridModel_->GridRowChanged(Cursor().BatchRow);
   if (!load.Ok) {
     // Nothing of the record shown before stays beside the failed entry's name.
+    WindowHeaderSink sink(*this);
     for (std::size_t i = 1; i < kPatientHeader.size(); ++i) sink.ShowHeaderField(kPatientHeader[i], "");
   }
   ShowRecordState();

@@ -82,6 +82,11 @@ class TSDIAppForm : public QMainWindow {
   // record could not be read (the user has been told; nothing of the previous record
   // changed). Throws std::out_of_range for a position outside the work list.
   bool LoadRecord();
+  // The work-list entry at the selector's position; throws std::out_of_range as above.
+  std::string SelectedEntry() const;
+  std::string EntryPath(const std::string& entry) const;
+  // How the analysis tab is set now: display mode, scale, check boxes, gain.
+  ViewSettings CurrentView() const;
 
   // --- Analysis and views ---
   void DrawRawSignal();
@@ -206,6 +211,12 @@ class TSDIAppForm : public QMainWindow {
   // The notes, the sheet's figures and (after a failed load) the header, as the
   // workbench's record state says: nothing shown may belong to another record.
   void ShowRecordState();
+  // The window's part of every record load: the grid row in a batch, the header of a
+  // failed load blanked, the notes and images, the error (or the batch's list of
+  // unreadable records). Returns load.Ok.
+  bool RecordLoaded(const Outcome& load, const std::string& entry);
+  // One batch record through the workbench's step, its page replayed when printing.
+  bool RunBatchRecord(const std::string& entry);
   void ResetSheetFigures();
   // Shows `why` in the error box and returns true when it is not empty.
   bool Refused(const std::string& why);
@@ -217,7 +228,10 @@ class TSDIAppForm : public QMainWindow {
   // Printing during a batch: the printer is looked up once per run, and a missing
   // printer is reported once.
   void BeginBatchPrinting();
-  void PrintReportInBatch();
+  // The page of the record the batch just analysed (null: no page was recorded).
+  void PrintReportInBatch(const RecordedPage* page);
+  // The page size the batch's pages are recorded at; false when they go nowhere.
+  bool BatchPageSize(int& width, int& height);
   void EndBatchPrinting();
   QString AskReportsPath(const QString& proposed);
   // Runs a handler body; an escaping error is shown in the standard error box and
@@ -233,12 +247,14 @@ class TSDIAppForm : public QMainWindow {
   static void FillList(QListWidget* list, const std::vector<std::string>& entries);
 
   friend class WindowHeaderSink;
+  friend class WindowHooks;
   std::unique_ptr<Workbench> workbench_;
   BatchGridModel* gridModel_ = nullptr;
   TAboutBox* aboutBox_ = nullptr;
   QHash<QString, QLabel*> labels_;
 
   bool deferSelectorError_ = false;
+  bool batchMovesSelector_ = false;
   bool quietLoads_ = false;
   bool sheetShowsFigures_ = false;
   std::exception_ptr deferredError_;

@@ -14,6 +14,7 @@
 #include "app/CanvasWidget.h"
 #include "app/MainWindow.h"
 #include "app/TextForms.h"
+#include "app/WindowHooks.h"
 #include "views/Overlays.h"
 #include "views/RawView.h"
 
@@ -40,28 +41,21 @@ void TSDIAppForm::ScrollBar2Change() {
   DrawRawSignal();
 }
 
+void WindowHooks::MapStarted() {
+  window_.ProgressBar1->setValue(0);
+  window_.ProgressBar1->setVisible(true);
+}
+
+void WindowHooks::MapRowDone(int rowsDone) {
+  window_.ProgressBar1->setValue(rowsDone);
+  // Nothing else runs during the sweep, so the bar is painted right here.
+  window_.ProgressBar1->repaint();
+}
+
+void WindowHooks::MapFinished() { window_.ProgressBar1->setVisible(false); }
+void WindowHooks::ShowCalculationData() { window_.ShowCalculationData(); }
+
 namespace {
-
-// The window's side of an analysis: the progress bar of the map and the sheet.
-class WindowHooks : public AnalysisDriverHooks {
- public:
-  explicit WindowHooks(TSDIAppForm& window) : window_(window) {}
-
-  void MapStarted() override {
-    window_.ProgressBar1->setValue(0);
-    window_.ProgressBar1->setVisible(true);
-  }
-  void MapRowDone(int rowsDone) override {
-    window_.ProgressBar1->setValue(rowsDone);
-    // Nothing else runs during the sweep, so the bar is painted right here.
-    window_.ProgressBar1->repaint();
-  }
-  void MapFinished() override { window_.ProgressBar1->setVisible(false); }
-  void ShowCalculationData() override { window_.ShowCalculationData(); }
-
- private:
-  TSDIAppForm& window_;
-};
 
 DriverOptions OptionsOf(const QCheckBox* dot, const QCheckBox* line) {
   DriverOptions options;
@@ -71,6 +65,15 @@ DriverOptions OptionsOf(const QCheckBox* dot, const QCheckBox* line) {
 }
 
 }  // namespace
+
+ViewSettings TSDIAppForm::CurrentView() const {
+  ViewSettings view;
+  view.DisplayMode = workbench_->Analysis().DisplayMode;
+  view.Scale = static_cast<int>(workbench_->Analysis().SelectedScale);
+  view.Options = OptionsOf(CheckBoxDot, CheckBoxLine);
+  view.GainPosition = ScrollBar2->value();
+  return view;
+}
 
 bool TSDIAppForm::Refused(const std::string& why) {
   if (why.empty()) return false;

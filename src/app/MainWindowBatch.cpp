@@ -19,6 +19,7 @@
 #include "app/MainWindow.h"
 #include "app/SaveDialog.h"
 #include "app/TextForms.h"
+#include "app/WindowHooks.h"
 #include "output/BatchRowWriter.h"
 #include "output/CsvWriter.h"
 #include "views/Overlays.h"
@@ -68,23 +69,21 @@ void TSDIAppForm::Button2Click() {
     RadioButton1->setChecked(true);
     workbench_->BeginBatch(max + 1);
     gridModel_->GridReshaped();
-    MoveSelector([this] { ScrollBarFile->setValue(0); }, true);  // the first pass loads it
     BeginBatchPrinting();
+    // The selector shows each record as the batch reaches it; the batch's own step
+    // loads and analyses it, once.
+    auto moveSelector = [this](int position) {
+      batchMovesSelector_ = true;
+      struct Restore {
+        bool& flag;
+        ~Restore() { flag = false; }
+      } restore{batchMovesSelector_};
+      ScrollBarFile->setValue(position);
+    };
     for (int i = 0; i <= max && !closeRequested_; ++i) {
-      workbench_->BeginBatchRecord();
-      bool loaded = false;
-      if (Cursor().BatchRow == 1) {
-        loaded = LoadRecord();
-      } else {
-        lastLoadOk_ = false;
-        MoveSelector([this] { ScrollBarFile->setValue(ScrollBarFile->value() + 1); });
-        loaded = lastLoadOk_;
-      }
-      if (loaded) RunBasicAnalysis();
-      RefreshImages();
-      QCoreApplication::processEvents();
-      gridModel_->GridRowChanged(workbench_->FinishBatchRow(loaded));
-      if (loaded && CheckBoxBP->isChecked()) PrintReportInBatch();
+      moveSelector(i);
+      ShowRecordPosition();
+      RunBatchRecord(SelectedEntry());
       QCoreApplication::processEvents();
     }
   });
@@ -99,6 +98,24 @@ void TSDIAppForm::Button2Click() {
   if (closeRequested_) close();
 }
 
+bool TSDIAppForm::RunBatchRecord(const std::string& entry) {
+  WindowHeaderSink sink(*this);
+  WindowHooks hooks(*this);
+  const ViewSettings view = CurrentView();
+  EntryRequest request;
+  request.View = &view;
+  const bool printing = CheckBoxBP->isChecked() && BatchPageSize(request.PageWidth, request.PageHeight);
+  request.PageSquareScale = Analysis().SelectedScale;
+  lastLoadOk_ = false;
+  const EntryProducts products = workbench_->ProcessEntry(EntryPath(entry), entry, sink, request, hooks);
+  const bool loaded = RecordLoaded(products.Load, entry);
+  RefreshImages();
+  QCoreApplication::processEvents();
+  gridModel_->GridRowChanged(products.Row);
+  if (loaded && CheckBoxBP->isChecked()) PrintReportInBatch(printing ? &*products.Page : nullptr);
+  return loaded;
+}
+
 void TSDIAppForm::closeEvent(QCloseEvent* event) {
   if (batchRunning_) {
     // The batch is stopped after its current record; the window closes then.
@@ -111,7 +128,7 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
 
 bool TSDIAppForm::ExportGrid(const QString& path) {
   const int records = ScrollBarFile->maximum() + 1;
-  const CsvWriteResult result = WriteGridCsv(ToBytes(path), Grid(), records);
+  const Outcome result = WriteGridCsv(ToBytes(path), Grid(), records);
   if (!result.Ok) {
     ShowError("Cannot write [" + path + "]");
     return false;

@@ -30,6 +30,7 @@
 #include "app/MenuIcons.h"
 #include "app/WindowFonts.h"
 #include "output/PatientHeader.h"
+#include "output/ResultColumns.h"
 
 namespace wavelet {
 namespace {
@@ -345,52 +346,47 @@ void TSDIAppForm::BuildCalculationTab() {
     label->setProperty("CaptionBytes", QByteArray(kInitialSheetValue));
   };
 
+  // The captions of the figure grid; the value labels come from the result table.
   static const char* leadLetters[kLeads] = {"X", "Y", "Z", "M"};
   static const char* itemCaptions[4] = {"area", "peak_num", "fQRS", "last peak"};
-  static const char* itemPrefixes[4] = {"LabelA", "LabelQ", "LabelF", "LabelZ"};
+  static const char* combinedCaptions[3] = {"peak_num", "first_peak", "last_peak"};
+  constexpr int kFirstScaleTop = 128, kScaleRowPitch = 72, kItemPitch = 16, kCombinedTop = 704;
+  constexpr int kFirstJudgementTop = 320;
   for (int k = 0; k < kLeads; ++k) MakeLabel(Panel5, QString(), leadLetters[k], 208 + 88 * k, 96);
-  for (int r = 1; r <= kScales; ++r) {
-    const int top = 128 + 72 * (r - 1);
-    MakeLabel(Panel5, QString(), QString::number(r), 64, top);
+  for (int r = 0; r < kScales; ++r) {
+    const int top = kFirstScaleTop + kScaleRowPitch * r;
+    MakeLabel(Panel5, QString(), QString::number(r + 1), 64, top);
     for (int i = 0; i < 4; ++i) {
-      MakeLabel(Panel5, QString(), itemCaptions[i], 88, top + 16 * i, 100, 16);
-      for (int k = 0; k < kLeads; ++k) {
-        value(QString("%1%2%3").arg(itemPrefixes[i]).arg(k).arg(r), 192 + 88 * k, top + 16 * i);
-      }
+      MakeLabel(Panel5, QString(), itemCaptions[i], 88, top + kItemPitch * i, 100, 16);
     }
   }
-
-  MakeLabel(Panel5, QString(), "combine", 24, 704, 60, 16);
-  static const char* combinedCaptions[3] = {"peak_num", "first_peak", "last_peak"};
-  static const char* combinedPrefixes[3] = {"LabelFN", "LabelFS", "LabelFE"};
+  MakeLabel(Panel5, QString(), "combine", 24, kCombinedTop, 60, 16);
   for (int i = 0; i < 3; ++i) {
-    MakeLabel(Panel5, QString(), combinedCaptions[i], 88, 704 + 16 * i, 100, 16);
-    for (int k = 0; k < kLeads; ++k) {
-      value(QString("%1%2").arg(combinedPrefixes[i]).arg(k), 192 + 88 * k, 704 + 16 * i);
+    MakeLabel(Panel5, QString(), combinedCaptions[i], 88, kCombinedTop + kItemPitch * i, 100, 16);
+  }
+  for (const ResultColumn& column : ResultColumns()) {
+    const SheetPlace& place = column.Place;
+    const QString name = QString::fromStdString(column.SheetLabel);
+    switch (place.Section) {
+      case SheetSection::ScaleItem:
+        value(name, 192 + 88 * place.Lead,
+              kFirstScaleTop + kScaleRowPitch * place.Row + kItemPitch * place.Item);
+        break;
+      case SheetSection::CombinedItem:
+        value(name, 192 + 88 * place.Lead, kCombinedTop + kItemPitch * place.Item);
+        break;
+      case SheetSection::Judgement: {
+        const int top = kFirstJudgementTop + kItemPitch * place.Row;
+        MakeLabel(Panel5, QString(), column.SheetCaption, 584, top, 204, 16);
+        value(name, 792, top);
+        break;
+      }
     }
   }
 
   for (const PatientHeaderEntry& row : PatientHeaderByRow()) {
     MakeLabel(Panel5, QString(), row.SheetCaption, 584, 128 + 16 * row.DisplayRow, 72, 16);
     value(row.SheetLabel, 656, 128 + 16 * row.DisplayRow);
-  }
-
-  struct Judgement {
-    int top;
-    const char* caption;
-    const char* label;
-  };
-  static const Judgement judgements[] = {
-      {320, "decomposed surface area(M5) :", "Label239"},
-      {336, "a count of local maxima :", "Label240"},
-      {352, "the latest local maxima :", "Label241"},
-      {368, "fqrs(M5) :", "Label72"},
-      {384, "judge 1 :", "Label242"},
-      {400, "judge 2 :", "Label243"},
-  };
-  for (const Judgement& j : judgements) {
-    MakeLabel(Panel5, QString(), j.caption, 584, j.top, 204, 16);
-    value(j.label, 792, j.top);
   }
 
   SheetClampNote = MakeLabel(Panel5, "SheetClampNote", QString(), 584, 440, 400, 32);

@@ -6,8 +6,8 @@
 
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
-#include "app/ReportDocument.h"
-#include "app/ReportPrinting.h"
+#include "print/ReportDocument.h"
+#include "print/ReportPrinting.h"
 #include "app/SaveDialog.h"
 #include "app/TextForms.h"
 
@@ -19,9 +19,6 @@ class WindowReportSources : public ReportSources {
   explicit WindowReportSources(TSDIAppForm& window) : window_(window) {}
 
   bool ReloadRecord() override { return window_.LoadRecord(); }
-  std::string Caption(const std::string& labelName) const override {
-    return window_.CaptionBytes(QString::fromStdString(labelName));
-  }
   void ShowCalculationData() override { window_.ShowCalculationData(); }
   std::string WorkListEntry() const override { return window_.CurrentEntry(); }
 
@@ -83,16 +80,31 @@ void TSDIAppForm::BeginBatchPrinting() {
   batchPrinterMissing_ = false;
 }
 
+bool TSDIAppForm::BatchPageSize(int& width, int& height) {
+  if (batchPrinterMissing_ || !batchPrinting_) return false;
+  if (batchPrinting_->Document) {
+    width = batchPrinting_->Document->PageWidth();
+    height = batchPrinting_->Document->PageHeight();
+    return width > 0 && height > 0;
+  }
+  // The printers are looked up once per run, when the first page is due.
+  if (!batchPrinting_->Batch) {
+    batchPrinting_->Batch = std::make_unique<BatchReportPrinting>(batchPrinting_->Printer);
+  }
+  width = batchPrinting_->Batch->PageWidth();
+  height = batchPrinting_->Batch->PageHeight();
+  return width > 0 && height > 0;
+}
+
 QString TSDIAppForm::AskReportsPath(const QString& proposed) {
   return AskSavePath(this, {"ReportsDialog", "pdf", "PDF (*.pdf)", proposed});
 }
 
-void TSDIAppForm::PrintReportInBatch() {
+void TSDIAppForm::PrintReportInBatch(const RecordedPage* page) {
   if (batchPrinterMissing_) return;
   if (!batchPrinting_) batchPrinting_ = std::make_shared<BatchPrinting>();
   if (batchPrinting_->Document) {
-    WindowReportSources sources(*this);
-    if (batchPrinting_->Document->Print(Analysis(), Record(), sources) == PrintStatus::JobFailed) {
+    if (page == nullptr || batchPrinting_->Document->Replay(*page) == PrintStatus::JobFailed) {
       // Said once; the batch goes on analysing every record.
       batchPrinterMissing_ = true;
       batchPrinting_->Document.reset();
@@ -104,8 +116,8 @@ void TSDIAppForm::PrintReportInBatch() {
   if (!batchPrinting_->Batch) {
     batchPrinting_->Batch = std::make_unique<BatchReportPrinting>(batchPrinting_->Printer);
   }
-  WindowReportSources sources(*this);
-  const PrintStatus status = batchPrinting_->Batch->Print(Analysis(), Record(), sources);
+  const PrintStatus status =
+      page == nullptr ? PrintStatus::NoPrinter : batchPrinting_->Batch->Replay(*page);
   if (status == PrintStatus::NoPrinter || status == PrintStatus::JobFailed) {
     // Said once; the batch goes on analysing every record.
     batchPrinterMissing_ = true;

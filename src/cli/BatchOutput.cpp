@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
+#include "base/AtomicFile.h"
 #include "base/FileDescriptor.h"
-#include "output/CsvWriter.h"
 
 namespace wavelet::cli {
 namespace {
@@ -13,12 +13,12 @@ class FileOutput final : public BatchOutput {
   // A file the user may write is written even in a directory they may not write in.
   explicit FileOutput(const std::string& path) : writer_(path, InPlaceFallback::Allowed) {}
   bool Good() const override { return writer_.Good(); }
-  void Write(std::string_view text) override { writer_.WriteLine(text); }
+  void Write(std::string_view text) override { writer_.Write(text); }
   bool Finish() override { return writer_.Commit().Ok; }
   std::string Name() const override { return writer_.Path(); }
 
  private:
-  CsvFileWriter writer_;
+  AtomicFileWriter writer_;
 };
 
 class StandardOutput final : public BatchOutput {

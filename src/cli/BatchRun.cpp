@@ -1,76 +1,57 @@
 #include "cli/BatchRun.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
 
 #include "output/CsvWriter.h"
+#include "output/RecordedPage.h"
 #include "session/Workbench.h"
 
 namespace wavelet::cli {
 namespace {
 
-// What one thread reuses from record to record: a workbench of its own, whose rows
-// are built exactly as one record of the window's batch.
-// The pictures come from a second workbench, which shows each record as the
-// analysis tab does; the rows' workbench stays exactly as it is without pictures.
+// What one thread reuses from record to record: a workbench of its own, whose step is
+// exactly one record of the window's batch, with the pictures and the page asked for.
 struct Worker {
-  explicit Worker(const PictureRequest& request) : pictures(request) {
+  explicit Worker(const OutputRequest& output) : request(output) {
     bench.StartUp();
-    if (!pictures.Directory.empty()) {
-      view = std::make_unique<Workbench>();
-      view->StartUp();
-    }
+    if (!request.PictureDirectory.empty()) step.View = &request.View;
+    step.PageWidth = request.PageWidth;
+    step.PageHeight = request.PageHeight;
   }
-  const PictureRequest& pictures;
+  const OutputRequest& request;
+  EntryRequest step;
   Workbench bench;
-  std::unique_ptr<Workbench> view;
-};
-
-class NoHeaderSink final : public HeaderSink {
- public:
-  void ShowHeaderField(const PatientHeaderEntry&, const std::string&) override {}
 };
 
 RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
-  AnalysedRow analysed = worker.bench.AnalyseRecordRow(input.Path, input.Name);
+  AnalysedRow analysed = worker.bench.AnalyseEntry(input.Path, input.Name, worker.step);
   RecordRow row;
   row.Line = CsvLine(analysed.Cells);
-  row.ErrorText = std::move(analysed.ErrorText);
-  // A path that names nothing at all says so: the usual slip on a command line.
-  struct stat status {};
-  if (!row.ErrorText.empty() && row.ErrorText == "Cannot read [" + input.Path + "]" &&
-      ::lstat(input.Path.c_str(), &status) != 0 && errno == ENOENT) {
-    row.ErrorText += ": No such file or directory";
-  }
+  row.Load = std::move(analysed.Load);
   row.WindowsClamped = analysed.WindowsClamped;
-  if (worker.view && analysed.Read) {
-    NoHeaderSink sink;
-    AnalysisDriverHooks hooks;
-    if (worker.view->ShowRecord(input.Path, input.Name, sink, worker.pictures.View, hooks).Ok) {
-      row.PictureError = worker.view->WritePictures(worker.pictures.Directory, input.Name).ErrorText;
-    }
+  if (row.Load.Ok && worker.step.View != nullptr) {
+    row.Pictures = worker.bench.WritePictures(worker.request.PictureDirectory, input.Name);
   }
+  if (analysed.Page) row.Page = SerializePage(*analysed.Page);
   return row;
 }
 
 void Account(BatchRunReport& report, const RecordRow& row) {
-  if (row.ErrorText.empty()) {
+  if (row.Load.Ok) {
     ++report.Analysed;
   } else {
     ++report.Unreadable;
   }
-  if (!row.PictureError.empty()) ++report.PicturesFailed;
+  if (!row.Pictures.Ok) ++report.PicturesFailed;
 }
 
 BatchRunReport RunSequential(const std::vector<BatchInput>& records, BatchOutput& output,
-                             const RowDone& rowDone, const PictureRequest& pictures) {
+                             const RowDone& rowDone, const OutputRequest& request) {
   BatchRunReport report;
-  auto worker = std::make_unique<Worker>(pictures);
+  auto worker = std::make_unique<Worker>(request);
   for (std::size_t i = 0; i < records.size() && output.Good(); ++i) {
     const RecordRow row = AnalyseInput(records[i], *worker);
     output.Write(row.Line);
@@ -85,8 +66,8 @@ BatchRunReport RunSequential(const std::vector<BatchInput>& records, BatchOutput
 // writer; finished rows wait in their slot of the ring until the writer reaches them.
 class OrderedRun {
  public:
-  OrderedRun(const std::vector<BatchInput>& records, int jobs, const PictureRequest& pictures)
-      : records_(records), pictures_(pictures), jobs_(jobs), window_(static_cast<std::size_t>(jobs) * 16), slots_(window_) {}
+  OrderedRun(const std::vector<BatchInput>& records, int jobs, const OutputRequest& request)
+      : records_(records), request_(request), jobs_(jobs), window_(static_cast<std::size_t>(jobs) * 16), slots_(window_) {}
 
   BatchRunReport Run(BatchOutput& output, const RowDone& rowDone) {
     std::vector<std::thread> threads;
@@ -125,7 +106,7 @@ class OrderedRun {
   };
 
   void Work() {
-    auto worker = std::make_unique<Worker>(pictures_);
+    auto worker = std::make_unique<Worker>(request_);
     for (;;) {
       std::size_t index;
       {
@@ -150,7 +131,7 @@ class OrderedRun {
   }
 
   const std::vector<BatchInput>& records_;
-  const PictureRequest& pictures_;
+  const OutputRequest& request_;
   const int jobs_;
   const std::size_t window_;
   std::vector<Slot> slots_;
@@ -165,9 +146,9 @@ class OrderedRun {
 }  // namespace
 
 BatchRunReport RunBatch(const std::vector<BatchInput>& records, int jobs, BatchOutput& output,
-                        const RowDone& rowDone, const PictureRequest& pictures) {
-  if (jobs <= 1 || records.size() <= 1) return RunSequential(records, output, rowDone, pictures);
-  OrderedRun run(records, jobs, pictures);
+                        const RowDone& rowDone, const OutputRequest& request) {
+  if (jobs <= 1 || records.size() <= 1) return RunSequential(records, output, rowDone, request);
+  OrderedRun run(records, jobs, request);
   return run.Run(output, rowDone);
 }
 

@@ -11,18 +11,22 @@
 
 namespace wavelet::cli {
 
-// One record's row as a CSV line, and what went wrong with it.
+// One record's row as a CSV line, its recorded page, and what went wrong with it.
 struct RecordRow {
   std::string Line;
-  std::string ErrorText;  // empty when the record was read
+  Outcome Load;
   bool WindowsClamped = false;
-  std::string PictureError;  // "Cannot write [...]" of a picture, or empty
+  Outcome Pictures;
+  std::string Page;  // SerializePage of the record's page, when pages are asked for
 };
 
-// The five pictures of every readable record, written by the worker that analysed it.
-struct PictureRequest {
-  std::string Directory;  // empty: no pictures
+// What the workers make of each readable record besides its row, in the same pass:
+// the five pictures, written by the worker that analysed it, and the report's page.
+struct OutputRequest {
+  std::string PictureDirectory;  // empty: no pictures
   ViewSettings View;
+  int PageWidth = 0;  // 0: no pages
+  int PageHeight = 0;
 };
 
 struct BatchRunReport {
@@ -39,6 +43,6 @@ using RowDone = std::function<void(std::size_t index, const RecordRow& row)>;
 // at most a small window of finished rows waits in memory. Stops early when the
 // output fails.
 BatchRunReport RunBatch(const std::vector<BatchInput>& records, int jobs, BatchOutput& output,
-                        const RowDone& rowDone, const PictureRequest& pictures = {});
+                        const RowDone& rowDone, const OutputRequest& request = {});
 
 }  // namespace wavelet::cli

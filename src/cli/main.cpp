@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -15,61 +14,14 @@
 #include "cli/BatchOutput.h"
 #include "cli/BatchRun.h"
 #include "cli/ReportPages.h"
+#include "cli/ToolDiagnostics.h"
 #include "output/BatchGrid.h"
+#include "base/AtomicFile.h"
 #include "output/CsvWriter.h"
 #include "version/Version.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Messages share standard error with the progress line, which they wipe first; the
-// next progress update draws it again.
-class Diagnostics {
- public:
-  Diagnostics(bool quiet, std::size_t total)
-      : quiet_(quiet), total_(total), progress_(!quiet && ::isatty(STDERR_FILENO) == 1),
-        start_(Clock::now()) {}
-
-  void Error(const std::string& text) { Print(text); }
-  void Warning(const std::string& text) {
-    if (!quiet_) Print("warning: " + text);
-  }
-
-  void Progress(std::size_t done) {
-    if (!progress_) return;
-    const auto now = Clock::now();
-    if (done < total_ && now - lastDrawn_ < std::chrono::milliseconds(200)) return;
-    lastDrawn_ = now;
-    const double seconds = std::chrono::duration<double>(now - start_).count();
-    const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0.0;
-    const double left = rate > 0 ? static_cast<double>(total_ - done) / rate : 0.0;
-    std::fprintf(stderr, "\r\033[K%zu/%zu records, %.0f records/s, %.0f s left", done, total_, rate,
-                 left);
-    std::fflush(stderr);
-    shown_ = true;
-  }
-
-  void Finish() {
-    if (shown_) std::fputc('\n', stderr);
-    shown_ = false;
-  }
-
- private:
-  void Print(const std::string& text) {
-    if (shown_) std::fputs("\r\033[K", stderr);
-    shown_ = false;
-    std::fprintf(stderr, "wavelet-batch: %s\n", text.c_str());
-  }
-
-  bool quiet_;
-  std::size_t total_;
-  bool progress_;
-  bool shown_ = false;
-  Clock::time_point start_;
-  Clock::time_point lastDrawn_{};
-};
-
+constexpr const char* kProgram = "wavelet-batch";
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,10 +29,7 @@ int main(int argc, char** argv) {
   using namespace wavelet::cli;
 
   const ParsedOptions parsed = ParseBatchOptions(std::vector<std::string>(argv + 1, argv + argc));
-  if (!parsed.Ok) {
-    std::fprintf(stderr, "wavelet-batch: %s\n%s", parsed.ErrorText.c_str(), BatchUsageText());
-    return 2;
-  }
+  if (!parsed.Ok) return UsageError(kProgram, parsed.ErrorText);
   const BatchOptions& options = parsed.Options;
   if (options.Help) {
     std::fputs(BatchUsageText(), stdout);
@@ -94,47 +43,52 @@ int main(int argc, char** argv) {
   if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
   const ExpandedInputs inputs = ExpandBatchInputs(options.Paths);
-  Diagnostics diagnostics(options.Quiet, inputs.Records.size());
+  ToolDiagnostics diagnostics(kProgram, options.Quiet, inputs.Records.size(), "records");
   for (const std::string& error : inputs.Errors) diagnostics.Error(error);
 
   auto output = OpenBatchOutput(options.OutputPath);
   if (!output->Good()) {
     diagnostics.Error(CannotWriteText(output->Name()));
-    return 1;
+    return kExitSomeFailed;
   }
 
   // Pictures go into a directory made if need be; one that cannot be made or written
   // stops the run before any analysis, as an output file that cannot be opened does.
-  PictureRequest pictures;
+  OutputRequest request;
   if (!options.ImagesDirectory.empty()) {
     std::error_code error;
     std::filesystem::create_directories(options.ImagesDirectory, error);
     if (!std::filesystem::is_directory(options.ImagesDirectory, error) ||
         ::access(options.ImagesDirectory.c_str(), W_OK | X_OK) != 0) {
       diagnostics.Error(CannotWriteText(options.ImagesDirectory));
-      return 1;
+      return kExitSomeFailed;
     }
-    pictures.Directory = options.ImagesDirectory;
-    pictures.View.DisplayMode = options.DisplayMode;
-    pictures.View.Scale = options.Scale;
-    pictures.View.Options.Dots = options.Dots;
-    pictures.View.Options.Lines = options.Lines;
-    pictures.View.GainPosition = 100 - options.Gain;
+    request.PictureDirectory = options.ImagesDirectory;
+    request.View.DisplayMode = options.DisplayMode;
+    request.View.Scale = options.Scale;
+    request.View.Options.Dots = options.Dots;
+    request.View.Options.Lines = options.Lines;
+    request.View.GainPosition = 100 - options.Gain;
   }
 
-  // The reports' pages are drawn by the companion while the rows are analysed here.
+  // The workers record each page as they analyse its record; the companion renders
+  // them in input order while the run goes on.
   ReportPagesRun reportPages;
   if (!options.ReportsPath.empty()) {
     const std::string program = FindReportPagesProgram();
     if (program.empty()) {
       diagnostics.Error("wavelet-report-pages not found beside wavelet-batch");
       diagnostics.Error(CannotWriteText(options.ReportsPath));
-      return 1;
+      return kExitSomeFailed;
     }
-    if (!reportPages.Start(program, options.ReportsPath, options.Page == PageSize::Letter,
-                           inputs.Records)) {
+    if (!reportPages.Start(program, options.ReportsPath, options.Page == PageSize::Letter)) {
       diagnostics.Error(CannotWriteText(options.ReportsPath));
-      return 1;
+      return kExitSomeFailed;
+    }
+    // A companion that cannot write the file draws nothing; the rows still go out.
+    if (reportPages.Ready()) {
+      request.PageWidth = reportPages.PageWidth();
+      request.PageHeight = reportPages.PageHeight();
     }
   }
 
@@ -143,20 +97,21 @@ int main(int argc, char** argv) {
   const BatchRunReport report = RunBatch(
       inputs.Records, jobs, *output,
       [&](std::size_t index, const RecordRow& row) {
-        if (!row.ErrorText.empty()) diagnostics.Error(row.ErrorText);
-        if (!row.PictureError.empty()) diagnostics.Error(row.PictureError);
+        if (!row.Load.Ok) diagnostics.Error(row.Load.Message());
+        if (!row.Pictures.Ok) diagnostics.Error(row.Pictures.Message());
+        if (!row.Page.empty()) (void)reportPages.Send(row.Page);
         if (row.WindowsClamped) {
           diagnostics.Warning("QRS windows clamped: [" + inputs.Records[index].Path + "]");
         }
         diagnostics.Progress(index + 1);
       },
-      pictures);
+      request);
   const bool written = !report.OutputFailed && output->Finish();
   const bool reportsWritten = options.ReportsPath.empty() || reportPages.Finish();
   diagnostics.Finish();
   if (!written) {
     diagnostics.Error(CannotWriteText(output->Name()));
-    return 1;
+    return kExitSomeFailed;
   }
   if (!reportsWritten) diagnostics.Error(CannotWriteText(options.ReportsPath));
   if (report.Unreadable > 0) {
@@ -165,6 +120,6 @@ int main(int argc, char** argv) {
   }
   return report.Unreadable > 0 || !inputs.Errors.empty() || !reportsWritten ||
                  report.PicturesFailed > 0
-             ? 1
-             : 0;
+             ? kExitSomeFailed
+             : kExitSuccess;
 }

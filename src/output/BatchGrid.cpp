@@ -50,21 +50,7 @@ std::vector<std::string> BatchGridColumns() {
   std::vector<std::string> titles;
   titles.reserve(kBatchGridColumns);
   for (const PatientHeaderEntry& entry : kPatientHeader) titles.push_back(entry.GridTitle);
-  for (const char* lead : {"X", "Y", "Z", "M"}) {
-    for (int scale = 1; scale <= 8; ++scale) {
-      const std::string suffix = lead + std::to_string(scale);
-      titles.push_back("area_" + suffix);
-      titles.push_back("peak_n_" + suffix);
-      titles.push_back("fQRS_" + suffix);
-      titles.push_back("last_p_" + suffix);
-    }
-    titles.push_back(std::string("c_peak_n_") + lead);
-    titles.push_back(std::string("c_first_p_") + lead);
-    titles.push_back(std::string("c_last_n_") + lead);
-  }
-  for (const char* title : {"s_area", "s_peak_num", "s_last_p", "s_fqrs", "judge1", "judge2"}) {
-    titles.push_back(title);
-  }
+  for (const ResultColumn& column : ResultColumns()) titles.push_back(column.GridTitle);
   return titles;
 }
 

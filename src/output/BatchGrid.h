@@ -1,12 +1,16 @@
 #pragma once
-// The batch grid: 157 text columns, one title row and one row per record of a batch.
+// The batch grid: the patient header's columns, then one column per result, one
+// title row and one row per record of a batch.
 
 #include <string>
 #include <vector>
 
+#include "output/PatientHeader.h"
+#include "output/ResultColumns.h"
+
 namespace wavelet {
 
-inline constexpr int kBatchGridColumns = 157;
+inline constexpr int kBatchGridColumns = kPatientFieldCount + kResultColumnCount;
 inline constexpr int kBatchGridStartRows = 7;
 
 class BatchGrid {
@@ -40,7 +44,7 @@ struct BatchCursor {
 // Otherwise nothing changes.
 void WriteBatchCell(BatchGrid&, BatchCursor&, const std::string& text);
 
-// The 157 column titles.
+// The column titles: the patient header's, then the results'.
 std::vector<std::string> BatchGridColumns();
 
 // Writes the titles into row 0 through BatchColumn, which ends at 0 again.

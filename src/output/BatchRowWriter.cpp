@@ -1,6 +1,5 @@
 #include "output/BatchRowWriter.h"
 
-#include "output/NumberFormat.h"
 #include "output/PatientHeader.h"
 
 namespace wavelet {
@@ -16,22 +15,8 @@ std::vector<std::string> HeaderCells(const std::string& fileName, const RecordHe
 
 std::vector<std::string> BatchResultCells(const AnalysisResults& results) {
   std::vector<std::string> cells;
-  cells.reserve(kResultCellCount);
-  for (int lead = 0; lead < kLeads; ++lead) {
-    for (int scale = 0; scale < kScales; ++scale) {
-      cells.push_back(FormatArea(results.Area[lead][scale]));
-      cells.push_back(FormatDecimal(results.PeakCount[lead][scale]));
-      cells.push_back(FormatDecimal(results.Fqrs[lead][scale]));
-      cells.push_back(FormatDecimal(results.LastPeak[lead][scale]));
-    }
-    cells.push_back(FormatDecimal(results.CombinedPeakCount[lead]));
-    cells.push_back(FormatDecimal(results.CombinedFirstPeak[lead]));
-    cells.push_back(FormatDecimal(results.CombinedLastPeak[lead]));
-  }
-  for (int flag : {results.AreaJudge, results.CountJudge, results.LastPeakJudge,
-                   results.FqrsJudge, results.Judge1, results.Judge2}) {
-    cells.push_back(FormatFlag(flag));
-  }
+  cells.reserve(kResultColumnCount);
+  for (const ResultColumn& column : ResultColumns()) cells.push_back(ResultText(results, column));
   return cells;
 }
 

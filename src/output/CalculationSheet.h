@@ -13,10 +13,8 @@ struct LabelText {
   std::string Text;
 };
 
-// Every value label of the sheet in the order they are filled, judgements as the
-// analysis left them: per lead k, LabelA/LabelQ/LabelF/LabelZ k r for scale numbers
-// r = 1..8, then LabelFN k, LabelFS k, LabelFE k; then Label239, Label240, Label241,
-// Label72, Label242, Label243.
+// Every value label of the sheet in the result columns' order, judgements as the
+// analysis left them.
 std::vector<LabelText> CalculationSheetTexts(const AnalysisResults& results);
 
 }  // namespace wavelet

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "output/CsvWriter.h"
+#include <memory>
 
 namespace wavelet {
 namespace {
@@ -77,18 +77,18 @@ std::vector<unsigned char> EncodePng(const std::uint32_t* pixels, int width, int
   return out;
 }
 
-PngWriteResult WritePng(const std::string& path, const std::uint32_t* pixels, int width,
-                        int height) {
+Outcome WritePng(const std::string& path, const std::uint32_t* pixels, int width, int height,
+                 DeferredRenames* renames) {
   std::vector<unsigned char> bytes;
   try {
     bytes = EncodePng(pixels, width, height);
-  } catch (const std::exception&) {
-    return {false, CannotWriteText(path)};
+  } catch (const std::exception& error) {
+    return Outcome::Failure(FailureKind::Failed, CannotWriteText(path), error.what());
   }
-  CsvFileWriter writer(path);
-  writer.WriteLine(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  const CsvWriteResult written = writer.Commit();
-  return {written.Ok, written.ErrorText};
+  auto writer = renames != nullptr ? std::make_unique<AtomicFileWriter>(path, *renames)
+                                   : std::make_unique<AtomicFileWriter>(path);
+  writer->Write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  return writer->Commit();
 }
 
 }  // namespace wavelet

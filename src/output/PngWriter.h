@@ -6,18 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "base/AtomicFile.h"
+#include "base/Outcome.h"
+
 namespace wavelet {
 
 // Pixels are 0x00BBGGRR (red in the low byte), `width` per row, rows top to bottom.
 std::vector<unsigned char> EncodePng(const std::uint32_t* pixels, int width, int height);
 
-struct PngWriteResult {
-  bool Ok = false;
-  std::string ErrorText;  // "Cannot write [" + path + "]"
-};
-
-// Through a temporary file renamed over `path`, with the checks of the CSV export.
-PngWriteResult WritePng(const std::string& path, const std::uint32_t* pixels, int width,
-                        int height);
+// Written atomically, synced on its own, or with the run's other pictures when
+// `renames` is given (then the file appears under its name at renames.Finish()).
+Outcome WritePng(const std::string& path, const std::uint32_t* pixels, int width, int height,
+                 DeferredRenames* renames = nullptr);
 
 }  // namespace wavelet

@@ -8,6 +8,8 @@
 #include "base/TimeRuler.h"
 #include "base/Truncate.h"
 #include "output/PatientHeader.h"
+#include "output/ResultColumns.h"
+#include "record/RecordDecoder.h"
 
 namespace wavelet {
 
@@ -52,14 +54,15 @@ void DrawScaleCurve(ReportCanvas& canvas, const ReportLayout& layout, const Anal
   }
 }
 
-void DrawPeakSquares(ReportCanvas& canvas, const ReportLayout& layout, const AnalysisState& state) {
+void DrawPeakSquares(ReportCanvas& canvas, const ReportLayout& layout, const AnalysisState& state,
+                     double squareScale) {
   const PeakListData& list = state.PeakList;
   for (int n = 0; n < kPeakListCapacity && list.PeakListLead[n] != -1; ++n) {
     const int lead = list.PeakListLead[n];
     if (lead < 0 || lead >= kLeads) continue;
     const ReportBox box = LeadBox(layout, lead);
     const int xc = ReportPositionX(layout, box, list.PeakListPosition[n]);
-    const double height = list.PeakListHeight[n] * state.SelectedScale * layout.Step +
+    const double height = list.PeakListHeight[n] * squareScale * layout.Step +
                           (list.PeakListScale[n] + 1) * 15 * layout.Step;
     // trunc(height) > BoxH exactly when height >= BoxH + 1; NaN is not drawn either.
     if (!(height < layout.BoxH + 1.0)) continue;
@@ -106,52 +109,39 @@ void DrawMarkers(ReportCanvas& canvas, const ReportLayout& layout, const Analysi
   }
 }
 
-constexpr const char* kCriteriaLines[] = {
-    "[decomposed surface area <= 96]",
-    "[a count of local maxima >= 7 ]",
-    "[the latest local maxima >= 91]",
-    "[fqrs >= 140                  ]",
-};
-
-struct MeasuredLine {
-  const char* Caption;
-  const char* ValueLabel;  // nullptr: the line has a flag only
-  const char* FlagLabel;
-};
-
-constexpr MeasuredLine kMeasuredLines[] = {
-    {"decomposed surface area(M5) :", "LabelA35", "Label239"},
-    {"a count of local maxima :", "LabelFN3", "Label240"},
-    {"the latest local maxima :", "LabelFE3", "Label241"},
-    {"fqrs(M5) :", "LabelF35", "Label72"},
-    {"judge1 :", nullptr, "Label242"},
-    {"judge2 :", nullptr, "Label243"},
-};
-
-void DrawTexts(ReportCanvas& canvas, const ReportLayout& layout, const ReportCaptions& sources) {
+// The header as the record load shows it, the criteria from the thresholds, and the
+// judgement lines with the values they print beside their flags.
+void DrawTexts(ReportCanvas& canvas, const ReportLayout& layout, const LoadedRecord& record,
+               const std::string& entryName, const AnalysisResults& results) {
   const int lineH = layout.LineH;
   const int third = layout.HalfW / 3;
+  const RecordHeaderTexts header = DecodeHeaderTexts(record.RecordBuffer);
   int line = 3;
   for (const PatientHeaderEntry& entry : PatientHeaderByRow()) {
     canvas.TextOut(layout.LeftM, line * lineH, entry.ReportCaption);
-    canvas.TextOut(layout.LeftM + third, line * lineH, sources.Caption(entry.SheetLabel));
+    canvas.TextOut(layout.LeftM + third, line * lineH,
+                   PatientFieldText(header, entryName, entry.Field));
     ++line;
   }
+  const std::vector<ResultColumn>& columns = ResultColumns();
   line = 3;
-  for (const char* text : kCriteriaLines) {
-    canvas.TextOut(layout.LeftM + layout.HalfW, line * lineH, text);
+  for (const ResultColumn& column : columns) {
+    if (!column.PageCriterion) continue;
+    canvas.TextOut(layout.LeftM + layout.HalfW, line * lineH, CriterionText(results, column));
     ++line;
   }
   line = 8;
   const int captionX = layout.LeftM + layout.HalfW - third;
   const int valueX = TruncateToInt(layout.Wu - third);
   const int flagX = TruncateToInt(layout.Wu);
-  for (const MeasuredLine& entry : kMeasuredLines) {
-    canvas.TextOut(captionX, line * lineH, entry.Caption);
-    if (entry.ValueLabel != nullptr) {
-      canvas.TextOut(valueX, line * lineH, sources.Caption(entry.ValueLabel));
+  for (const ResultColumn& column : columns) {
+    if (column.ReportCaption == nullptr) continue;
+    canvas.TextOut(captionX, line * lineH, column.ReportCaption);
+    if (column.ReportValueColumn) {
+      canvas.TextOut(valueX, line * lineH,
+                     ResultText(results, columns[static_cast<std::size_t>(*column.ReportValueColumn)]));
     }
-    canvas.TextOut(flagX, line * lineH, sources.Caption(entry.FlagLabel));
+    canvas.TextOut(flagX, line * lineH, ResultText(results, column));
     ++line;
   }
 }
@@ -233,8 +223,9 @@ std::string ReportJobTitle(const std::string& workListEntry) {
 }
 
 ReportDrawing::ReportDrawing(ReportCanvas& canvas, const ReportLayout& layout,
-                             const AnalysisState& state, const LoadedRecord& record)
-    : canvas_(canvas), layout_(layout), state_(state), record_(record) {}
+                             const AnalysisState& state, const LoadedRecord& record,
+                             double squareScale)
+    : canvas_(canvas), layout_(layout), state_(state), record_(record), squareScale_(squareScale) {}
 
 void ReportDrawing::ScaleDone(int scaleIndex) {
   for (int l = 0; l < kLeads; ++l) {
@@ -245,7 +236,7 @@ void ReportDrawing::ScaleDone(int scaleIndex) {
 
 // The squares go on the page after the ridges are found, then the markers.
 void ReportDrawing::RidgesFound() {
-  DrawPeakSquares(canvas_, layout_, state_);
+  DrawPeakSquares(canvas_, layout_, state_, squareScale_);
   DrawMarkers(canvas_, layout_, state_, record_);
   canvas_.SetPenWidth(layout_.NormalPen);
 }
@@ -258,8 +249,9 @@ void BeginReportPage(ReportCanvas& canvas, const ReportLayout& layout) {
 }
 
 void DrawReportTexts(ReportCanvas& canvas, const ReportLayout& layout, const LoadedRecord& record,
-                     const ReportCaptions& captions, const std::string& bannerText) {
-  DrawTexts(canvas, layout, captions);
+                     const std::string& entryName, const AnalysisResults& results,
+                     const std::string& bannerText) {
+  DrawTexts(canvas, layout, record, entryName, results);
   canvas.TextOut(layout.LeftM + layout.HalfW / 2, TruncateToInt(layout.PH - 2 * layout.LineH),
                  bannerText);
   DrawRawLeads(canvas, layout, record);

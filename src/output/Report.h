@@ -56,14 +56,6 @@ int ReportHeightY(const ReportLayout& layout, const ReportBox& box, double d);
 // never advance).
 void DrawDashedVerticalLine(ReportCanvas& canvas, int x, int yBottom, int yTop, int d);
 
-// The captions the page shows: the calculation sheet's labels, by object name
-// ("Label228"), as the window holds them.
-class ReportCaptions {
- public:
-  virtual ~ReportCaptions() = default;
-  virtual std::string Caption(const std::string& labelName) const = 0;
-};
-
 std::string ReportJobTitle(const std::string& workListEntry);
 
 // Pen, font and brush a page starts with.
@@ -71,11 +63,12 @@ void BeginReportPage(ReportCanvas& canvas, const ReportLayout& layout);
 
 // The page's part of the basic analysis: each scale's frames and curves as soon as
 // the scale is transformed; the squares, QRS, rise/fall and ridge marks and the
-// rulers once the ridges are found.
+// rulers once the ridges are found. The squares stand at the heights of the display
+// scale `squareScale`, as the screen's squares do.
 class ReportDrawing final : public BasicAnalysisObserver {
  public:
   ReportDrawing(ReportCanvas& canvas, const ReportLayout& layout, const AnalysisState& state,
-                const LoadedRecord& record);
+                const LoadedRecord& record, double squareScale);
   void ScaleDone(int scaleIndex) override;
   void RidgesFound() override;
 
@@ -84,10 +77,13 @@ class ReportDrawing final : public BasicAnalysisObserver {
   const ReportLayout& layout_;
   const AnalysisState& state_;
   const LoadedRecord& record_;
+  double squareScale_;
 };
 
-// After the analysis: the header and criteria texts, the banner and the raw leads.
+// After the analysis: the header of the record under its work-list name, the criteria
+// and the measured values with their flags, the banner and the raw leads.
 void DrawReportTexts(ReportCanvas& canvas, const ReportLayout& layout, const LoadedRecord& record,
-                     const ReportCaptions& captions, const std::string& bannerText);
+                     const std::string& entryName, const AnalysisResults& results,
+                     const std::string& bannerText);
 
 }  // namespace wavelet

@@ -4,49 +4,59 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "base/FileDescriptor.h"
 
 namespace wavelet {
 
-RecordReadResult ReadRecordFile(const std::string& path, RecordBytes& buffer) {
-  RecordReadResult result;
-  const std::string cannotRead = "Cannot read [" + path + "]";
+namespace {
+
+Outcome CannotRead(const std::string& path, FailureKind kind, const std::string& reason) {
+  return Outcome::Failure(kind, "Cannot read [" + path + "]", reason);
+}
+
+// Why a path could not be opened, told apart as a user needs it: a link whose target
+// is gone is not a missing file.
+Outcome OpenFailure(const std::string& path, int error) {
+  struct stat link {};
+  if (error == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    return CannotRead(path, FailureKind::BrokenLink, "Broken symbolic link");
+  }
+  return CannotRead(path, FailureKindOf(error), ReasonOf(error));
+}
+
+}  // namespace
+
+Outcome ReadRecordFile(const std::string& path, RecordBytes& buffer) {
   // Opened without blocking: a named pipe with no writer would otherwise hang the
   // program in open() itself. Once the type is known to be safe, reads block again.
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!file.Valid()) return OpenFailure(path, errno);
   struct stat info {};
-  if (!file.Valid() || ::fstat(file.Get(), &info) != 0) {
-    result.ErrorText = cannotRead;
-    return result;
-  }
+  if (::fstat(file.Get(), &info) != 0) return CannotRead(path, FailureKindOf(errno), ReasonOf(errno));
   // A pipe or socket never holds a record and could wait forever for a writer; a
   // directory opens but cannot be read.
-  if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || S_ISDIR(info.st_mode)) {
-    result.ErrorText = cannotRead;
-    return result;
+  if (S_ISDIR(info.st_mode)) return CannotRead(path, FailureKind::NotAFile, ReasonOf(EISDIR));
+  if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
+    return CannotRead(path, FailureKind::NotAFile, S_ISFIFO(info.st_mode) ? "Is a pipe" : "Is a socket");
   }
   const int flags = ::fcntl(file.Get(), F_GETFL);
   if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    result.ErrorText = cannotRead;
-    return result;
+    return CannotRead(path, FailureKindOf(errno), ReasonOf(errno));
   }
   // Read one byte past a record so a longer file is told apart from an exact one;
   // only the first kRecordSize bytes are ever used.
   std::array<std::uint8_t, kRecordSize + 1> scratch;
   const ssize_t got = file.ReadUpTo(scratch.data(), scratch.size());
-  if (got < 0) {  // a vanished device, an I/O error
-    result.ErrorText = cannotRead;
-    return result;
-  }
+  if (got < 0) return CannotRead(path, FailureKindOf(errno), ReasonOf(errno));  // an I/O error
   const auto total = static_cast<std::size_t>(got);
   if (total < kRecordSize) {
-    result.ErrorText = "Not a record (" + std::to_string(total) + " bytes): [" + path + "]";
-    return result;
+    return Outcome::Failure(FailureKind::NotARecord,
+                            "Not a record (" + std::to_string(total) + " bytes): [" + path + "]");
   }
   std::copy(scratch.begin(), scratch.begin() + kRecordSize, buffer.begin());
-  result.Ok = true;
-  return result;
+  return Outcome::Success();
 }
 
 std::string JoinRecordPath(const std::string& directory, const std::string& entry) {

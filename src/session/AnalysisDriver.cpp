@@ -15,32 +15,6 @@ namespace {
 // as the last basic analysis left them.
 constexpr int kDisplayOnlyScaleIndex = -1;
 
-class BasicDrawing final : public BasicAnalysisObserver {
- public:
-  BasicDrawing(const AnalysisState& state, const LoadedRecord& record, LeadImages& images,
-               const DriverOptions& options)
-      : state_(state), record_(record), images_(images), options_(options) {}
-
-  void ScaleDone(int scaleIndex) override { DrawScaleCurves(images_, state_, scaleIndex); }
-  void ScalesDone() override {
-    DrawQrsMarkers(images_, record_);
-    DrawRiseFallMarkers(images_, state_);
-    DrawTimeRuler(images_);
-  }
-  void PeakListClosed() override {
-    if (options_.Dots) DrawPeakDots(images_, state_);
-  }
-  void RidgesFound() override {
-    if (options_.Lines) DrawRidgeLines(images_, state_);
-  }
-
- private:
-  const AnalysisState& state_;
-  const LoadedRecord& record_;
-  LeadImages& images_;
-  const DriverOptions& options_;
-};
-
 // Hides the progress bar however the sweep ends.
 class MapProgress {
  public:
@@ -95,6 +69,26 @@ void RunAnalysis(AnalysisState& state, const LoadedRecord& record, LeadImages& i
   if (mode == kDisplayBasic) RunBasicAnalysis(state, record, images, options, hooks);
   if (mode == kDisplaySpectrogram) RunSpectrogram(state, record, images, hooks);
   if (mode == kDisplayMap) RunMap(state, record, images, hooks);
+}
+
+BasicDrawing::BasicDrawing(const AnalysisState& state, const LoadedRecord& record,
+                           LeadImages& images, const DriverOptions& options)
+    : state_(state), record_(record), images_(images), options_(options) {}
+
+void BasicDrawing::ScaleDone(int scaleIndex) { DrawScaleCurves(images_, state_, scaleIndex); }
+
+void BasicDrawing::ScalesDone() {
+  DrawQrsMarkers(images_, record_);
+  DrawRiseFallMarkers(images_, state_);
+  DrawTimeRuler(images_);
+}
+
+void BasicDrawing::PeakListClosed() {
+  if (options_.Dots) DrawPeakDots(images_, state_);
+}
+
+void BasicDrawing::RidgesFound() {
+  if (options_.Lines) DrawRidgeLines(images_, state_);
 }
 
 void RunBasicAnalysis(AnalysisState& state, const LoadedRecord& record, LeadImages& images,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/AnalysisState.h"
+#include "analysis/BasicAnalysis.h"
 #include "analysis/Sweeps.h"
 #include "record/RecordFormat.h"
 #include "views/LeadImages.h"
@@ -37,6 +38,25 @@ class AnalysisDriverHooks {
   virtual void SpectrogramRowDone(int /*rowsDone*/) {}
   // Last step of a basic analysis, after the judgements: fill the calculation sheet.
   virtual void ShowCalculationData() {}
+};
+
+// The lead images' part of a basic analysis: each scale's curves as soon as it is
+// transformed, then the QRS and rise/fall markers and the ruler, the squares (if
+// Dots) and the ridge lines (if Lines).
+class BasicDrawing final : public BasicAnalysisObserver {
+ public:
+  BasicDrawing(const AnalysisState& state, const LoadedRecord& record, LeadImages& images,
+               const DriverOptions& options);
+  void ScaleDone(int scaleIndex) override;
+  void ScalesDone() override;
+  void PeakListClosed() override;
+  void RidgesFound() override;
+
+ private:
+  const AnalysisState& state_;
+  const LoadedRecord& record_;
+  LeadImages& images_;
+  DriverOptions options_;
 };
 
 // PeakListCount = 0, clear the four lead images, then the branch of DisplayMode

@@ -1,7 +1,5 @@
 #include "session/ReportDriver.h"
 
-#include "analysis/BasicAnalysis.h"
-
 namespace wavelet {
 namespace {
 
@@ -29,27 +27,48 @@ class DiscardingCanvas final : public ReportCanvas {
   int height_;
 };
 
+ReportCanvas& StartJob(ReportCanvas& printer, const std::string& entryName, bool& started,
+                       std::unique_ptr<ReportCanvas>& discard) {
+  printer.SetJobTitle(ReportJobTitle(entryName));
+  started = printer.BeginJob();
+  if (started) return printer;
+  discard = std::make_unique<DiscardingCanvas>(printer.PageWidth(), printer.PageHeight());
+  return *discard;
+}
+
 }  // namespace
+
+ReportPageDrawing::ReportPageDrawing(ReportCanvas& printer, const AnalysisState& state,
+                                     const LoadedRecord& record, const std::string& entryName,
+                                     double squareScale)
+    : layout_(ComputeReportLayout(printer.PageWidth(), printer.PageHeight())),
+      canvas_(StartJob(printer, entryName, started_, discard_)),
+      state_(state),
+      record_(record),
+      entryName_(entryName),
+      drawing_(canvas_, layout_, state, record, squareScale) {
+  BeginReportPage(canvas_, layout_);
+}
+
+ReportPageDrawing::~ReportPageDrawing() = default;
+
+void ReportPageDrawing::ScaleDone(int scaleIndex) { drawing_.ScaleDone(scaleIndex); }
+void ReportPageDrawing::RidgesFound() { drawing_.RidgesFound(); }
+
+bool ReportPageDrawing::Finish(const std::string& bannerText) {
+  DrawReportTexts(canvas_, layout_, record_, entryName_, state_.Results, bannerText);
+  if (!started_) return false;
+  canvas_.EndJob();
+  return true;
+}
 
 ReportOutcome PrintReport(ReportCanvas& printer, AnalysisState& state, LoadedRecord& record,
                           ReportSources& sources) {
   if (!sources.ReloadRecord()) return ReportOutcome::RecordUnreadable;
-
-  const ReportLayout layout = ComputeReportLayout(printer.PageWidth(), printer.PageHeight());
-  printer.SetJobTitle(ReportJobTitle(sources.WorkListEntry()));
-  DiscardingCanvas discard(layout.PW, layout.PH);
-  const bool started = printer.BeginJob();
-  ReportCanvas& canvas = started ? printer : discard;
-
-  BeginReportPage(canvas, layout);
-  ReportDrawing drawing(canvas, layout, state, record);
-  RunBasicAnalysisSequence(state, record, drawing);
+  ReportPageDrawing page(printer, state, record, sources.WorkListEntry(), state.SelectedScale);
+  RunBasicAnalysisSequence(state, record, page);
   sources.ShowCalculationData();
-  DrawReportTexts(canvas, layout, record, sources, sources.BannerText());
-
-  if (!started) return ReportOutcome::JobNotStarted;
-  printer.EndJob();
-  return ReportOutcome::Printed;
+  return page.Finish(sources.BannerText()) ? ReportOutcome::Printed : ReportOutcome::JobNotStarted;
 }
 
 }  // namespace wavelet

@@ -2,6 +2,7 @@
 
 #include "output/BatchRowWriter.h"
 #include "output/PngWriter.h"
+#include "session/ReportDriver.h"
 #include "record/RecordDecoder.h"
 #include "record/RecordFile.h"
 #include "views/Overlays.h"
@@ -16,6 +17,10 @@ class NoHeaderSink final : public HeaderSink {
 };
 
 }  // namespace
+
+bool ModeShowsBasicResults(int displayMode) {
+  return displayMode == kDisplayBasic || displayMode == kDisplayMap;
+}
 
 const char* PictureSuffix(int image) {
   static constexpr const char* kSuffixes[kImageCount] = {"_X", "_Y", "_Z", "_M", "_raw"};
@@ -35,12 +40,12 @@ void Workbench::StartUp() {
   WriteBatchGridTitles(grid_, cursor_);
 }
 
-LoadOutcome Workbench::LoadRecord(const std::string& path, const std::string& entry,
+Outcome Workbench::LoadRecord(const std::string& path, const std::string& entry,
                                   HeaderSink& sink) {
   const bool wasLoaded = recordState_ == RecordState::Loaded;
   const std::string previousPath = record_->RecordPath;
   const RecordBytes previousBytes = record_->RecordBuffer;
-  const LoadOutcome load = ReadRecord(path, entry, sink);
+  const Outcome load = ReadRecord(path, entry, sink);
   if (!load.Ok) {
     recordState_ = RecordState::LoadFailed;
     failedEntry_ = entry;
@@ -59,8 +64,8 @@ LoadOutcome Workbench::LoadRecord(const std::string& path, const std::string& en
   return load;
 }
 
-LoadOutcome Workbench::ReadRecord(const std::string& path, const std::string& entry,
-                                  HeaderSink& sink) {
+Outcome Workbench::ReadRecord(const std::string& path, const std::string& entry,
+                              HeaderSink& sink) {
   auto show = [&](const PatientHeaderEntry& field, const std::string& text) {
     sink.ShowHeaderField(field, text);
     WriteBatchCell(grid_, cursor_, text);
@@ -69,15 +74,15 @@ LoadOutcome Workbench::ReadRecord(const std::string& path, const std::string& en
   record_->RecordPath = path;
   sink.RecordPathChosen(path);
 
-  const RecordReadResult read = ReadRecordFile(path, record_->RecordBuffer);
-  if (!read.Ok) return {false, read.ErrorText};
+  const Outcome read = ReadRecordFile(path, record_->RecordBuffer);
+  if (!read.Ok) return read;
 
   const RecordHeaderTexts header = DecodeHeaderTexts(record_->RecordBuffer);
   for (std::size_t i = 1; i < kPatientHeader.size(); ++i) {
     show(kPatientHeader[i], PatientFieldText(header, entry, kPatientHeader[i].Field));
   }
   DecodeRecordInto(*record_);
-  return {true, std::string()};
+  return Outcome::Success();
 }
 
 void Workbench::DrawRawSignal(int gainPosition) {
@@ -87,6 +92,10 @@ void Workbench::DrawRawSignal(int gainPosition) {
 void Workbench::RunAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks) {
   if (!AnalysisRefusal().empty()) return;
   const bool basic = state_->DisplayMode == kDisplayBasic;
+  if (!basic && ModeShowsBasicResults(state_->DisplayMode) && !resultsAnalysed_ &&
+      recordState_ == RecordState::Loaded) {
+    RunBasicAnalysis(options, hooks);
+  }
   wavelet::RunAnalysis(*state_, *record_, *images_, options, hooks);
   imagesAnalysed_ = true;
   if (basic) resultsAnalysed_ = true;
@@ -126,32 +135,30 @@ std::string Workbench::BatchRefusal() const {
          "before the batch analysis.";
 }
 
-LoadOutcome Workbench::ShowRecord(const std::string& path, const std::string& entry,
-                                  HeaderSink& sink, const ViewSettings& view,
-                                  AnalysisDriverHooks& hooks) {
+Outcome Workbench::ShowRecord(const std::string& path, const std::string& entry,
+                              HeaderSink& sink, const ViewSettings& view,
+                              AnalysisDriverHooks& hooks, bool analyse) {
   ClearAnalysisAccumulators(*state_);
-  const LoadOutcome load = LoadRecord(path, entry, sink);
+  const Outcome load = LoadRecord(path, entry, sink);
   if (!load.Ok) return load;
   DrawRawSignal(view.GainPosition);
+  if (!analyse) return load;
   state_->SelectedScale = static_cast<double>(view.Scale);
-  if (view.DisplayMode != kDisplayBasic) {
-    state_->DisplayMode = kDisplayBasic;
-    RunAnalysis(view.Options, hooks);
-  }
   state_->DisplayMode = view.DisplayMode;
   RunAnalysis(view.Options, hooks);
   return load;
 }
 
-PictureOutcome Workbench::WritePictures(const std::string& directory,
-                                        const std::string& name) const {
-  PictureOutcome outcome;
+Outcome Workbench::WritePictures(const std::string& directory, const std::string& name,
+                                 DeferredRenames* renames) const {
+  Outcome outcome;
   for (int i = 0; i < kImageCount; ++i) {
     const Canvas& image = images_->Lead(i);
     const std::string path =
         (directory.empty() ? std::string() : directory + "/") + name + PictureSuffix(i) + ".png";
-    const PngWriteResult written = WritePng(path, image.Pixels(), image.Width(), image.Height());
-    if (!written.Ok && outcome.Ok) outcome = {false, written.ErrorText};
+    const Outcome written =
+        WritePng(path, image.Pixels(), image.Width(), image.Height(), renames);
+    if (!written.Ok && outcome.Ok) outcome = written;
   }
   return outcome;
 }
@@ -160,12 +167,6 @@ void Workbench::BeginBatch(int records) {
   grid_.SetRowCount(records + 1);
   cursor_.BatchMode = 1;
   cursor_.BatchRow = 1;
-}
-
-void Workbench::BeginBatchRecord() {
-  state_->PeakListCount = 0;
-  cursor_.BatchColumn = 0;
-  ClearLeadImages(*images_);
 }
 
 int Workbench::FinishBatchRow(bool analysed) {
@@ -182,28 +183,93 @@ int Workbench::FinishBatchRow(bool analysed) {
 
 void Workbench::EndBatch() { cursor_.BatchMode = 0; }
 
-AnalysedRow Workbench::AnalyseRecordRow(const std::string& path, const std::string& entry) {
-  if (grid_.RowCount() < 2) grid_.SetRowCount(2);
-  cursor_.BatchMode = 1;
-  cursor_.BatchRow = 1;
+namespace {
+
+// The basic analysis's drawers of one step, each only when asked for.
+class StepObservers final : public BasicAnalysisObserver {
+ public:
+  StepObservers(BasicAnalysisObserver* view, BasicAnalysisObserver* page) : view_(view), page_(page) {}
+  void ScaleDone(int scaleIndex) override {
+    if (view_) view_->ScaleDone(scaleIndex);
+    if (page_) page_->ScaleDone(scaleIndex);
+  }
+  void ScalesDone() override {
+    if (view_) view_->ScalesDone();
+    if (page_) page_->ScalesDone();
+  }
+  void PeakListClosed() override {
+    if (view_) view_->PeakListClosed();
+    if (page_) page_->PeakListClosed();
+  }
+  void RidgesFound() override {
+    if (view_) view_->RidgesFound();
+    if (page_) page_->RidgesFound();
+  }
+
+ private:
+  BasicAnalysisObserver* view_;
+  BasicAnalysisObserver* page_;
+};
+
+}  // namespace
+
+EntryProducts Workbench::ProcessEntry(const std::string& path, const std::string& entry,
+                                      HeaderSink& sink, const EntryRequest& request,
+                                      AnalysisDriverHooks& hooks) {
+  EntryProducts products;
   state_->PeakListCount = 0;
   cursor_.BatchColumn = 0;
   ClearAnalysisAccumulators(*state_);
-  NoHeaderSink sink;
-  // Nothing is shown, so the images and the screen's record state stay as they are.
-  const LoadOutcome load = ReadRecord(path, entry, sink);
-  if (load.Ok) AnalyseRecord(*state_, *record_);
-  FinishBatchRow(load.Ok);
-  recordState_ = load.Ok ? RecordState::Loaded : RecordState::LoadFailed;
-  failedEntry_ = load.Ok ? std::string() : entry;
-  imagesAnalysed_ = false;  // nothing was drawn
-  resultsAnalysed_ = load.Ok;
+  if (request.View != nullptr) ClearLeadImages(*images_);
+  products.Load = LoadRecord(path, entry, sink);
+  const ViewSettings* view = products.Load.Ok ? request.View : nullptr;
+  const bool basicView = view != nullptr && view->DisplayMode == kDisplayBasic;
+  if (products.Load.Ok) {
+    if (view != nullptr) {
+      DrawRawSignal(view->GainPosition);
+      state_->SelectedScale = static_cast<double>(view->Scale);
+    }
+    std::unique_ptr<BasicDrawing> drawing;
+    if (basicView) drawing = std::make_unique<BasicDrawing>(*state_, *record_, *images_, view->Options);
+    std::unique_ptr<PageRecorder> recorder;
+    std::unique_ptr<ReportPageDrawing> page;
+    if (request.PageWidth > 0 && request.PageHeight > 0) {
+      recorder = std::make_unique<PageRecorder>(request.PageWidth, request.PageHeight);
+      page = std::make_unique<ReportPageDrawing>(*recorder, *state_, *record_, entry,
+                                                 request.PageSquareScale);
+    }
+    StepObservers observers(drawing.get(), page.get());
+    RunBasicAnalysisSequence(*state_, *record_, observers);
+    hooks.ShowCalculationData();
+    imagesAnalysed_ = basicView;
+    resultsAnalysed_ = true;
+    products.WindowsClamped = state_->WindowsClamped;
+    if (page) {
+      page->Finish();
+      products.Page = std::move(recorder->Page());
+    }
+  }
+  products.Row = FinishBatchRow(products.Load.Ok);
+  if (view != nullptr && !basicView) {
+    state_->DisplayMode = view->DisplayMode;
+    RunAnalysis(view->Options, hooks);
+  }
+  return products;
+}
 
+AnalysedRow Workbench::AnalyseEntry(const std::string& path, const std::string& entry,
+                                    const EntryRequest& request) {
+  if (grid_.RowCount() < 2) grid_.SetRowCount(2);
+  cursor_.BatchMode = 1;
+  cursor_.BatchRow = 1;
+  NoHeaderSink sink;
+  AnalysisDriverHooks hooks;
+  EntryProducts products = ProcessEntry(path, entry, sink, request, hooks);
   AnalysedRow row;
   row.Cells = grid_.TakeRow(1);
-  row.Read = load.Ok;
-  row.ErrorText = load.ErrorText;
-  row.WindowsClamped = load.Ok && state_->WindowsClamped;
+  row.Load = std::move(products.Load);
+  row.WindowsClamped = products.WindowsClamped;
+  row.Page = std::move(products.Page);
   return row;
 }
 

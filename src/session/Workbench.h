@@ -6,12 +6,16 @@
 // load, analysis and row writer, so the two cannot drift apart.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/AnalysisState.h"
 #include "analysis/BasicAnalysis.h"
+#include "base/AtomicFile.h"
+#include "base/Outcome.h"
 #include "output/BatchGrid.h"
+#include "output/RecordedPage.h"
 #include "output/PatientHeader.h"
 #include "record/RecordFormat.h"
 #include "session/AnalysisDriver.h"
@@ -37,19 +41,6 @@ enum class RecordState {
   LoadFailed,     // the last load failed: only its name is known, nothing else is its
 };
 
-struct LoadOutcome {
-  bool Ok = false;
-  std::string ErrorText;  // why the record could not be read
-};
-
-// One record's batch row for a caller without a window.
-struct AnalysedRow {
-  std::vector<std::string> Cells;  // kBatchGridColumns cells
-  bool Read = false;
-  std::string ErrorText;
-  bool WindowsClamped = false;
-};
-
 // How the analysis tab is set when a record is shown: the display mode, the scale
 // button (SelectedScale 1..6), the check boxes beside "basic" and the gain slider.
 struct ViewSettings {
@@ -62,10 +53,37 @@ struct ViewSettings {
 // The file name suffix of image i (0..4) as a picture: "_X", "_Y", "_Z", "_M", "_raw".
 const char* PictureSuffix(int image);
 
-struct PictureOutcome {
-  bool Ok = true;
-  std::string ErrorText;  // "Cannot write [path]" of the first picture that failed
+// What one work-list entry's step makes besides its row: the images of the analysis
+// tab and the page of its report, all from one load and one analysis.
+struct EntryRequest {
+  // Draw the raw view and the four lead images as the analysis tab shows the record
+  // in these settings; null: draw nothing.
+  const ViewSettings* View = nullptr;
+  // Record the report's page on a page of this size (device units); 0: no page.
+  int PageWidth = 0;
+  int PageHeight = 0;
+  // The display scale the page's squares stand at (the window's, or the start-up one).
+  double PageSquareScale = 2.0;
 };
+
+struct EntryProducts {
+  Outcome Load;
+  int Row = 0;  // the grid row written
+  bool WindowsClamped = false;
+  std::optional<RecordedPage> Page;  // when asked for and the record was read
+};
+
+// One record's batch row for a caller without a window.
+struct AnalysedRow {
+  std::vector<std::string> Cells;  // kBatchGridColumns cells
+  Outcome Load;
+  bool WindowsClamped = false;
+  std::optional<RecordedPage> Page;
+};
+
+// Whether a display mode draws the markers of a basic analysis (the rise and fall of
+// the judged scale), so that it must follow one of the record it shows.
+bool ModeShowsBasicResults(int displayMode);
 
 class Workbench {
  public:
@@ -95,7 +113,7 @@ class Workbench {
   // one loaded before (another path or other bytes) clears the four lead images:
   // whatever they showed belonged to another record. Reloading the same record
   // (the report does) keeps its analysis.
-  LoadOutcome LoadRecord(const std::string& path, const std::string& entry, HeaderSink& sink);
+  Outcome LoadRecord(const std::string& path, const std::string& entry, HeaderSink& sink);
 
   RecordState State() const { return recordState_; }
   // The four lead images show an analysis of the loaded record.
@@ -122,35 +140,42 @@ class Workbench {
   // The raw view at a gain slider position.
   void DrawRawSignal(int gainPosition);
   // The analysis of the display mode with its drawing; the basic branch alone. Both
-  // do nothing while AnalysisRefusal() is not empty.
+  // do nothing while AnalysisRefusal() is not empty. A map of a record without its
+  // own basic results runs the basic analysis first, so its markers are the record's.
   void RunAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks);
   void RunBasicAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks);
 
   // A batch over `records` work-list entries: grid rows for them, cursor on row 1.
   void BeginBatch(int records);
-  // Before each record: an empty peak list, the row's first column, cleared images.
-  void BeginBatchRecord();
-  // After each record: its result cells (or, when it could not be read, empty cells
-  // after the file name), then the cursor moves to the next row. Returns the row.
-  int FinishBatchRow(bool analysed);
+  // The step of one work-list entry, the one home of a record's batch work: one load
+  // (its header into the sink and the cursor's grid row), one basic analysis with the
+  // images and the page drawn as it goes (see EntryRequest), the row's result cells (an
+  // unreadable record keeps only its file name), the cursor on the next row, and, for
+  // a spectrogram or a map, that sweep after the row. The batch of the window, the
+  // batch tool's workers and the single-row path all come through here.
+  EntryProducts ProcessEntry(const std::string& path, const std::string& entry, HeaderSink& sink,
+                             const EntryRequest& request, AnalysisDriverHooks& hooks);
   void EndBatch();
 
-  // A record change with auto calculation on, as the analysis tab shows it: cleared
-  // accumulators, the load, the raw view at the gain, then the analysis in the
-  // display mode. A spectrogram or a map follows a basic analysis of the same record,
-  // so its rise and fall markers are that record's. On a failed load nothing is drawn.
-  LoadOutcome ShowRecord(const std::string& path, const std::string& entry, HeaderSink& sink,
-                         const ViewSettings& view, AnalysisDriverHooks& hooks);
-  // The five images as PNG files "<directory>/<name><suffix>.png", exactly their pixels.
-  PictureOutcome WritePictures(const std::string& directory, const std::string& name) const;
+  // A record change, as the analysis tab shows it: cleared accumulators, the load, the
+  // raw view at the gain and, with `analyse`, the analysis in the display mode (a map
+  // follows a basic analysis of the same record). On a failed load nothing is drawn.
+  Outcome ShowRecord(const std::string& path, const std::string& entry, HeaderSink& sink,
+                     const ViewSettings& view, AnalysisDriverHooks& hooks, bool analyse = true);
+  // The five images as PNG files "<directory>/<name><suffix>.png", exactly their
+  // pixels; renamed into place at once, or with the run's others through `renames`.
+  Outcome WritePictures(const std::string& directory, const std::string& name,
+                        DeferredRenames* renames = nullptr) const;
 
-  // The batch row of one record file as a batch in the window writes it, without
-  // drawing: load, basic analysis and cells, built in row 1 of this workbench's grid
-  // and moved out of it.
-  AnalysedRow AnalyseRecordRow(const std::string& path, const std::string& entry);
+  // One record's row (and what `request` asks for) for a caller without a window,
+  // built in row 1 of this workbench's grid and moved out of it; the header goes
+  // nowhere else.
+  AnalysedRow AnalyseEntry(const std::string& path, const std::string& entry,
+                           const EntryRequest& request = {});
 
  private:
-  LoadOutcome ReadRecord(const std::string& path, const std::string& entry, HeaderSink& sink);
+  Outcome ReadRecord(const std::string& path, const std::string& entry, HeaderSink& sink);
+  int FinishBatchRow(bool analysed);
 
   std::unique_ptr<LoadedRecord> record_;
   std::unique_ptr<AnalysisState> state_;

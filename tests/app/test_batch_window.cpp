@@ -18,7 +18,8 @@
 #include "app/BatchGridModel.h"
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
-#include "app/ReportPrinting.h"
+#include "print/ReportPrinting.h"
+#include "base/AtomicFile.h"
 #include "output/CsvWriter.h"
 #include "session/Workbench.h"
 
@@ -42,7 +43,7 @@ std::vector<std::string> CoreRow(const std::string& name, const wavelet::RecordB
   apptest::WriteBytes(path, reinterpret_cast<const char*>(bytes.data()), bytes.size());
   auto bench = std::make_unique<wavelet::Workbench>();
   bench->StartUp();
-  return bench->AnalyseRecordRow(path.toStdString(), name).Cells;
+  return bench->AnalyseEntry(path.toStdString(), name).Cells;
 }
 
 std::string Name(int index) {

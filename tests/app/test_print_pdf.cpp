@@ -16,7 +16,7 @@
 #include <string>
 
 #include "analysis/AnalysisState.h"
-#include "app/ReportPrinting.h"
+#include "print/ReportPrinting.h"
 #include "session/ReportDriver.h"
 #include "support/FakeReportSources.h"
 #include "support/Records.h"

@@ -16,7 +16,7 @@
 #include "app/CanvasWidget.h"
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
-#include "app/ReportPrinting.h"
+#include "print/ReportPrinting.h"
 #include "session/Workbench.h"
 
 using wavelet::TSDIAppForm;
@@ -75,7 +75,7 @@ void ReportsAndPicturesTest::CheckRows(int count) {
   for (int i = 1; i <= count; ++i) {
     const QString name = QString("P%1.R01").arg(i, 4, 10, QChar('0'));
     const std::vector<std::string> row =
-        bench.AnalyseRecordRow(QDir(dir_->path()).filePath(name).toStdString(), name.toStdString()).Cells;
+        bench.AnalyseEntry(QDir(dir_->path()).filePath(name).toStdString(), name.toStdString()).Cells;
     for (int c = 0; c < 157; ++c) QCOMPARE(w.Grid().Cell(c, i), row[c]);
   }
 }

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "output/BatchGrid.h"
+#include "base/AtomicFile.h"
 #include "output/CsvWriter.h"
 #include "support/DecodePng.h"
 #include "output/PngWriter.h"
@@ -67,7 +68,7 @@ std::string ExpectedCsv(const std::string& directory, const std::vector<std::str
   bench->StartUp();
   std::string csv = CsvLine(BatchGridColumns());
   for (const std::string& name : names) {
-    csv += CsvLine(bench->AnalyseRecordRow(JoinRecordPath(directory, name), name).Cells);
+    csv += CsvLine(bench->AnalyseEntry(JoinRecordPath(directory, name), name).Cells);
   }
   return csv;
 }
@@ -173,7 +174,7 @@ TEST_F(BatchTool, ExitStatusesAndUsage) {
         {"-j", "two", records.Path()}, {records.Path(), "-o"}, {"-j"}, {"--no-header"}}) {
     const ToolRun run = RunTool(scratch, bad);
     EXPECT_EQ(run.Status, 2) << (bad.empty() ? "" : bad[0]);
-    EXPECT_NE(run.Err.find("usage: wavelet-batch"), std::string::npos);
+    EXPECT_NE(run.Err.find("see 'wavelet-batch --help'"), std::string::npos);
     EXPECT_EQ(run.Out, "");
   }
   const ToolRun help = RunTool(scratch, {"--help"});
@@ -259,7 +260,7 @@ TEST_F(BatchTool, NewOptionsRefuseBadValuesAsUsageErrors) {
         {"--gain", "101", p}, {"--gain", "x", p}, {p, "--images"}, {"--page", "a3", p}, {p, "--reports"}}) {
     const ToolRun run = RunTool(scratch, bad);
     EXPECT_EQ(run.Status, 2) << bad[0] << ' ' << bad[1];
-    EXPECT_NE(run.Err.find("usage: wavelet-batch"), std::string::npos);
+    EXPECT_NE(run.Err.find("see 'wavelet-batch --help'"), std::string::npos);
     EXPECT_EQ(run.Out, "");
   }
   EXPECT_NE(RunTool(scratch, {"--scale", "9", p}).Err.find(

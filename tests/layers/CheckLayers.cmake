@@ -1,10 +1,12 @@
 # Fails when a file of src/ includes a header of a folder its layer does not use.
 # EDGES is "folder:used,used|folder:used|..." as the build states it; a folder may
-# always include its own headers. Only src/app may include Qt.
+# always include its own headers. Only the layers in TOOLKIT ("app|print"), which
+# link Qt, may include it.
 #
-#   cmake -DSOURCE_DIR=... -DEDGES=... -P CheckLayers.cmake
+#   cmake -DSOURCE_DIR=... -DEDGES=... -DTOOLKIT=... -P CheckLayers.cmake
 cmake_minimum_required(VERSION 3.22)
 string(REPLACE "|" ";" edges "${EDGES}")
+string(REPLACE "|" ";" toolkit "${TOOLKIT}")
 set(known "")
 foreach(edge ${edges})
   if(edge STREQUAL "")
@@ -43,7 +45,7 @@ foreach(folder ${folders})
           list(JOIN allowed_${folder} ", " names)
           list(APPEND faults "${shown} includes ${target}/ (${folder} may use ${names})")
         endif()
-      elseif(line MATCHES "#[ \t]*include[ \t]*<(Q[A-Za-z]*)" AND NOT folder STREQUAL "app")
+      elseif(line MATCHES "#[ \t]*include[ \t]*<(Q[A-Za-z]*)" AND NOT folder IN_LIST toolkit)
         list(APPEND faults "${shown} includes the toolkit header ${CMAKE_MATCH_1}")
       endif()
     endforeach()

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "output/BatchGrid.h"
+#include "base/AtomicFile.h"
 #include "output/CsvWriter.h"
 #include "support/TempDir.h"
 
@@ -125,7 +126,7 @@ TEST(CsvExport, UnopenableTargetsFailWithoutLeavingFiles) {
   TempDir dir;
   const BatchGrid grid = TitledGrid();
   const std::string missingDir = dir.File("no/such/dir/out.csv");
-  CsvWriteResult result = WriteGridCsv(missingDir, grid, 1);
+  Outcome result = WriteGridCsv(missingDir, grid, 1);
   EXPECT_FALSE(result.Ok);
   EXPECT_EQ(result.ErrorText, "Cannot write [" + missingDir + "]");
 
@@ -161,7 +162,7 @@ TEST(CsvExport, AWriteErrorIsReportedAndThePreviousFileSurvives) {
   struct rlimit small = saved;
   small.rlim_cur = 100000;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const CsvWriteResult result = WriteGridCsv(path, grid, 2000);
+  const Outcome result = WriteGridCsv(path, grid, 2000);
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, savedSignal);
 
@@ -175,16 +176,16 @@ TEST(CsvFileWriting, AnAbandonedWriterLeavesNothingBehind) {
   TempDir dir;
   const std::string path = dir.File("never.csv");
   {
-    CsvFileWriter writer(path);
+    AtomicFileWriter writer(path);
     ASSERT_TRUE(writer.Good());
-    writer.WriteLine("a,\r\n");
+    writer.Write("a,\r\n");
     EXPECT_EQ(DirectoryEntries(dir.Path()).size(), 1u);  // the temporary file
     EXPECT_FALSE(std::filesystem::exists(path));
   }
   EXPECT_TRUE(DirectoryEntries(dir.Path()).empty());
 
-  CsvFileWriter writer(path);
-  writer.WriteLine("b,\r\n");
+  AtomicFileWriter writer(path);
+  writer.Write("b,\r\n");
   EXPECT_TRUE(writer.Commit().Ok);
   EXPECT_FALSE(writer.Commit().Ok);  // a second commit has nothing to commit
   EXPECT_EQ(ReadAll(path), "b,\r\n");
@@ -203,7 +204,7 @@ TEST(CsvFileWriting, NamedPipesAreWrittenInPlaceWithErrorsCaught) {
     ::close(fd);
   });
   BatchGrid grid = TitledGrid();
-  const CsvWriteResult result = WriteGridCsv(fifo, grid, 2);
+  const Outcome result = WriteGridCsv(fifo, grid, 2);
   reader.join();
   EXPECT_TRUE(result.Ok);
   std::string expected;
@@ -216,9 +217,9 @@ TEST(CsvFileWriting, NamedPipesAreWrittenInPlaceWithErrorsCaught) {
   // A reader that goes away: the write fails and says so.
   const auto savedSignal = ::signal(SIGPIPE, SIG_IGN);
   std::thread quitter([&] { ::close(::open(fifo.c_str(), O_RDONLY)); });
-  CsvFileWriter writer(fifo);
+  AtomicFileWriter writer(fifo);
   quitter.join();
-  for (int i = 0; i < 2000; ++i) writer.WriteLine(std::string(100, 'x'));
+  for (int i = 0; i < 2000; ++i) writer.Write(std::string(100, 'x'));
   EXPECT_FALSE(writer.Commit().Ok);
   ::signal(SIGPIPE, savedSignal);
   ASSERT_EQ(::stat(fifo.c_str(), &info), 0);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "output/BatchGrid.h"
+#include "base/AtomicFile.h"
 #include "output/CsvWriter.h"
 #include "support/TempDir.h"
 
@@ -91,7 +92,7 @@ TEST(HostileCsvTargets, ReadOnlyDirectoryFailsAndKeepsThePreviousExport) {
     GTEST_SKIP() << fs.WhyNot();
   }
   const std::string path = directory + "/results.csv";
-  const CsvWriteResult replaced = WriteGridCsv(path, GridOf(3), 3);
+  const Outcome replaced = WriteGridCsv(path, GridOf(3), 3);
   EXPECT_FALSE(replaced.Ok);
   EXPECT_EQ(replaced.ErrorText, "Cannot write [" + path + "]");
   const std::string fresh = directory + "/new.csv";
@@ -115,7 +116,7 @@ TEST(HostileCsvTargets, FullFileSystemFailsAndLeavesNoPartialFile) {
       if (!filler) break;
     }
   }
-  const CsvWriteResult result = WriteGridCsv(path, GridOf(200), 200);
+  const Outcome result = WriteGridCsv(path, GridOf(200), 200);
   EXPECT_FALSE(result.Ok);
   EXPECT_EQ(result.ErrorText, "Cannot write [" + path + "]");
   EXPECT_EQ(ReadAll(path), "the previous export\r\n");
@@ -123,7 +124,7 @@ TEST(HostileCsvTargets, FullFileSystemFailsAndLeavesNoPartialFile) {
 
   // With room again the same export goes through whole.
   std::filesystem::remove(fs.File("filler"));
-  const CsvWriteResult retried = WriteGridCsv(path, GridOf(200), 200);
+  const Outcome retried = WriteGridCsv(path, GridOf(200), 200);
   EXPECT_TRUE(retried.Ok) << retried.ErrorText;
   TempDir elsewhere;
   ASSERT_TRUE(WriteGridCsv(elsewhere.File("same.csv"), GridOf(200), 200).Ok);

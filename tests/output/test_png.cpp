@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/AtomicFile.h"
 #include "output/CsvWriter.h"
 #include "support/DecodePng.h"
 #include "output/PngWriter.h"
@@ -34,7 +35,7 @@ TEST(PngWriter, DecodesToTheCanvasPixelsInBothImageSizesAndNamesAFailedTarget) {
     }
     pixels[0] = 0x000000FF;  // pure red
     const std::string path = dir.File("image" + std::to_string(width) + ".png");
-    const PngWriteResult written = WritePng(path, pixels.data(), width, height);
+    const Outcome written = WritePng(path, pixels.data(), width, height);
     ASSERT_TRUE(written.Ok) << written.ErrorText;
     const std::string bytes = ReadAll(path);
     const std::vector<unsigned char> encoded = EncodePng(pixels.data(), width, height);
@@ -72,16 +73,16 @@ TEST(CsvInPlaceFallback, WritesAWritableFileInAReadOnlyDirectory) {
     ::chmod(dir.Path().c_str(), 0755);
     GTEST_SKIP() << "running as root and cannot become nobody";
   }
-  CsvWriteResult strict, fallback;
+  Outcome strict, fallback;
   {
-    CsvFileWriter writer(path);
-    writer.WriteLine("strict\r\n");
+    AtomicFileWriter writer(path);
+    writer.Write("strict\r\n");
     strict = writer.Commit();
   }
   const std::string afterStrict = ReadAll(path);
   {
-    CsvFileWriter writer(path, InPlaceFallback::Allowed);
-    writer.WriteLine("new\r\n");
+    AtomicFileWriter writer(path, InPlaceFallback::Allowed);
+    writer.Write("new\r\n");
     fallback = writer.Commit();
   }
   if (me == 0) {

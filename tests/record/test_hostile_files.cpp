@@ -39,7 +39,7 @@ TEST(HostileRecordFiles, NamedPipeIsRefusedWithoutWaitingForAWriter) {
     read.wait();
     FAIL() << "reading a named pipe blocked";
   }
-  const RecordReadResult result = read.get();
+  const Outcome result = read.get();
   EXPECT_FALSE(result.Ok);
   EXPECT_EQ(result.ErrorText, "Cannot read [" + fifo + "]");
 }
@@ -57,7 +57,7 @@ TEST(HostileRecordFiles, FileWithoutReadPermissionIsRefused) {
   }
   RecordBytes buffer{};
   buffer.fill(0x5a);
-  const RecordReadResult result = ReadRecordFile(locked, buffer);
+  const Outcome result = ReadRecordFile(locked, buffer);
   if (me == 0) {
     ASSERT_EQ(::seteuid(0), 0);
   }

@@ -29,7 +29,7 @@ TEST(RecordFileReading, ExactAndLongerFilesUseTheFirst5025Bytes) {
   EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), exact.begin()));
 
   const auto longer = Pattern(kRecordSize + 300, 9);
-  const RecordReadResult result = ReadRecordFile(dir.Write("b.r01", longer.data(), longer.size()), buffer);
+  const Outcome result = ReadRecordFile(dir.Write("b.r01", longer.data(), longer.size()), buffer);
   ASSERT_TRUE(result.Ok);
   EXPECT_TRUE(result.ErrorText.empty());
   EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), longer.begin()));
@@ -42,7 +42,7 @@ TEST(RecordFileReading, ShortFilesAreRefusedAndLeaveTheBufferAlone) {
   const RecordBytes before = buffer;
   const auto shortBytes = Pattern(100, 3);
   const std::string shortPath = dir.Write("short.r01", shortBytes.data(), shortBytes.size());
-  RecordReadResult result = ReadRecordFile(shortPath, buffer);
+  Outcome result = ReadRecordFile(shortPath, buffer);
   EXPECT_FALSE(result.Ok);
   EXPECT_EQ(result.ErrorText, "Not a record (100 bytes): [" + shortPath + "]");
   EXPECT_EQ(buffer, before);

@@ -66,7 +66,7 @@ TEST(WorkbenchLoad, ShowsTheHeaderInLoadOrderAndWritesCellsOnlyInABatch) {
   // In a batch the eleven cells follow the cursor; a reload after the row is full
   // (a batch print) writes past the last column, which is ignored.
   bench->BeginBatch(1);
-  bench->BeginBatchRecord();
+  bench->Cursor().BatchColumn = 0;
   ASSERT_TRUE(bench->LoadRecord(path, "a.r01", sink).Ok);
   EXPECT_EQ(bench->Cursor().BatchColumn, 11);
   EXPECT_EQ(bench->Grid().Cell(1, 1), "ID-42");
@@ -85,7 +85,7 @@ TEST(WorkbenchLoad, AFailedLoadChangesNothingButTheNameAndPath) {
   const RecordBytes full = MakeSampleRecord(7, 2);
   const std::string shortFile = dir.Write("short.r01", full.data(), 100);
   sink.shown.clear();
-  const LoadOutcome load = bench->LoadRecord(shortFile, "short.r01", sink);
+  const Outcome load = bench->LoadRecord(shortFile, "short.r01", sink);
   EXPECT_FALSE(load.Ok);
   EXPECT_EQ(load.ErrorText, "Not a record (100 bytes): [" + shortFile + "]");
   ASSERT_EQ(sink.shown.size(), 1u);
@@ -174,10 +174,9 @@ TEST(WorkbenchRecordState, AFailedLoadClearsEveryImageAndRefusesUntilARecordLoad
   EXPECT_EQ(bench->AnalysisRefusal() + bench->PrintRefusal(), "");
 }
 
-// The window's batch: per record an empty peak list and cleared images, the record
-// change (accumulators, load), the drawn basic analysis, the row. Its rows equal the
-// row function the batch tool calls, whatever was analysed before.
-TEST(WorkbenchBatch, TheWindowsStepsGiveTheRowFunctionsRows) {
+// One step per entry serves the row, the images and the page: asking for images and a
+// page (after an earlier map on screen) leaves every row cell as the bare row has it.
+TEST(WorkbenchBatch, OneStepGivesTheSameRowWithOrWithoutImagesAndPage) {
   TempDir dir;
   std::vector<std::string> names;
   for (int i = 0; i < 4; ++i) {
@@ -191,15 +190,17 @@ TEST(WorkbenchBatch, TheWindowsStepsGiveTheRowFunctionsRows) {
   AnalysisDriverHooks hooks;
   window->Analysis().DisplayMode = kDisplayMap;  // an earlier on-screen map
   window->RunAnalysis(options, hooks);
-  window->Analysis().DisplayMode = kDisplayBasic;
   window->BeginBatch(static_cast<int>(names.size()));
+  ViewSettings view;
+  view.DisplayMode = kDisplayMap;
+  EntryRequest request;
+  request.View = &view;
+  request.PageWidth = 4760;
+  request.PageHeight = 6736;
   RecordingSink sink;
   for (const std::string& name : names) {
-    window->BeginBatchRecord();
-    ClearAnalysisAccumulators(window->Analysis());
-    const bool loaded = window->LoadRecord(dir.File(name), name, sink).Ok;
-    if (loaded) window->RunBasicAnalysis(options, hooks);
-    window->FinishBatchRow(loaded);
+    const EntryProducts products = window->ProcessEntry(dir.File(name), name, sink, request, hooks);
+    EXPECT_EQ(products.Page.has_value(), name != "missing.r01");
   }
   window->EndBatch();
   EXPECT_EQ(window->Cursor().BatchMode, 0);
@@ -207,8 +208,9 @@ TEST(WorkbenchBatch, TheWindowsStepsGiveTheRowFunctionsRows) {
 
   auto tool = StartedBench();
   for (std::size_t r = 0; r < names.size(); ++r) {
-    const AnalysedRow row = tool->AnalyseRecordRow(dir.File(names[r]), names[r]);
-    EXPECT_EQ(row.Read, names[r] != "missing.r01");
+    const AnalysedRow row = tool->AnalyseEntry(dir.File(names[r]), names[r]);
+    EXPECT_EQ(row.Load.Ok, names[r] != "missing.r01");
+    EXPECT_FALSE(row.Page.has_value());
     for (int c = 0; c < kBatchGridColumns; ++c) {
       ASSERT_EQ(window->Grid().Cell(c, static_cast<int>(r) + 1), row.Cells[c]) << names[r] << " column " << c;
     }

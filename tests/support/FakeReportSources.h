@@ -18,7 +18,8 @@ class FakeReportSources : public ReportSources {
                     std::string name);
 
   bool ReloadRecord() override;
-  std::string Caption(const std::string& labelName) const override;
+  // What the window's labels would show after the reload and the sheet refresh.
+  std::string Caption(const std::string& labelName) const;
   void ShowCalculationData() override;
   std::string WorkListEntry() const override { return name_; }
 

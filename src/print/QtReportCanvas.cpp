@@ -1,4 +1,4 @@
-#include "app/QtReportCanvas.h"
+#include "print/QtReportCanvas.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "analysis/AnalysisState.h"
+#include "output/RecordedPage.h"
 #include "session/ReportDriver.h"
 #include "record/RecordFormat.h"
 
@@ -25,6 +26,9 @@ enum class PrintStatus {
   RecordUnreadable,  // the reload failed (the window's load has reported it)
   JobFailed,         // the printer or file refused the job; the analysis still ran
 };
+
+// Prints one page recorded elsewhere on `printer` as it is set up.
+PrintStatus ReplayOn(QPrinter& printer, const RecordedPage& page);
 
 // Prints one report on `printer` as it is set up, without a dialog.
 PrintStatus PrintReportOn(QPrinter& printer, AnalysisState& state, LoadedRecord& record,
@@ -79,6 +83,10 @@ class BatchReportPrinting {
   bool PrinterAvailable() const { return target_ != nullptr; }
   // NoPrinter (at once, nothing reloaded) when no printer was found at the start.
   PrintStatus Print(AnalysisState& state, LoadedRecord& record, ReportSources& sources);
+  PrintStatus Replay(const RecordedPage& page);
+  // The page size of the printer found, for pages recorded to be replayed here.
+  int PageWidth() const;
+  int PageHeight() const;
 
  private:
   std::unique_ptr<QPrinter> ownPrinter_;

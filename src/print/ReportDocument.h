@@ -8,11 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "app/ReportPrinting.h"
+#include "output/RecordedPage.h"
+#include "print/ReportPrinting.h"
 
 namespace wavelet {
 
-class CsvFileWriter;
+class AtomicFileWriter;
 class QtReportCanvas;
 
 class ReportDocument {
@@ -28,6 +29,11 @@ class ReportDocument {
   // One page: Printed, RecordUnreadable (no page) or JobFailed (the file failed; no
   // later page is attempted).
   PrintStatus Print(AnalysisState& state, LoadedRecord& record, ReportSources& sources);
+  // One page recorded elsewhere: Printed, or JobFailed as above.
+  PrintStatus Replay(const RecordedPage& page);
+  // The page in device units, as pages to be replayed here must be laid out.
+  int PageWidth() const;
+  int PageHeight() const;
   int Pages() const { return pages_; }
   // Closes the file and puts it in place. With no page at all nothing is written and
   // an earlier file of that name stays. False when the file could not be written.
@@ -36,7 +42,7 @@ class ReportDocument {
 
  private:
   std::string path_;
-  std::unique_ptr<CsvFileWriter> file_;
+  std::unique_ptr<AtomicFileWriter> file_;
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<QtReportCanvas> canvas_;
   int pages_ = 0;

@@ -1,11 +1,11 @@
-#include "app/ReportPrinting.h"
+#include "print/ReportPrinting.h"
 
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 
-#include "app/QtReportCanvas.h"
+#include "print/QtReportCanvas.h"
 
 namespace wavelet {
 
@@ -21,6 +21,11 @@ PrintStatus PrintReportOn(QPrinter& printer, AnalysisState& state, LoadedRecord&
       break;
   }
   return PrintStatus::JobFailed;
+}
+
+PrintStatus ReplayOn(QPrinter& printer, const RecordedPage& page) {
+  QtReportCanvas canvas(printer);
+  return ReplayPage(page, canvas) ? PrintStatus::Printed : PrintStatus::JobFailed;
 }
 
 QString PrintFailureText(const QPrinter& printer) {
@@ -77,6 +82,23 @@ PrintStatus BatchReportPrinting::Print(AnalysisState& state, LoadedRecord& recor
                                        ReportSources& sources) {
   if (target_ == nullptr) return PrintStatus::NoPrinter;
   return PrintReportOn(*target_, state, record, sources);
+}
+
+}  // namespace wavelet
+
+namespace wavelet {
+
+PrintStatus BatchReportPrinting::Replay(const RecordedPage& page) {
+  if (target_ == nullptr) return PrintStatus::NoPrinter;
+  return ReplayOn(*target_, page);
+}
+
+int BatchReportPrinting::PageWidth() const {
+  return target_ == nullptr ? 0 : QtReportCanvas(*target_).PageWidth();
+}
+
+int BatchReportPrinting::PageHeight() const {
+  return target_ == nullptr ? 0 : QtReportCanvas(*target_).PageHeight();
 }
 
 }  // namespace wavelet

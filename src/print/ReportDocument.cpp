@@ -1,15 +1,15 @@
-#include "app/ReportDocument.h"
+#include "print/ReportDocument.h"
 
 #include <QPageSize>
 #include <QPrinter>
 
-#include "app/QtReportCanvas.h"
-#include "output/CsvWriter.h"
+#include "print/QtReportCanvas.h"
+#include "base/AtomicFile.h"
 
 namespace wavelet {
 
 ReportDocument::ReportDocument(const std::string& path, const QPageLayout& layout)
-    : path_(path), file_(std::make_unique<CsvFileWriter>(path)) {
+    : path_(path), file_(std::make_unique<AtomicFileWriter>(path)) {
   if (!file_->Good()) {
     failed_ = true;
     return;
@@ -43,6 +43,19 @@ PrintStatus ReportDocument::Print(AnalysisState& state, LoadedRecord& record,
   failed_ = true;
   return PrintStatus::JobFailed;
 }
+
+PrintStatus ReportDocument::Replay(const RecordedPage& page) {
+  if (failed_) return PrintStatus::JobFailed;
+  if (!ReplayPage(page, *canvas_)) {
+    failed_ = true;
+    return PrintStatus::JobFailed;
+  }
+  ++pages_;
+  return PrintStatus::Printed;
+}
+
+int ReportDocument::PageWidth() const { return canvas_ ? canvas_->PageWidth() : 0; }
+int ReportDocument::PageHeight() const { return canvas_ ? canvas_->PageHeight() : 0; }
 
 bool ReportDocument::Finish() {
   if (canvas_ && !canvas_->EndDocument()) failed_ = true;
