@@ -11,7 +11,7 @@ packages=(
   libpng-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-liberation
-  xvfb xauth poppler-utils
+  xvfb xauth poppler-utils strace
   clang libclang-rt-14-dev
   desktop-file-utils appstream man-db groff-base dpkg-dev
 )

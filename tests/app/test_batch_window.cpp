@@ -113,8 +113,8 @@ void BatchWindowTest::ExportBeforeAnyBatch() {
   QVERIFY(lines[0].endsWith("s_area,s_peak_num,s_last_p,s_fqrs,judge1,judge2,\r"));
   QCOMPARE(lines[0].split(',').at(116), QByteArray("area_M1"));
   QCOMPARE(lines[0].split(',').at(150), QByteArray("c_last_n_M"));
-  QCOMPARE(lines[1], QByteArray(157, ',') + "\r");
-  QCOMPARE(lines[2], QByteArray(157, ',') + "\r");
+  QCOMPARE(lines[1], QByteArray(wavelet::kBatchGridColumns, ',') + "\r");
+  QCOMPARE(lines[2], QByteArray(wavelet::kBatchGridColumns, ',') + "\r");
 }
 
 void BatchWindowTest::BatchOverOneAndThreeRecords() {
@@ -148,8 +148,8 @@ void BatchWindowTest::BatchOverOneAndThreeRecords() {
   for (int r = 1; r <= 3; ++r) {
     const std::vector<std::string> expected = CoreRow(Name(r), apptest::RecordFor(r));
     QCOMPARE(lines[r], QByteArray::fromStdString(wavelet::CsvLine(expected)).chopped(1));
-    QCOMPARE(lines[r].count(','), 157);
-    for (int c = 0; c < 157; ++c) QCOMPARE(v.Grid().Cell(c, r), expected[c]);
+    QCOMPARE(lines[r].count(','), wavelet::kBatchGridColumns);
+    for (int c = 0; c < wavelet::kBatchGridColumns; ++c) QCOMPARE(v.Grid().Cell(c, r), expected[c]);
   }
 }
 
@@ -182,7 +182,7 @@ void BatchWindowTest::BatchAfterOnScreenAnalysisMatchesAFreshOne() {
   w.Button1->click();
   w.Button2->click();
   const std::vector<std::string> fresh = CoreRow(Name(1), apptest::RecordFor(1));
-  for (int c = 0; c < 157; ++c) QCOMPARE(w.Grid().Cell(c, 1), fresh[c]);
+  for (int c = 0; c < wavelet::kBatchGridColumns; ++c) QCOMPARE(w.Grid().Cell(c, 1), fresh[c]);
 }
 
 void BatchWindowTest::CommaInANameIsQuoted() {
@@ -242,10 +242,10 @@ void BatchWindowTest::UnreadableRecordsAreListedOnce() {
   QCOMPARE(w.Cursor().BatchRow, 5);
   for (int r : {2, 3}) {
     QCOMPARE(w.Grid().Cell(0, r), Name(r));
-    for (int c = 1; c < 157; ++c) QCOMPARE(w.Grid().Cell(c, r), std::string());
+    for (int c = 1; c < wavelet::kBatchGridColumns; ++c) QCOMPARE(w.Grid().Cell(c, r), std::string());
   }
   const std::vector<std::string> last = CoreRow(Name(4), apptest::RecordFor(4));
-  for (int c = 0; c < 157; ++c) QCOMPARE(w.Grid().Cell(c, 4), last[c]);
+  for (int c = 0; c < wavelet::kBatchGridColumns; ++c) QCOMPARE(w.Grid().Cell(c, 4), last[c]);
   QCOMPARE(Lines(ReadAll(Export())).size(), 5);
 }
 
@@ -292,7 +292,7 @@ void BatchWindowTest::BatchPrintWithoutPrinterSaysSoOnce() {
   QCOMPARE(box.Text, QString(wavelet::kNoPrinterMessage));
   QCOMPARE(w.Cursor().BatchRow, 4);
   const std::vector<std::string> last = CoreRow(Name(3), apptest::RecordFor(3));
-  for (int c = 0; c < 157; ++c) QCOMPARE(w.Grid().Cell(c, 3), last[c]);
+  for (int c = 0; c < wavelet::kBatchGridColumns; ++c) QCOMPARE(w.Grid().Cell(c, 3), last[c]);
 }
 
 void BatchWindowTest::StaleSelectorAbandonsTheBatchCleanly() {

@@ -139,14 +139,14 @@ void MainWindowTest::StartUpState() {
   QCOMPARE(w.Analysis().PlotDivisor, 40.0);
   QCOMPARE(w.Analysis().AutoCalculation, 0);
 
-  // The batch grid: 157 columns, 7 rows, titles, widths and row height.
+  // The batch grid: every column, 7 rows, titles, widths and row height.
   QCOMPARE(w.Grid().RowCount(), 7);
-  QCOMPARE(w.GridModel()->columnCount(), 157);
+  QCOMPARE(w.GridModel()->columnCount(), wavelet::kBatchGridColumns);
   QCOMPARE(w.GridModel()->rowCount(), 6);
   QCOMPARE(w.GridModel()->headerData(0, Qt::Horizontal).toString(), QString("Filename"));
   QCOMPARE(w.GridModel()->headerData(116, Qt::Horizontal).toString(), QString("area_M1"));
   QCOMPARE(w.GridModel()->headerData(156, Qt::Horizontal).toString(), QString("judge2"));
-  for (int c = 0; c < 157; ++c) {
+  for (int c = 0; c < wavelet::kBatchGridColumns; ++c) {
     const int expected = c == 0 ? 120 : c == 2 ? 150 : c == 9 ? 70 : 50;
     QCOMPARE(w.StringGrid1->columnWidth(c), expected);
   }

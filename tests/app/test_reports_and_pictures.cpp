@@ -76,7 +76,7 @@ void ReportsAndPicturesTest::CheckRows(int count) {
     const QString name = QString("P%1.R01").arg(i, 4, 10, QChar('0'));
     const std::vector<std::string> row =
         bench.AnalyseEntry(QDir(dir_->path()).filePath(name).toStdString(), name.toStdString()).Cells;
-    for (int c = 0; c < 157; ++c) QCOMPARE(w.Grid().Cell(c, i), row[c]);
+    for (int c = 0; c < wavelet::kBatchGridColumns; ++c) QCOMPARE(w.Grid().Cell(c, i), row[c]);
   }
 }
 

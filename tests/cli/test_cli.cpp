@@ -94,7 +94,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 std::string EmptyRow(const std::string& name) {
   std::string row = name;
-  row.append(157, ',');
+  row.append(kBatchGridColumns, ',');
   return row;
 }
 
@@ -377,6 +377,28 @@ TEST_F(BatchTool, ReportsArePdfPagesOfTheReadableRecordsOnA4OrLetter) {
   EXPECT_EQ(failed.Status, 1);
   EXPECT_NE(failed.Err.find("Cannot write [" + nowhere + "]"), std::string::npos);
   EXPECT_EQ(failed.Out, ExpectedCsv(records.Path(), names));
+}
+
+// Rows, pictures and pages of a record come from one read of its file (counted in the
+// system calls, with the page companion's too) and one analysis.
+TEST_F(BatchTool, EveryOutputOfARecordComesFromOneReadOfIt) {
+  if (std::system("command -v strace >/dev/null 2>&1") != 0) GTEST_SKIP() << "no strace";
+  TempDir records, scratch;
+  const std::vector<std::string> names = WriteSamples(records, 4, 17);
+  const std::string log = scratch.File("calls.log");
+  const std::string command = "strace -f -qq -e trace=open,openat -o " + Quote(log) + " " +
+                              Quote(kTool) + " -q -j 2 --images " + Quote(scratch.File("img")) +
+                              " --reports " + Quote(scratch.File("r.pdf")) + " -o " +
+                              Quote(scratch.File("out.csv")) + " " + Quote(records.Path()) +
+                              " >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) GTEST_SKIP() << "strace cannot trace here";
+  const std::string calls = ReadAll(log);
+  for (const std::string& name : names) {
+    const std::string opened = "/" + name + "\"";
+    std::size_t count = 0;
+    for (std::size_t at = calls.find(opened); at != std::string::npos; at = calls.find(opened, at + 1)) ++count;
+    EXPECT_EQ(count, 1u) << name;
+  }
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ using testing::WriteAll;
 // A line whose first cell is `first` and whose other cells are empty.
 std::string LineStartingWith(const std::string& first) {
   std::string line = first;
-  line.append(157, ',');
+  line.append(kBatchGridColumns, ',');
   line += "\r\n";
   return line;
 }
@@ -60,7 +60,7 @@ TEST(CsvLines, TitleRow) {
   const std::string tail = "s_area,s_peak_num,s_last_p,s_fqrs,judge1,judge2,\r\n";
   ASSERT_GT(line.size(), tail.size());
   EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
-  EXPECT_EQ(std::count(line.begin(), line.end(), ','), 157);
+  EXPECT_EQ(std::count(line.begin(), line.end(), ','), kBatchGridColumns);
 }
 
 TEST(CsvExport, BeforeAnyBatchTitlesAndEmptyRows) {
@@ -69,7 +69,7 @@ TEST(CsvExport, BeforeAnyBatchTitlesAndEmptyRows) {
   const BatchGrid grid = TitledGrid();
   std::string titles;
   AppendGridRowCsv(titles, grid, 0);
-  const std::string empty = std::string(157, ',') + "\r\n";
+  const std::string empty = std::string(kBatchGridColumns, ',') + "\r\n";
 
   ASSERT_TRUE(WriteGridCsv(path, grid, 3).Ok);
   EXPECT_EQ(ReadAll(path), titles + empty + empty + empty);
@@ -97,7 +97,7 @@ TEST(CsvExport, RowsAfterABatchAndTheQuotingMend) {
   for (std::string row; std::getline(lines, row);) rows.push_back(row);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[1], "P0001.R01,,\"SATO, HANAKO\"," + std::string(153, ',') + "1,\r");
-  EXPECT_EQ(rows[2], "P0002.R01" + std::string(157, ',') + "\r");
+  EXPECT_EQ(rows[2], "P0002.R01" + std::string(kBatchGridColumns, ',') + "\r");
 }
 
 TEST(CsvExport, ReplacesAnExistingFileAndKeepsItsPermissions) {

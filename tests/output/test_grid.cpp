@@ -60,7 +60,7 @@ TEST(BatchGridCells, WritesOnlyInBatchModeAndOutsideIsHarmless) {
   EXPECT_EQ(cursor.BatchColumn, 159);  // the column keeps counting past the grid
   EXPECT_EQ(grid.Cell(155, 1), "a");
   EXPECT_EQ(grid.Cell(156, 1), "b");
-  EXPECT_EQ(grid.Cell(157, 1), "");
+  EXPECT_EQ(grid.Cell(kBatchGridColumns, 1), "");
   cursor.BatchRow = 7;  // beyond the last row
   cursor.BatchColumn = 0;
   WriteBatchCell(grid, cursor, "lost");
@@ -152,7 +152,7 @@ TEST(BatchRowCells, ResultsRowFollowsTheHeaderThroughTheCursor) {
   EXPECT_EQ(cursor.BatchColumn, 11);
   AnalysisResults r = DistinctResults();
   WriteBatchResultsRow(grid, cursor, r);
-  EXPECT_EQ(cursor.BatchColumn, 157);
+  EXPECT_EQ(cursor.BatchColumn, kBatchGridColumns);
   EXPECT_EQ(grid.Cell(0, 2), "f.r01");
   EXPECT_EQ(grid.Cell(10, 2), "00:00");
   EXPECT_EQ(grid.Cell(12, 2), "100");

@@ -70,10 +70,10 @@ TEST(WorkbenchLoad, ShowsTheHeaderInLoadOrderAndWritesCellsOnlyInABatch) {
   ASSERT_TRUE(bench->LoadRecord(path, "a.r01", sink).Ok);
   EXPECT_EQ(bench->Cursor().BatchColumn, 11);
   EXPECT_EQ(bench->Grid().Cell(1, 1), "ID-42");
-  bench->Cursor().BatchColumn = 157;
+  bench->Cursor().BatchColumn = kBatchGridColumns;
   ASSERT_TRUE(bench->LoadRecord(path, "other", sink).Ok);
   EXPECT_EQ(bench->Grid().Cell(0, 1), "a.r01");
-  EXPECT_EQ(bench->Cursor().BatchColumn, 168);
+  EXPECT_EQ(bench->Cursor().BatchColumn, kBatchGridColumns + kPatientFieldCount);
 }
 
 TEST(WorkbenchLoad, AFailedLoadChangesNothingButTheNameAndPath) {

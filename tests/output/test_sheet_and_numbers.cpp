@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "analysis/Judgement.h"
 #include "output/CalculationSheet.h"
 #include "output/NumberFormat.h"
+#include "output/ResultColumns.h"
 #include "support/Analysis.h"
 
 namespace wavelet {
@@ -42,59 +42,12 @@ TEST(NumberFormat, AreaGuardsValuesBeyondInt64AndGeneralFormEdges) {
 
 AnalysisResults StartUpResults() { return testing::FreshState()->Results; }
 
-TEST(Judgement, ThresholdsOnBothSides) {
-  AnalysisResults r = StartUpResults();
-  r.Area[LeadM][4] = 95999.9;
-  r.PeakCount[LeadM][0] = 7;
-  r.CombinedLastPeak[LeadM] = 91;
-  r.Fqrs[LeadM][4] = 140;
-  ComputeJudgements(r);
-  EXPECT_EQ(r.AreaJudge, 1);
-  EXPECT_EQ(r.CountJudge, 1);
-  EXPECT_EQ(r.LastPeakJudge, 1);
-  EXPECT_EQ(r.FqrsJudge, 1);
-
-  r.Area[LeadM][4] = 96001.0;
-  r.PeakCount[LeadM][0] = 6;
-  r.PeakCount[LeadM][4] = 99;  // plays no part
-  r.CombinedLastPeak[LeadM] = 90;
-  r.Fqrs[LeadM][4] = 139;
-  ComputeJudgements(r);
-  EXPECT_EQ(r.AreaJudge, 0);
-  EXPECT_EQ(r.CountJudge, 0);
-  EXPECT_EQ(r.LastPeakJudge, 0);
-  EXPECT_EQ(r.FqrsJudge, 0);
-  EXPECT_EQ(r.Judge1, 0);
-  EXPECT_EQ(r.Judge2, 0);
-}
-
 TEST(Judgement, AreaUsesTheUntruncatedValue) {
   AnalysisResults r = StartUpResults();
   r.Area[LeadM][4] = 96000.5;  // shows as "96", yet lies above the threshold
   ComputeJudgements(r);
   EXPECT_EQ(r.AreaJudge, 0);
   EXPECT_EQ(FormatArea(r.Area[LeadM][4]), "96");
-}
-
-TEST(Judgement, TwoOutOfThreeVotes) {
-  AnalysisResults r = StartUpResults();
-  r.Area[LeadM][4] = 1000.0;  // area 1
-  r.PeakCount[LeadM][0] = 8;  // count 1
-  r.CombinedLastPeak[LeadM] = -40;
-  r.Fqrs[LeadM][4] = 0;
-  ComputeJudgements(r);
-  EXPECT_EQ(r.Judge1, 1);
-  EXPECT_EQ(r.Judge2, 1);
-
-  r.PeakCount[LeadM][0] = 0;
-  r.CombinedLastPeak[LeadM] = 100;  // last 1, area 1: judge 1 only
-  ComputeJudgements(r);
-  EXPECT_EQ(r.Judge1, 1);
-  EXPECT_EQ(r.Judge2, 0);
-
-  r.Fqrs[LeadM][4] = 150;  // now fqrs 1 too
-  ComputeJudgements(r);
-  EXPECT_EQ(r.Judge2, 1);
 }
 
 TEST(CalculationSheet, EveryLabelInFillingOrderWithItsText) {
@@ -138,6 +91,24 @@ TEST(CalculationSheet, EveryLabelInFillingOrderWithItsText) {
   }
   EXPECT_EQ(r.Judge1, 1);
   EXPECT_EQ(0, std::memcmp(&before, &r, sizeof r));  // the texts only read the results
+}
+
+// The page's criteria come from the thresholds that judge, and its measured lines
+// print the values of lead M beside the flags.
+TEST(ResultColumns, CriteriaFromTheThresholdsAndTheMeasuredLinesValues) {
+  AnalysisResults r = StartUpResults();
+  std::vector<std::string> criteria, values;
+  for (const ResultColumn& column : ResultColumns()) {
+    if (column.PageCriterion) criteria.push_back(CriterionText(r, column));
+    if (column.ReportValueColumn) values.push_back(ResultColumns()[*column.ReportValueColumn].GridTitle);
+  }
+  EXPECT_EQ(criteria, (std::vector<std::string>{"[decomposed surface area <= 96]",
+                                                 "[a count of local maxima >= 7 ]",
+                                                 "[the latest local maxima >= 91]",
+                                                 "[fqrs >= 140                  ]"}));
+  EXPECT_EQ(values, (std::vector<std::string>{"area_M5", "c_peak_n_M", "c_last_n_M", "fQRS_M5"}));
+  r.FqrsThreshold = 150;
+  EXPECT_EQ(CriterionText(r, ResultColumns()[kResultColumnCount - 3]), "[fqrs >= 150                  ]");
 }
 
 }  // namespace
