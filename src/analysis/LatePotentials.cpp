@@ -164,7 +164,7 @@ LatePotentialFigures ComputeLatePotentials(const LeadSamples& leads, double micr
   const Trace m = FiveSampleMean(f.Magnitude);
   f.Peak = FirstLargest(m);
   MeasureNoise(f);
-  if (std::isfinite(f.ThresholdUv)) MeasureQrs(f, m);
+  MeasureQrs(f, m);
   return f;
 }
 

@@ -40,8 +40,9 @@ struct LatePotentialFigures {
 
 // `leads`: the decoded samples of X, Y, Z, 1 ms apart; `microvoltsPerUnit`: their unit.
 // A unit that is not a finite number above 0, or a sample that is not finite in
-// microvolts, finds no QRS and leaves Magnitude zero; a noise threshold that overflows
-// finds no QRS either.
+// microvolts, finds no QRS and leaves Magnitude zero. A noise threshold that overflows
+// (NaN or infinite) finds no QRS either: nothing lies below NaN, and everything below
+// infinity, which gives an offset before the onset.
 LatePotentialFigures ComputeLatePotentials(const LeadSamples& leads, double microvoltsPerUnit);
 
 }  // namespace wavelet

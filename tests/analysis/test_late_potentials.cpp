@@ -144,7 +144,11 @@ TEST(LatePotentials, FiguresOfEncodedBeatsInTheirUnit) {
 }
 
 TEST(LatePotentials, NoQrsWhereNothingStandsOutOfTheNoise) {
-  EXPECT_FALSE(ComputeLatePotentials(testing::EmptyRecord()->LeadSignals, 0.1).QrsFound);
+  const LatePotentialFigures flat = ComputeLatePotentials(testing::EmptyRecord()->LeadSignals, 0.1);
+  EXPECT_FALSE(flat.QrsFound);
+  EXPECT_EQ(flat.Split, 150);  // the first of equals, everywhere
+  EXPECT_EQ(flat.Peak, 150);
+  EXPECT_EQ(flat.NoiseStart, 20);
   EXPECT_FALSE(ComputeLatePotentials(testing::NoiseRecord(5, 200.0)->LeadSignals, 0.1).QrsFound);
   // Without any noise the threshold is 0, and no mean of magnitudes lies below it.
   const auto clean = testing::Decoded(testing::NumberedRecord(1));
