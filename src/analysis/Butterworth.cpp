@@ -1,10 +1,10 @@
 #include "analysis/Butterworth.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 namespace wavelet {
 namespace {
@@ -13,8 +13,8 @@ constexpr double kPi = 3.14159265358979323846;
 
 // The analog four-pole Butterworth prototype (cut-off 1 rad/s) is the product of
 // 1 / (s^2 + 2 cos(phi) s + 1) over its pole pairs at phi = pi/8 and 3 pi/8 from the
-// negative real axis; the better damped pair comes first, so the section with the
-// sharper resonance works on an already smoothed signal.
+// negative real axis; the better damped pair comes first and the more resonant one
+// last, the usual order of a cascade.
 constexpr std::array<double, kButterworthSections> kPolePairAngles = {kPi / 8.0, 3.0 * kPi / 8.0};
 
 // tan(pi fc / fs): the pre-warped cut-off that the bilinear transform
