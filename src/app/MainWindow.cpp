@@ -366,6 +366,7 @@ bool TSDIAppForm::RecordLoaded(const Outcome& load, const std::string& entry) {
   }
   ShowRecordState();
   RefreshImages();
+  ShowLatePotentials();
   if (!load.Ok) {
     // A batch goes on and names every unreadable record once at its end; a load that
     // the same handler replaces by another is not worth a word.

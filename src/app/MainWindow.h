@@ -20,6 +20,7 @@ class QAction;
 class QPrinter;
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -142,6 +143,7 @@ class TSDIAppForm : public QMainWindow {
   QWidget* TabSheet2 = nullptr;
   QWidget* TabSheet3 = nullptr;
   QWidget* TabSheet4 = nullptr;
+  QWidget* TabSheet5 = nullptr;  // late potentials
   QFrame* Panel1 = nullptr;
   QFrame* Panel4 = nullptr;
   QFrame* Panel5 = nullptr;
@@ -179,6 +181,20 @@ class TSDIAppForm : public QMainWindow {
 
   BatchGridView* StringGrid1 = nullptr;
 
+  // The late-potentials tab.
+  QLabel* LatePotentialRecord = nullptr;
+  CanvasWidget* LatePotentialImage = nullptr;
+  std::array<QLabel*, 3> LatePotentialCaptions{};
+  std::array<QLabel*, 3> LatePotentialValues{};
+  std::array<QLabel*, 3> LatePotentialLimits{};
+  std::array<QLabel*, 3> LatePotentialFlags{};
+  QLabel* LatePotentialVerdict = nullptr;
+  QLabel* LatePotentialNoise = nullptr;
+  QLabel* LatePotentialUnit = nullptr;
+  QDoubleSpinBox* UnitSetting = nullptr;
+  // Shows the late-potential figures of the record shown (costs microseconds).
+  void ShowLatePotentials();
+
   QAction* FileNew1 = nullptr;
   QAction* FileOpen1 = nullptr;
   QAction* FileSave1 = nullptr;
@@ -201,6 +217,7 @@ class TSDIAppForm : public QMainWindow {
   void BuildPatientDataGroup(QGroupBox* group);
   void BuildCalculationTab();
   void BuildBatchTab();
+  void BuildLatePotentialTab();
   void ConnectHandlers();
   QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
                     int width = -1, int height = -1);

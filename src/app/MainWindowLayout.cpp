@@ -436,11 +436,11 @@ TSDIAppForm::TSDIAppForm(QWidget* parent, const QString& startDirectory)
       "QTabBar::tab { border: 1px solid #808080; border-radius: 2px; padding: 2px 10px;"
       " margin: 1px 2px; background: #e4e4e4; }"
       "QTabBar::tab:selected { background: #ffffff; border: 1px inset #404040; }");
-  const char* pageNames[4] = {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4"};
-  const char* captions[4] = {"file selection", "wavelet analysis", "calculation data",
-                             "batch data output sheet"};
-  QWidget** pages[4] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4};
-  for (int i = 0; i < 4; ++i) {
+  const char* pageNames[5] = {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5"};
+  const char* captions[5] = {"file selection", "wavelet analysis", "calculation data",
+                             "batch data output sheet", "late potentials"};
+  QWidget** pages[5] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5};
+  for (int i = 0; i < 5; ++i) {
     *pages[i] = new QWidget();
     (*pages[i])->setObjectName(pageNames[i]);
     PageControl1->addTab(*pages[i], captions[i]);
@@ -450,6 +450,7 @@ TSDIAppForm::TSDIAppForm(QWidget* parent, const QString& startDirectory)
   BuildAnalysisTab();
   BuildCalculationTab();
   BuildBatchTab();
+  BuildLatePotentialTab();
 
   // A single, non-resizable border around the fixed client area.
   layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 
@@ -28,6 +29,7 @@ std::string NeedsValueText(const std::string& option) {
   if (option == "-j") return "option -j needs a number of threads";
   if (option == "--images") return "option --images needs a directory";
   if (option == "--reports") return "option --reports needs a file name";
+  if (option == "--late-potentials") return "option --late-potentials needs a file name";
   return "option " + option + " needs a value";
 }
 
@@ -64,6 +66,12 @@ const char* BatchUsageText() {
          "                     one page per record in argument order\n"
          "  --page SIZE        a4 or letter (default: a4)\n"
          "\n"
+         "Late potentials (the 40-250 Hz filtered QRS: fQRSd, RMS40, LAS40):\n"
+         "  --late-potentials FILE  write their figures as CSV, one row per record;\n"
+         "                     with --images also NAME_LP.png\n"
+         "  --unit-uv U        microvolts per unit of records that state no unit of their\n"
+         "                     own (default: 0.1)\n"
+         "\n"
          "Exit status: 0 all records analysed; 1 some records could not be read (they\n"
          "keep their row: file name and empty cells) or the output, a picture or the\n"
          "reports could not be written; 2 usage error.\n";
@@ -82,7 +90,8 @@ ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
   CLI::App app("wavelet-batch");
   app.set_help_flag();
   app.allow_extras();
-  std::optional<std::string> output, jobs, images, display, scale, gain, reports, page;
+  std::optional<std::string> output, jobs, images, display, scale, gain, reports, page,
+      latePotentials, unit;
   bool noHeader = false, noDots = false, noLines = false;
   app.add_flag("-h,--help", options.Help);
   app.add_flag("--version", options.Version);
@@ -98,6 +107,8 @@ ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
   app.add_option("--gain", gain);
   app.add_option("--reports", reports);
   app.add_option("--page", page);
+  app.add_option("--late-potentials", latePotentials);
+  app.add_option("--unit-uv", unit);
   app.add_option("paths", options.Paths);
 
   // CLI11 takes the arguments last to first.
@@ -165,6 +176,18 @@ ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
     } else {
       return refuse("option --page needs a4 or letter, not \"" + *page + "\"");
     }
+  }
+  if (latePotentials) {
+    if (latePotentials->empty()) return refuse(NeedsValueText("--late-potentials"));
+    options.LatePotentialsPath = *latePotentials;
+  }
+  if (unit) {
+    char* end = nullptr;
+    const double value = std::strtod(unit->c_str(), &end);
+    if (unit->empty() || end != unit->c_str() + unit->size() || !std::isfinite(value) || value <= 0) {
+      return refuse("option --unit-uv needs a number of microvolts above 0, not \"" + *unit + "\"");
+    }
+    options.UnitUv = value;
   }
   if (!options.Help && !options.Version && options.Paths.empty()) {
     return refuse("no record file or directory given");

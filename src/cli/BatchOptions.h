@@ -26,6 +26,9 @@ struct BatchOptions {
   // Reports: empty for none; else the PDF file of one page per record.
   std::string ReportsPath;
   PageSize Page = PageSize::A4;
+  // Late potentials: empty for none; else their CSV file, one row per record.
+  std::string LatePotentialsPath;
+  double UnitUv = 0.1;  // microvolts per unit of records whose tag states none
 };
 
 struct ParsedOptions {

@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "output/CsvWriter.h"
+#include "output/LatePotentialTexts.h"
+#include "output/PngWriter.h"
 #include "output/RecordedPage.h"
 #include "session/Workbench.h"
 
@@ -36,6 +38,18 @@ RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
     row.Pictures = worker.bench.WritePictures(worker.request.PictureDirectory, input.Name);
   }
   if (analysed.Page) row.Page = SerializePage(*analysed.Page);
+  if (const std::optional<double> unit = worker.request.LatePotentialUnit) {
+    Workbench& bench = worker.bench;
+    row.LatePotentialLine = CsvLine(LatePotentialCells(
+        input.Name, row.Load.Ok ? bench.LatePotentials(*unit) : std::nullopt,
+        bench.Record().QrsOnset, bench.Record().QrsOffset));
+    if (row.Load.Ok && worker.step.View != nullptr && row.Pictures.Ok) {
+      bench.DrawLatePotentials(*unit);
+      const Canvas& image = bench.LatePotentialImage();
+      row.Pictures = WritePng(worker.request.PictureDirectory + "/" + input.Name + "_LP.png",
+                              image.Pixels(), image.Width(), image.Height());
+    }
+  }
   return row;
 }
 

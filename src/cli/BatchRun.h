@@ -2,6 +2,7 @@
 // Analysing the records and writing their rows in order, on several threads.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ struct RecordRow {
   bool WindowsClamped = false;
   Outcome Pictures;
   std::string Page;  // SerializePage of the record's page, when pages are asked for
+  std::string LatePotentialLine;  // its --late-potentials row, when asked for
 };
 
 // What the workers make of each readable record besides its row, in the same pass:
@@ -27,6 +29,9 @@ struct OutputRequest {
   ViewSettings View;
   int PageWidth = 0;  // 0: no pages
   int PageHeight = 0;
+  // The late-potential rows (and, with pictures, NAME_LP.png) in this unit for records
+  // that state none; nothing: no late potentials.
+  std::optional<double> LatePotentialUnit;
 };
 
 struct BatchRunReport {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -18,6 +19,7 @@
 #include "output/BatchGrid.h"
 #include "base/AtomicFile.h"
 #include "output/CsvWriter.h"
+#include "output/LatePotentialTexts.h"
 #include "version/Version.h"
 
 namespace {
@@ -92,6 +94,18 @@ int main(int argc, char** argv) {
     }
   }
 
+  // The late-potential table goes to a file of its own, written atomically like -o.
+  std::unique_ptr<AtomicFileWriter> latePotentials;
+  if (!options.LatePotentialsPath.empty()) {
+    latePotentials = std::make_unique<AtomicFileWriter>(options.LatePotentialsPath);
+    if (!latePotentials->Good()) {
+      diagnostics.Error(latePotentials->Commit().Message());
+      return kExitSomeFailed;
+    }
+    latePotentials->Write(CsvLine(LatePotentialTitles()));
+    request.LatePotentialUnit = options.UnitUv;
+  }
+
   if (options.Header) output->Write(CsvLine(BatchGridColumns()));
 
   const BatchRunReport report = RunBatch(
@@ -100,6 +114,7 @@ int main(int argc, char** argv) {
         if (!row.Load.Ok) diagnostics.Error(row.Load.Message());
         if (!row.Pictures.Ok) diagnostics.Error(row.Pictures.Message());
         if (!row.Page.empty()) (void)reportPages.Send(row.Page);
+        if (latePotentials) latePotentials->Write(row.LatePotentialLine);
         if (row.WindowsClamped) {
           diagnostics.Warning("QRS windows clamped: [" + inputs.Records[index].Path + "]");
         }
@@ -108,17 +123,21 @@ int main(int argc, char** argv) {
       request);
   const bool written = !report.OutputFailed && output->Finish();
   const bool reportsWritten = options.ReportsPath.empty() || reportPages.Finish();
+  Outcome latePotentialsWritten;
+  if (latePotentials) latePotentialsWritten = latePotentials->Commit();
   diagnostics.Finish();
   if (!written) {
     diagnostics.Error(CannotWriteText(output->Name()));
     return kExitSomeFailed;
   }
   if (!reportsWritten) diagnostics.Error(CannotWriteText(options.ReportsPath));
+  if (!latePotentialsWritten.Ok) diagnostics.Error(latePotentialsWritten.Message());
   if (report.Unreadable > 0) {
     diagnostics.Error(std::to_string(report.Unreadable) + " of " +
                       std::to_string(inputs.Records.size()) + " records could not be read");
   }
   return report.Unreadable > 0 || !inputs.Errors.empty() || !reportsWritten ||
+                 !latePotentialsWritten.Ok ||
                  report.PicturesFailed > 0
              ? kExitSomeFailed
              : kExitSuccess;

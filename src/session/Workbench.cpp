@@ -1,7 +1,10 @@
 #include "session/Workbench.h"
 
 #include "output/BatchRowWriter.h"
+#include "output/LatePotentialTexts.h"
 #include "output/PngWriter.h"
+#include "record/RecordTag.h"
+#include "views/LatePotentialView.h"
 #include "session/ReportDriver.h"
 #include "record/RecordDecoder.h"
 #include "record/RecordFile.h"
@@ -30,12 +33,15 @@ const char* PictureSuffix(int image) {
 Workbench::Workbench()
     : record_(std::make_unique<LoadedRecord>()),
       state_(std::make_unique<AnalysisState>()),
-      images_(std::make_unique<LeadImages>()) {}
+      images_(std::make_unique<LeadImages>()),
+      latePotentialImage_(
+          std::make_unique<Canvas>(kLatePotentialImageWidth, kLatePotentialImageHeight)) {}
 
 Workbench::~Workbench() = default;
 
 void Workbench::StartUp() {
   InitialiseImages(*images_);
+  ClearLatePotentials(*latePotentialImage_, "NO RECORD");
   InitialiseAnalysisState(*state_);
   WriteBatchGridTitles(grid_, cursor_);
 }
@@ -83,6 +89,30 @@ Outcome Workbench::ReadRecord(const std::string& path, const std::string& entry,
   }
   DecodeRecordInto(*record_);
   return Outcome::Success();
+}
+
+double Workbench::UnitInUse(double unitSetting) const {
+  return RecordMicrovoltsPerUnit(record_->RecordBuffer, unitSetting);
+}
+
+bool Workbench::RecordStatesUnit() const {
+  return recordState_ == RecordState::Loaded && ReadRecordTag(record_->RecordBuffer).has_value();
+}
+
+std::optional<LatePotentialFigures> Workbench::LatePotentials(double unitSetting) const {
+  if (recordState_ != RecordState::Loaded) return std::nullopt;
+  return ComputeLatePotentials(record_->LeadSignals, UnitInUse(unitSetting));
+}
+
+void Workbench::DrawLatePotentials(double unitSetting) {
+  const std::optional<LatePotentialFigures> figures = LatePotentials(unitSetting);
+  if (!figures) {
+    ClearLatePotentials(*latePotentialImage_,
+                        recordState_ == RecordState::LoadFailed ? "RECORD COULD NOT BE READ" : "NO RECORD");
+    return;
+  }
+  wavelet::DrawLatePotentials(*latePotentialImage_, *figures, LatePotentialSummary(*figures),
+                              UnitText(figures->MicrovoltsPerUnit) + " uV PER UNIT");
 }
 
 void Workbench::DrawRawSignal(int gainPosition) {

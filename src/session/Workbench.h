@@ -12,6 +12,7 @@
 
 #include "analysis/AnalysisState.h"
 #include "analysis/BasicAnalysis.h"
+#include "analysis/LatePotentials.h"
 #include "base/AtomicFile.h"
 #include "base/Outcome.h"
 #include "output/BatchGrid.h"
@@ -167,6 +168,18 @@ class Workbench {
   Outcome WritePictures(const std::string& directory, const std::string& name,
                         DeferredRenames* renames = nullptr) const;
 
+  // The late-potential figures of the loaded record, in the unit its own tag states,
+  // else in `unitSetting` (microvolts per unit); nothing while no record is loaded (at
+  // start-up, after a failed load).
+  std::optional<LatePotentialFigures> LatePotentials(double unitSetting) const;
+  // Their picture, as the late-potentials tab shows it; a note when there is no record.
+  void DrawLatePotentials(double unitSetting);
+  const Canvas& LatePotentialImage() const { return *latePotentialImage_; }
+  // The unit the loaded record is read in: its tag's, else the setting.
+  double UnitInUse(double unitSetting) const;
+  // The loaded record states its unit in a tag of its own.
+  bool RecordStatesUnit() const;
+
   // One record's row (and what `request` asks for) for a caller without a window,
   // built in row 1 of this workbench's grid and moved out of it; the header goes
   // nowhere else.
@@ -180,6 +193,7 @@ class Workbench {
   std::unique_ptr<LoadedRecord> record_;
   std::unique_ptr<AnalysisState> state_;
   std::unique_ptr<LeadImages> images_;
+  std::unique_ptr<Canvas> latePotentialImage_;
   BatchGrid grid_;
   BatchCursor cursor_;
   RecordState recordState_ = RecordState::NothingLoaded;
