@@ -9,6 +9,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QDir>
+#include <QDoubleSpinBox>
 #include <QtTest>
 
 #include "analysis/AnalysisState.h"
@@ -19,6 +21,7 @@
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
 #include "support/Analysis.h"
+#include "record/SampleRecords.h"
 #include "support/AppTestSupport.h"
 
 using wavelet::TSDIAppForm;
@@ -84,6 +87,7 @@ class AnalysisWindowTest : public QObject {
   void AnalyseAtPositionZeroDoesNotAnalyse();
   void ClampedWindowsAreNoted();
   void RecordChangeWithoutAnalysisShowsNoEarlierResults();
+  void LatePotentialsFollowEveryRecordChange();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -299,6 +303,41 @@ void AnalysisWindowTest::RecordChangeWithoutAnalysisShowsNoEarlierResults() {
   w.ButtonAnalyse->click();
   QCOMPARE(Caption(w, "Label228"), QString("P0001.R01"));
   QVERIFY(showsNoResults());
+}
+
+// The late-potentials tab shows the record named on the analysis tab, whatever was
+// shown before: its figures, a QRS not found, or nothing of a record that failed to load.
+void AnalysisWindowTest::LatePotentialsFollowEveryRecordChange() {
+  const QString dir = dir_->path();
+  apptest::WriteRecord(QDir(dir).filePath("P0001.R01"), wavelet::MakeSampleRecord(1, 0));
+  apptest::WriteRecord(QDir(dir).filePath("P0002.R01"), apptest::RecordFor(2));  // noise-free
+  apptest::WriteBytes(QDir(dir).filePath("P0003.R01"), "short", 5);
+  TSDIAppForm& w = *window_;
+  apptest::ListAndAnalyse(w, dir, [](int, const QString&) { return true; });
+  QCOMPARE(w.LatePotentialRecord->text(), QString("P0001.R01"));
+  QCOMPARE(w.LatePotentialValues[0]->text(), QString("117 ms"));
+  QCOMPARE(w.LatePotentialValues[1]->text(), QString("15.24 uV"));
+  QCOMPARE(w.LatePotentialValues[2]->text(), QString("83 ms"));
+  QCOMPARE(w.LatePotentialVerdict->text(), QString("late potentials present"));
+  QVERIFY(w.LatePotentialUnit->text().contains("0.1 uV per unit"));
+  w.UnitSetting->setValue(0.2);  // the setting applies to records without a unit
+  QCOMPARE(w.LatePotentialValues[1]->text(), QString("30.47 uV"));
+
+  w.ScrollBarFile->setValue(1);
+  QCOMPARE(w.LatePotentialRecord->text(), QString("P0002.R01"));
+  QCOMPARE(w.LatePotentialVerdict->text(), QString("QRS not found"));
+  for (QLabel* value : w.LatePotentialValues) QCOMPARE(value->text(), QString());
+
+  w.ScrollBarFile->setValue(2);
+  QCOMPARE(w.LatePotentialRecord->text(), QString("P0003.R01"));
+  QVERIFY(w.LatePotentialVerdict->text().contains("could not be read"));
+  QVERIFY(w.LatePotentialNoise->text().isEmpty());
+  const wavelet::Canvas& image = w.Bench().LatePotentialImage();
+  int lit = 0;
+  for (int y = 0; y < image.Height(); ++y) {
+    for (int x = 0; x < image.Width(); ++x) lit += image.Pixel(x, y) != 0;
+  }
+  QVERIFY(lit < 24 * 35 * 2);  // the note's letters only, no curve
 }
 
 QTEST_MAIN(AnalysisWindowTest)

@@ -16,6 +16,7 @@
 #include "output/PngWriter.h"
 #include "record/RecordEncoder.h"
 #include "record/RecordFile.h"
+#include "record/RecordTag.h"
 #include "record/SampleRecords.h"
 #include "session/Workbench.h"
 #include "support/TempDir.h"
@@ -399,6 +400,45 @@ TEST_F(BatchTool, EveryOutputOfARecordComesFromOneReadOfIt) {
     for (std::size_t at = calls.find(opened); at != std::string::npos; at = calls.find(opened, at + 1)) ++count;
     EXPECT_EQ(count, 1u) << name;
   }
+}
+
+// The late-potential table: its title row, one row per record in input order (a
+// record's own unit over --unit-uv, blanks for a QRS not found, only the name for an
+// unreadable record), its picture beside the others, and "Cannot write" when its file
+// cannot be written.
+TEST_F(BatchTool, LatePotentialTableAndPictures) {
+  TempDir records, scratch;
+  WriteRecord(records.File("a.r01"), MakeSampleRecord(1, 0));
+  RecordBytes tagged = MakeSampleRecord(1, 0);
+  WriteRecordTag(tagged, {0.2, 1000, "a.dat"});
+  WriteRecord(records.File("b.r01"), tagged);
+  WriteRecord(records.File("c.r01"), EncodeRecord(RecordFields{}, LeadSamples{}));
+  const std::string table = scratch.File("lp.csv");
+  const ToolRun run = RunTool(scratch, {"-q", "--late-potentials", table, "--unit-uv", "0.1",
+                                        "--images", scratch.File("img"), records.File("a.r01"),
+                                        records.File("b.r01"), records.File("c.r01"),
+                                        records.File("gone.r01")});
+  EXPECT_EQ(run.Status, 1);  // the missing record
+  const std::vector<std::string> rows = Lines(ReadAll(table));
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0], "Filename,unit_uv,noise_uv,qrs_onset,qrs_offset,fqrs_ms,rms40_uv,las40_ms,"
+                     "fqrs_abnormal,rms40_abnormal,las40_abnormal,late_potentials,header_onset,"
+                     "header_offset,");
+  EXPECT_EQ(rows[1], "a.r01,0.1,0.458,302,419,117,15.24,83,1,1,1,1,295,422,");
+  // Twice the microvolts: the same QRS, twice its RMS40 (15.236 uV).
+  EXPECT_EQ(rows[2].substr(0, 10), "b.r01,0.2,");
+  EXPECT_NE(rows[2].find(",302,419,117,30.47,"), std::string::npos) << rows[2];
+  EXPECT_EQ(rows[3], "c.r01,0.1,0.000,,,,,,,,,,0,0,");  // flat: no QRS
+  EXPECT_EQ(rows[4], "gone.r01,,,,,,,,,,,,,,");
+  const testing::DecodedPng picture = testing::DecodePng(ReadAll(scratch.File("img") + "/a.r01_LP.png"));
+  EXPECT_EQ(picture.Width, 872);
+  EXPECT_EQ(picture.Height, 320);
+
+  const std::string nowhere = scratch.File("no/such/dir/lp.csv");
+  const ToolRun failed = RunTool(scratch, {"--late-potentials", nowhere, records.File("a.r01")});
+  EXPECT_EQ(failed.Status, 1);
+  EXPECT_NE(failed.Err.find("Cannot write [" + nowhere + "]"), std::string::npos) << failed.Err;
+  EXPECT_EQ(RunTool(scratch, {"--unit-uv", "0", records.File("a.r01")}).Status, 2);
 }
 
 }  // namespace

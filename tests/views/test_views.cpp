@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "analysis/AnalysisState.h"
+#include "views/LatePotentialView.h"
 #include "views/BasicView.h"
 #include "base/ColourTables.h"
 #include "views/LeadImages.h"
@@ -310,6 +311,37 @@ TEST(Overlays, TimeRulerTicksAndPenWidthBackToOne) {
   // x = 0 and x = 400 of 2 x 7 and 1 x 7.
   EXPECT_EQ(CountColour(c, kWhite), 32 * 2 + 4 * 8 + 3 * 21 + 14 + 7);
   for (int lead = 0; lead < kLeads; ++lead) EXPECT_EQ(f.images.Lead(lead).PenWidth(), 1);
+}
+
+}  // namespace
+}  // namespace wavelet
+
+namespace wavelet {
+namespace {
+
+// The picture's axis reaches the largest magnitude at a 1-2-5 step and always shows
+// the 40 uV line; the last 40 ms of the QRS are shaded, and nothing after the offset.
+TEST(LatePotentialView, AxisTopAndShadedTail) {
+  LatePotentialFigures f;
+  EXPECT_EQ(LatePotentialAxisTop(f), 50.0);
+  f.Magnitude[300] = 113.0;
+  EXPECT_EQ(LatePotentialAxisTop(f), 200.0);
+  f.Magnitude[300] = 1000.0;
+  EXPECT_EQ(LatePotentialAxisTop(f), 1000.0);
+  f.Magnitude[300] = 1001.0;
+  EXPECT_EQ(LatePotentialAxisTop(f), 2000.0);
+
+  f.QrsFound = true;
+  f.Onset = 300;
+  f.Offset = 400;
+  f.NoiseStart = 20;
+  Canvas image(kLatePotentialImageWidth, kLatePotentialImageHeight);
+  DrawLatePotentials(image, f, "", "");
+  const int left = 64;  // the plot's sample 0
+  EXPECT_EQ(image.Pixel(left + 361, 150), Colour(0x402000));
+  EXPECT_EQ(image.Pixel(left + 360, 150), Colour(0x000000));
+  EXPECT_EQ(image.Pixel(left + 402, 150), Colour(0x000000));
+  EXPECT_EQ(image.Pixel(left + 400, 150), Colour(0x00FFFF));  // the offset, dotted
 }
 
 }  // namespace
