@@ -105,7 +105,7 @@ void BM_RecordChangeCore(benchmark::State& bench) {
     DecodeRecordInto(*record);
     ClearAnalysisAccumulators(*state);
     DrawRawSignal(images->ImageW4, *record, kScrollBar2Initial);
-    RunAnalysis(*state, *record, *images, DriverOptions{}, hooks);
+    RunAnalysis(*state, *record, *images, DisplaySettings{}, hooks);
     benchmark::DoNotOptimize(state->Results.Judge1);
   }
 }
@@ -116,9 +116,9 @@ void BM_SweepAnalysis(benchmark::State& bench) {
   auto record = SyntheticRecord();
   auto images = std::make_unique<LeadImages>();
   AnalysisDriverHooks hooks;
-  state->DisplayMode = static_cast<int>(bench.range(0));
+  state->Display.DisplayMode = static_cast<int>(bench.range(0));
   for (auto _ : bench) {
-    RunAnalysis(*state, *record, *images, DriverOptions{}, hooks);
+    RunAnalysis(*state, *record, *images, DisplaySettings{}, hooks);
     benchmark::DoNotOptimize(images->ImageW0.Pixels());
   }
 }

@@ -189,11 +189,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   DrawRawSignal(f.images.ImageW4, f.record, (extras >> 4) * 100 / 15);
 
   // The basic view with its overlays, as GO draws it.
-  DriverOptions options;
+  DisplaySettings options;
   options.Dots = (extras & 4) == 0;
   options.Lines = (extras & 8) == 0;
   AnalysisDriverHooks hooks;
-  f.state.DisplayMode = kDisplayBasic;
+  f.state.Display.DisplayMode = kDisplayBasic;
   RunAnalysis(f.state, f.record, f.images, options, hooks);
   CheckPeakList(f.state);
 
@@ -216,10 +216,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // for one value of the extras byte; otherwise single rows of either sweep, chosen
   // by the input, go through the same transform and drawing code.
   if (extras == 0x03) {
-    f.state.DisplayMode = kDisplayMap;
+    f.state.Display.DisplayMode = kDisplayMap;
     RunAnalysis(f.state, f.record, f.images, options, hooks);
   } else if (extras == 0x07) {
-    f.state.DisplayMode = kDisplaySpectrogram;
+    f.state.Display.DisplayMode = kDisplaySpectrogram;
     RunAnalysis(f.state, f.record, f.images, options, hooks);
   } else {
     static const std::vector<double> mapScales = SweepScales(kMapStep);

@@ -81,14 +81,25 @@ struct AnalysisResults {
   LeadInts CombinedLastPeak{};
 };
 
+// How the analysis tab is set: the display mode, auto calculation, the scale button,
+// the check boxes beside "basic" (peak squares, ridge lines) and the gain slider. The
+// one home of these settings: the state keeps the window's, and a headless caller
+// hands its own to the workbench.
+struct DisplaySettings {
+  int DisplayMode = 0;       // 0 basic, 1 spectrogram, 2 map
+  int AutoCalculation = 0;   // 1 = on
+  double SelectedScale = 2.0;
+  bool Dots = true;
+  bool Lines = true;
+  int GainPosition = 70;     // the gain slider's position; gain 30 at start
+};
+
 struct AnalysisState {
   // Start-up values (InitialiseAnalysisState).
   std::array<double, kScales> ScaleTable{};
   double MorletFrequency = 5.3;
   double PlotDivisor = 0.5;  // start-up turns it into 20 / 0.5 = 40
-  int DisplayMode = 0;       // 0 basic, 1 spectrogram, 2 map
-  int AutoCalculation = 0;   // 1 = on
-  double SelectedScale = 2.0;
+  DisplaySettings Display;
   std::array<Colour, kScaleColourCount> ScaleColours{};
   std::array<Colour, kColourRampSize> ColourRamp{};
 

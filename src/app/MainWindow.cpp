@@ -280,7 +280,7 @@ void TSDIAppForm::ScrollBarFileChange() {
     lastLoadOk_ = false;
     WindowHeaderSink sink(*this);
     WindowHooks hooks(*this);
-    const bool analyse = Analysis().AutoCalculation == 1;
+    const bool analyse = Analysis().Display.AutoCalculation == 1;
     const Outcome load =
         workbench_->ShowRecord(EntryPath(entry), entry, sink, CurrentView(), hooks, analyse);
     if (!RecordLoaded(load, entry)) return;

@@ -87,7 +87,7 @@ class TSDIAppForm : public QMainWindow {
   std::string SelectedEntry() const;
   std::string EntryPath(const std::string& entry) const;
   // How the analysis tab is set now: display mode, scale, check boxes, gain.
-  ViewSettings CurrentView() const;
+  DisplaySettings CurrentView() const;
 
   // --- Analysis and views ---
   void DrawRawSignal();

@@ -55,22 +55,13 @@ void WindowHooks::MapRowDone(int rowsDone) {
 void WindowHooks::MapFinished() { window_.ProgressBar1->setVisible(false); }
 void WindowHooks::ShowCalculationData() { window_.ShowCalculationData(); }
 
-namespace {
 
-DriverOptions OptionsOf(const QCheckBox* dot, const QCheckBox* line) {
-  DriverOptions options;
-  options.Dots = dot->isChecked();
-  options.Lines = line->isChecked();
-  return options;
-}
-
-}  // namespace
-
-ViewSettings TSDIAppForm::CurrentView() const {
-  ViewSettings view;
-  view.DisplayMode = workbench_->Analysis().DisplayMode;
-  view.Scale = static_cast<int>(workbench_->Analysis().SelectedScale);
-  view.Options = OptionsOf(CheckBoxDot, CheckBoxLine);
+DisplaySettings TSDIAppForm::CurrentView() const {
+  // The state keeps the mode, the scale and auto calculation; the check boxes and the
+  // gain slider are read where they are.
+  DisplaySettings view = workbench_->Analysis().Display;
+  view.Dots = CheckBoxDot->isChecked();
+  view.Lines = CheckBoxLine->isChecked();
   view.GainPosition = ScrollBar2->value();
   return view;
 }
@@ -83,7 +74,7 @@ bool TSDIAppForm::Refused(const std::string& why) {
 
 void TSDIAppForm::RunBasicAnalysis() {
   WindowHooks hooks(*this);
-  workbench_->RunBasicAnalysis(OptionsOf(CheckBoxDot, CheckBoxLine), hooks);
+  workbench_->RunBasicAnalysis(CurrentView(), hooks);
   ShowRecordState();
   RefreshImages();
 }
@@ -92,7 +83,7 @@ void TSDIAppForm::RunAnalysis() {
   // After a failed load the record in memory is another one than the selector names.
   if (Refused(workbench_->AnalysisRefusal())) return;
   WindowHooks hooks(*this);
-  workbench_->RunAnalysis(OptionsOf(CheckBoxDot, CheckBoxLine), hooks);
+  workbench_->RunAnalysis(CurrentView(), hooks);
   ShowRecordState();
   RefreshImages();
 }
@@ -145,17 +136,17 @@ void TSDIAppForm::ShowClampNote() {
 }
 
 void TSDIAppForm::RadioButton1Click(QObject* sender) {
-  Analysis().DisplayMode = sender->property("Tag").toInt();
-  if (Analysis().AutoCalculation == 1) RunAnalysis();
+  Analysis().Display.DisplayMode = sender->property("Tag").toInt();
+  if (Analysis().Display.AutoCalculation == 1) RunAnalysis();
 }
 
 void TSDIAppForm::RadioButton4Click(QObject* sender) {
-  Analysis().AutoCalculation = sender->property("Tag").toInt();
-  if (Analysis().AutoCalculation == 1) RunAnalysis();
+  Analysis().Display.AutoCalculation = sender->property("Tag").toInt();
+  if (Analysis().Display.AutoCalculation == 1) RunAnalysis();
 }
 
 void TSDIAppForm::RadioButton6Click(QObject* sender) {
-  Analysis().SelectedScale = static_cast<double>(sender->property("Tag").toInt());
+  Analysis().Display.SelectedScale = static_cast<double>(sender->property("Tag").toInt());
   ClearLeadImages(Images());
   RunAnalysis();
 }
@@ -165,7 +156,7 @@ void TSDIAppForm::CheckBoxDotClick() { RunAnalysis(); }
 void TSDIAppForm::CheckBoxLineClick() { RunAnalysis(); }
 
 void TSDIAppForm::TabSheet3Enter() {
-  if (Analysis().DisplayMode != 0) RadioButton1->setChecked(true);
+  if (Analysis().Display.DisplayMode != 0) RadioButton1->setChecked(true);
 }
 
 }  // namespace wavelet

@@ -101,11 +101,11 @@ void TSDIAppForm::Button2Click() {
 bool TSDIAppForm::RunBatchRecord(const std::string& entry) {
   WindowHeaderSink sink(*this);
   WindowHooks hooks(*this);
-  const ViewSettings view = CurrentView();
+  const DisplaySettings view = CurrentView();
   EntryRequest request;
   request.View = &view;
   const bool printing = CheckBoxBP->isChecked() && BatchPageSize(request.PageWidth, request.PageHeight);
-  request.PageSquareScale = Analysis().SelectedScale;
+  request.PageSquareScale = Analysis().Display.SelectedScale;
   lastLoadOk_ = false;
   const EntryProducts products = workbench_->ProcessEntry(EntryPath(entry), entry, sink, request, hooks);
   const bool loaded = RecordLoaded(products.Load, entry);

@@ -26,7 +26,7 @@ struct RecordRow {
 // the five pictures, written by the worker that analysed it, and the report's page.
 struct OutputRequest {
   std::string PictureDirectory;  // empty: no pictures
-  ViewSettings View;
+  DisplaySettings View;
   int PageWidth = 0;  // 0: no pages
   int PageHeight = 0;
   // The late-potential rows (and, with pictures, NAME_LP.png) in this unit for records

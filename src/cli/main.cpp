@@ -67,9 +67,9 @@ int main(int argc, char** argv) {
     }
     request.PictureDirectory = options.ImagesDirectory;
     request.View.DisplayMode = options.DisplayMode;
-    request.View.Scale = options.Scale;
-    request.View.Options.Dots = options.Dots;
-    request.View.Options.Lines = options.Lines;
+    request.View.SelectedScale = options.Scale;
+    request.View.Dots = options.Dots;
+    request.View.Lines = options.Lines;
     request.View.GainPosition = 100 - options.Gain;
   }
 

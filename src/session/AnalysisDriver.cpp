@@ -61,18 +61,18 @@ void RunMap(AnalysisState& state, const LoadedRecord& record, LeadImages& images
 }  // namespace
 
 void RunAnalysis(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
-                 const DriverOptions& options, AnalysisDriverHooks& hooks) {
+                 const DisplaySettings& options, AnalysisDriverHooks& hooks) {
   state.PeakListCount = 0;
   ClearLeadImages(images);
   // Exactly one branch, even if a hook changes the mode meanwhile.
-  const int mode = state.DisplayMode;
+  const int mode = state.Display.DisplayMode;
   if (mode == kDisplayBasic) RunBasicAnalysis(state, record, images, options, hooks);
   if (mode == kDisplaySpectrogram) RunSpectrogram(state, record, images, hooks);
   if (mode == kDisplayMap) RunMap(state, record, images, hooks);
 }
 
 BasicDrawing::BasicDrawing(const AnalysisState& state, const LoadedRecord& record,
-                           LeadImages& images, const DriverOptions& options)
+                           LeadImages& images, const DisplaySettings& options)
     : state_(state), record_(record), images_(images), options_(options) {}
 
 void BasicDrawing::ScaleDone(int scaleIndex) { DrawScaleCurves(images_, state_, scaleIndex); }
@@ -92,7 +92,7 @@ void BasicDrawing::RidgesFound() {
 }
 
 void RunBasicAnalysis(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
-                      const DriverOptions& options, AnalysisDriverHooks& hooks) {
+                      const DisplaySettings& options, AnalysisDriverHooks& hooks) {
   BasicDrawing drawing(state, record, images, options);
   RunBasicAnalysisSequence(state, record, drawing);
   hooks.ShowCalculationData();

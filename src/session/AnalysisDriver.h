@@ -19,11 +19,6 @@ inline constexpr int kDisplayBasic = 0;
 inline constexpr int kDisplaySpectrogram = 1;
 inline constexpr int kDisplayMap = 2;
 
-// The check boxes beside "basic": peak squares and ridge lines.
-struct DriverOptions {
-  bool Dots = true;
-  bool Lines = true;
-};
 
 // What the window does around the core work. The defaults do nothing.
 class AnalysisDriverHooks {
@@ -46,7 +41,7 @@ class AnalysisDriverHooks {
 class BasicDrawing final : public BasicAnalysisObserver {
  public:
   BasicDrawing(const AnalysisState& state, const LoadedRecord& record, LeadImages& images,
-               const DriverOptions& options);
+               const DisplaySettings& options);
   void ScaleDone(int scaleIndex) override;
   void ScalesDone() override;
   void PeakListClosed() override;
@@ -56,19 +51,19 @@ class BasicDrawing final : public BasicAnalysisObserver {
   const AnalysisState& state_;
   const LoadedRecord& record_;
   LeadImages& images_;
-  DriverOptions options_;
+  DisplaySettings options_;
 };
 
 // PeakListCount = 0, clear the four lead images, then the branch of DisplayMode
 // (any other value only clears).
 void RunAnalysis(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
-                 const DriverOptions& options, AnalysisDriverHooks& hooks);
+                 const DisplaySettings& options, AnalysisDriverHooks& hooks);
 
 // The basic branch alone (it does not clear the images): the analysis over the eight
 // scales with each scale's curves drawn as soon as it is transformed, then the QRS
 // and rise/fall markers and the ruler, the squares (if Dots), the ridge lines (if
 // Lines) and ShowCalculationData.
 void RunBasicAnalysis(AnalysisState& state, const LoadedRecord& record, LeadImages& images,
-                      const DriverOptions& options, AnalysisDriverHooks& hooks);
+                      const DisplaySettings& options, AnalysisDriverHooks& hooks);
 
 }  // namespace wavelet

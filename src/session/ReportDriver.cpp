@@ -65,7 +65,7 @@ bool ReportPageDrawing::Finish(const std::string& bannerText) {
 ReportOutcome PrintReport(ReportCanvas& printer, AnalysisState& state, LoadedRecord& record,
                           ReportSources& sources) {
   if (!sources.ReloadRecord()) return ReportOutcome::RecordUnreadable;
-  ReportPageDrawing page(printer, state, record, sources.WorkListEntry(), state.SelectedScale);
+  ReportPageDrawing page(printer, state, record, sources.WorkListEntry(), state.Display.SelectedScale);
   RunBasicAnalysisSequence(state, record, page);
   sources.ShowCalculationData();
   return page.Finish(sources.BannerText()) ? ReportOutcome::Printed : ReportOutcome::JobNotStarted;

@@ -119,10 +119,10 @@ void Workbench::DrawRawSignal(int gainPosition) {
   wavelet::DrawRawSignal(images_->ImageW4, *record_, gainPosition);
 }
 
-void Workbench::RunAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks) {
+void Workbench::RunAnalysis(const DisplaySettings& options, AnalysisDriverHooks& hooks) {
   if (!AnalysisRefusal().empty()) return;
-  const bool basic = state_->DisplayMode == kDisplayBasic;
-  if (!basic && ModeShowsBasicResults(state_->DisplayMode) && !resultsAnalysed_ &&
+  const bool basic = state_->Display.DisplayMode == kDisplayBasic;
+  if (!basic && ModeShowsBasicResults(state_->Display.DisplayMode) && !resultsAnalysed_ &&
       recordState_ == RecordState::Loaded) {
     RunBasicAnalysis(options, hooks);
   }
@@ -131,7 +131,7 @@ void Workbench::RunAnalysis(const DriverOptions& options, AnalysisDriverHooks& h
   if (basic) resultsAnalysed_ = true;
 }
 
-void Workbench::RunBasicAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks) {
+void Workbench::RunBasicAnalysis(const DisplaySettings& options, AnalysisDriverHooks& hooks) {
   if (!AnalysisRefusal().empty()) return;
   wavelet::RunBasicAnalysis(*state_, *record_, *images_, options, hooks);
   imagesAnalysed_ = true;
@@ -166,16 +166,16 @@ std::string Workbench::BatchRefusal() const {
 }
 
 Outcome Workbench::ShowRecord(const std::string& path, const std::string& entry,
-                              HeaderSink& sink, const ViewSettings& view,
+                              HeaderSink& sink, const DisplaySettings& view,
                               AnalysisDriverHooks& hooks, bool analyse) {
   ClearAnalysisAccumulators(*state_);
   const Outcome load = LoadRecord(path, entry, sink);
   if (!load.Ok) return load;
   DrawRawSignal(view.GainPosition);
   if (!analyse) return load;
-  state_->SelectedScale = static_cast<double>(view.Scale);
-  state_->DisplayMode = view.DisplayMode;
-  RunAnalysis(view.Options, hooks);
+  state_->Display.SelectedScale = view.SelectedScale;
+  state_->Display.DisplayMode = view.DisplayMode;
+  RunAnalysis(view, hooks);
   return load;
 }
 
@@ -252,15 +252,15 @@ EntryProducts Workbench::ProcessEntry(const std::string& path, const std::string
   ClearAnalysisAccumulators(*state_);
   if (request.View != nullptr) ClearLeadImages(*images_);
   products.Load = LoadRecord(path, entry, sink);
-  const ViewSettings* view = products.Load.Ok ? request.View : nullptr;
+  const DisplaySettings* view = products.Load.Ok ? request.View : nullptr;
   const bool basicView = view != nullptr && view->DisplayMode == kDisplayBasic;
   if (products.Load.Ok) {
     if (view != nullptr) {
       DrawRawSignal(view->GainPosition);
-      state_->SelectedScale = static_cast<double>(view->Scale);
+      state_->Display.SelectedScale = view->SelectedScale;
     }
     std::unique_ptr<BasicDrawing> drawing;
-    if (basicView) drawing = std::make_unique<BasicDrawing>(*state_, *record_, *images_, view->Options);
+    if (basicView) drawing = std::make_unique<BasicDrawing>(*state_, *record_, *images_, *view);
     std::unique_ptr<PageRecorder> recorder;
     std::unique_ptr<ReportPageDrawing> page;
     if (request.PageWidth > 0 && request.PageHeight > 0) {
@@ -281,8 +281,8 @@ EntryProducts Workbench::ProcessEntry(const std::string& path, const std::string
   }
   products.Row = FinishBatchRow(products.Load.Ok);
   if (view != nullptr && !basicView) {
-    state_->DisplayMode = view->DisplayMode;
-    RunAnalysis(view->Options, hooks);
+    state_->Display.DisplayMode = view->DisplayMode;
+    RunAnalysis(*view, hooks);
   }
   return products;
 }

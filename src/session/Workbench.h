@@ -42,14 +42,6 @@ enum class RecordState {
   LoadFailed,     // the last load failed: only its name is known, nothing else is its
 };
 
-// How the analysis tab is set when a record is shown: the display mode, the scale
-// button (SelectedScale 1..6), the check boxes beside "basic" and the gain slider.
-struct ViewSettings {
-  int DisplayMode = kDisplayBasic;
-  int Scale = 2;
-  DriverOptions Options;
-  int GainPosition = kScrollBar2Initial;
-};
 
 // The file name suffix of image i (0..4) as a picture: "_X", "_Y", "_Z", "_M", "_raw".
 const char* PictureSuffix(int image);
@@ -59,7 +51,7 @@ const char* PictureSuffix(int image);
 struct EntryRequest {
   // Draw the raw view and the four lead images as the analysis tab shows the record
   // in these settings; null: draw nothing.
-  const ViewSettings* View = nullptr;
+  const DisplaySettings* View = nullptr;
   // Record the report's page on a page of this size (device units); 0: no page.
   int PageWidth = 0;
   int PageHeight = 0;
@@ -143,8 +135,8 @@ class Workbench {
   // The analysis of the display mode with its drawing; the basic branch alone. Both
   // do nothing while AnalysisRefusal() is not empty. A map of a record without its
   // own basic results runs the basic analysis first, so its markers are the record's.
-  void RunAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks);
-  void RunBasicAnalysis(const DriverOptions& options, AnalysisDriverHooks& hooks);
+  void RunAnalysis(const DisplaySettings& options, AnalysisDriverHooks& hooks);
+  void RunBasicAnalysis(const DisplaySettings& options, AnalysisDriverHooks& hooks);
 
   // A batch over `records` work-list entries: grid rows for them, cursor on row 1.
   void BeginBatch(int records);
@@ -162,7 +154,7 @@ class Workbench {
   // raw view at the gain and, with `analyse`, the analysis in the display mode (a map
   // follows a basic analysis of the same record). On a failed load nothing is drawn.
   Outcome ShowRecord(const std::string& path, const std::string& entry, HeaderSink& sink,
-                     const ViewSettings& view, AnalysisDriverHooks& hooks, bool analyse = true);
+                     const DisplaySettings& view, AnalysisDriverHooks& hooks, bool analyse = true);
   // The five images as PNG files "<directory>/<name><suffix>.png", exactly their
   // pixels; renamed into place at once, or with the run's others through `renames`.
   Outcome WritePictures(const std::string& directory, const std::string& name,

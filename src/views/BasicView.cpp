@@ -23,7 +23,7 @@ void DrawScaleCurves(LeadImages& images, const AnalysisState& state, int scaleIn
     const auto& magnitude = state.TransformMagnitude[lead];
     auto yOf = [&](int x) {
       return CanvasCoordinate(
-          zeroLine - std::trunc(magnitude[x] / state.PlotDivisor * state.SelectedScale));
+          zeroLine - std::trunc(magnitude[x] / state.PlotDivisor * state.Display.SelectedScale));
     };
     image.MoveTo(0, yOf(0));
     for (int x = 1; x < kPositions; ++x) image.LineTo(x, yOf(x));
@@ -43,7 +43,7 @@ void DrawPeakDots(LeadImages& images, const AnalysisState& state) {
     const int lead = list.PeakListLead[n];
     if (lead < 0 || lead >= kLeads) continue;  // not an entry the analysis makes
     const int x = CanvasCoordinate(list.PeakListPosition[n]);
-    const int y = CanvasCoordinate(300.0 - list.PeakListHeight[n] * state.SelectedScale -
+    const int y = CanvasCoordinate(300.0 - list.PeakListHeight[n] * state.Display.SelectedScale -
                                    (15.0 * list.PeakListScale[n] + 15.0));
     images.Lead(lead).Rectangle(x - 1, y - 1, x + 1, y + 1);
   }

@@ -20,7 +20,7 @@ void DrawWaterfallRow(LeadImages& images, const AnalysisState& state, int row) {
     const auto& magnitude = state.TransformMagnitude[lead];
     auto yOf = [&](int x) {
       return CanvasCoordinate(
-          zeroLine - std::trunc(magnitude[x] / state.PlotDivisor * state.SelectedScale));
+          zeroLine - std::trunc(magnitude[x] / state.PlotDivisor * state.Display.SelectedScale));
     };
     image.MoveTo(shift, yOf(0));
     for (int x = 1; x < kPositions; ++x) image.LineTo(x + shift, yOf(x));

@@ -127,7 +127,7 @@ void AnalysisWindowTest::AutoOffDisplayClickOnlyChangesTheMode() {
   const auto basic = Pixels(w.Images().ImageW0);
   const wavelet::AnalysisResults before = w.Analysis().Results;
   w.RadioButton2->click();  // spectrogram
-  QCOMPARE(w.Analysis().DisplayMode, 1);
+  QCOMPARE(w.Analysis().Display.DisplayMode, 1);
   QVERIFY(Pixels(w.Images().ImageW0) == basic);
   w.Button1->click();       // "GO" draws the waterfall
   QVERIFY(Pixels(w.Images().ImageW0) != basic);
@@ -138,14 +138,14 @@ void AnalysisWindowTest::AutoOffDisplayClickOnlyChangesTheMode() {
 void AnalysisWindowTest::ScaleClickAlwaysReanalyses() {
   OpenAnalyse(1);
   TSDIAppForm& w = *window_;
-  QCOMPARE(w.Analysis().AutoCalculation, 0);
+  QCOMPARE(w.Analysis().Display.AutoCalculation, 0);
   QCOMPARE(Caption(w, "LabelA01"), QString("0000000000"));
   w.ScaleButtons[4]->click();  // "5"
-  QCOMPARE(w.Analysis().SelectedScale, 5.0);
+  QCOMPARE(w.Analysis().Display.SelectedScale, 5.0);
   CheckSheet(w, CoreResults(1));
   const auto scale5 = Pixels(w.Images().ImageW3);
   w.ScaleButtons[0]->click();  // "1": the curves are drawn flatter
-  QCOMPARE(w.Analysis().SelectedScale, 1.0);
+  QCOMPARE(w.Analysis().Display.SelectedScale, 1.0);
   QVERIFY(Pixels(w.Images().ImageW3) != scale5);
 }
 
@@ -199,18 +199,18 @@ void AnalysisWindowTest::EnteringTheSheetSwitchesBackToBasic() {
   const auto map = Pixels(w.Images().ImageW1);
   w.PageControl1->setCurrentWidget(w.TabSheet3);
   QVERIFY(w.RadioButton1->isChecked());
-  QCOMPARE(w.Analysis().DisplayMode, 0);
+  QCOMPARE(w.Analysis().Display.DisplayMode, 0);
   QVERIFY(Pixels(w.Images().ImageW1) == map);  // auto calculation off: no analysis yet
 
   // With auto calculation on, entering the sheet from the map runs the basic analysis.
   w.PageControl1->setCurrentWidget(w.TabSheet2);
   w.RadioButton4->click();  // ON: analyses (basic)
   w.RadioButton3->click();  // map, analysed at once
-  QCOMPARE(w.Analysis().DisplayMode, 2);
+  QCOMPARE(w.Analysis().Display.DisplayMode, 2);
   w.Analysis().Results.Area = {};
   w.Analysis().Results.PeakCount = {};
   w.PageControl1->setCurrentWidget(w.TabSheet3);
-  QCOMPARE(w.Analysis().DisplayMode, 0);
+  QCOMPARE(w.Analysis().Display.DisplayMode, 0);
   CheckSheet(w, CoreResults(1));
 }
 
@@ -218,7 +218,7 @@ void AnalysisWindowTest::AutoOnAnalysesEveryRecordChange() {
   OpenAnalyse(3);
   TSDIAppForm& w = *window_;
   w.RadioButton4->click();
-  QCOMPARE(w.Analysis().AutoCalculation, 1);
+  QCOMPARE(w.Analysis().Display.AutoCalculation, 1);
   CheckSheet(w, CoreResults(1));
   w.ScrollBarFile->setValue(2);
   CheckSheet(w, CoreResults(3));

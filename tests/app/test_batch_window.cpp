@@ -139,8 +139,8 @@ void BatchWindowTest::BatchOverOneAndThreeRecords() {
   QCOMPARE(v.Cursor().BatchRow, 4);
   QCOMPARE(v.Grid().RowCount(), 4);
   QVERIFY(v.RadioButton5->isChecked() && v.RadioButton1->isChecked());
-  QCOMPARE(v.Analysis().AutoCalculation, 0);
-  QCOMPARE(v.Analysis().DisplayMode, 0);
+  QCOMPARE(v.Analysis().Display.AutoCalculation, 0);
+  QCOMPARE(v.Analysis().Display.DisplayMode, 0);
   QCOMPARE(v.ScrollBarFile->value(), 2);  // stays at the last record
 
   const QList<QByteArray> lines = Lines(ReadAll(Export()));

@@ -137,7 +137,7 @@ void MainWindowTest::StartUpState() {
     QCOMPARE(w.ScaleButtons[i]->property("Tag").toInt(), i + 1);
   }
   QCOMPARE(w.Analysis().PlotDivisor, 40.0);
-  QCOMPARE(w.Analysis().AutoCalculation, 0);
+  QCOMPARE(w.Analysis().Display.AutoCalculation, 0);
 
   // The batch grid: every column, 7 rows, titles, widths and row height.
   QCOMPARE(w.Grid().RowCount(), 7);

@@ -283,18 +283,18 @@ TEST_F(BatchTool, PicturesAreTheImagesOfTheRecordViewInEachDisplayMode) {
   const std::string csv = ExpectedCsv(records.Path(), names);
   struct Mode {
     std::vector<std::string> Arguments;
-    ViewSettings View;
+    DisplaySettings View;
   };
-  ViewSettings spectrogram;
+  DisplaySettings spectrogram;
   spectrogram.DisplayMode = kDisplaySpectrogram;
-  spectrogram.Scale = 3;
+  spectrogram.SelectedScale = 3;
   spectrogram.GainPosition = 50;
-  spectrogram.Options.Dots = false;
-  ViewSettings map;
+  spectrogram.Dots = false;
+  DisplaySettings map;
   map.DisplayMode = kDisplayMap;
-  map.Options.Lines = false;
+  map.Lines = false;
   const std::vector<Mode> modes = {
-      {{}, ViewSettings()},
+      {{}, DisplaySettings()},
       {{"--display", "spectrogram", "--scale", "3", "--gain", "50", "--no-dots"}, spectrogram},
       {{"--display", "map", "--no-lines"}, map}};
   std::vector<std::string> firstLead;

@@ -242,7 +242,7 @@ std::vector<SquareOffset> SquareOffsetsFromCurves(Printout& out) {
 TEST(ReportPage, SquaresSitOnTheCurvesOnlyAtTheStartUpAmplification) {
   for (double selected : {2.0, 4.0, 1.0}) {
     Printout out(kA4Width, kA4Height);
-    out.State.SelectedScale = selected;
+    out.State.Display.SelectedScale = selected;
     out.Print(MakeRecord(1.8));
     const std::vector<SquareOffset> offsets = SquareOffsetsFromCurves(out);
     ASSERT_FALSE(offsets.empty());

@@ -56,12 +56,12 @@ TEST(DriverSweeps, TwentyFiveAndOneHundredThirtyFourRowsAsDirectSteps) {
   auto record = Sample(3);
   auto images = std::make_unique<LeadImages>();
   RecordingHooks hooks;
-  state->DisplayMode = kDisplaySpectrogram;
+  state->Display.DisplayMode = kDisplaySpectrogram;
   RunAnalysis(*state, *record, *images, {}, hooks);
   EXPECT_EQ(hooks.spectrogramRows, 25);
   EXPECT_EQ(hooks.mapRows, 0);
   EXPECT_TRUE(hooks.events.empty());
-  state->DisplayMode = kDisplayMap;
+  state->Display.DisplayMode = kDisplayMap;
   RunAnalysis(*state, *record, *images, {}, hooks);
   EXPECT_EQ(hooks.mapRows, 134);
   EXPECT_EQ(hooks.events, (std::vector<std::string>{"started", "finished"}));
@@ -72,7 +72,7 @@ TEST(DriverSweeps, MapIsTheAgreedPicture) {
   auto record = Sample(5);
   auto images = std::make_unique<LeadImages>();
   RecordingHooks hooks;
-  state->DisplayMode = kDisplayMap;
+  state->Display.DisplayMode = kDisplayMap;
   RunAnalysis(*state, *record, *images, {}, hooks);
   // Recorded from the agreed output: 134 rows of both bands, the QRS and rise/fall
   // markers at zero and the ruler.
@@ -100,7 +100,8 @@ TEST(DriverBasic, TwoRunsGiveIdenticalResultsAndImages) {
 // The curves of each scale as it is transformed, the markers and the ruler, then the
 // squares and the ridge lines as the options ask, over the figures of a plain analysis.
 TEST(DriverBasic, DrawsInTheStatedOrderWithTheOptions) {
-  const DriverOptions cases[] = {{true, true}, {false, true}, {true, false}};
+  const DisplaySettings cases[] = {
+      {.Dots = true, .Lines = true}, {.Dots = false, .Lines = true}, {.Dots = true, .Lines = false}};
   // Recorded from the agreed output: [case][lead].
   const std::uint64_t expected[3][kLeads] = {
       {0xb0275ebf422d3883ull, 0x3e338b4d885e7346ull, 0x25955ac5524cf39cull, 0x395b3182f6c0665eull},
@@ -133,7 +134,7 @@ TEST(DriverSweeps, LeaveTheLastBasicResultsUntouched) {
   auto basic = std::make_unique<AnalysisState>(*state);
   basic->PeakListCount = 0;  // the one thing every analysis resets
   for (int mode : {kDisplaySpectrogram, kDisplayMap}) {
-    state->DisplayMode = mode;
+    state->Display.DisplayMode = mode;
     RunAnalysis(*state, *record, *images, {}, hooks);
     EXPECT_TRUE(SameResults(*basic, *state)) << mode;
   }
@@ -145,7 +146,7 @@ TEST(DriverSweeps, MapBeforeAnyBasicAnalysisMarksRiseAndFallAtZero) {
   auto record = Sample(29);
   auto images = std::make_unique<LeadImages>();
   RecordingHooks hooks;
-  state->DisplayMode = kDisplayMap;
+  state->Display.DisplayMode = kDisplayMap;
   RunAnalysis(*state, *record, *images, {}, hooks);
   for (int lead = 0; lead < kLeads; ++lead) {
     const Canvas& c = images->Lead(lead);
@@ -160,7 +161,7 @@ TEST(DriverSweeps, ZeroRecordMapCompletesBlack) {
   auto record = testing::EmptyRecord(900, 900);
   auto images = std::make_unique<LeadImages>();
   RecordingHooks hooks;
-  state->DisplayMode = kDisplayMap;
+  state->Display.DisplayMode = kDisplayMap;
   RunAnalysis(*state, *record, *images, {}, hooks);
   EXPECT_EQ(hooks.mapRows, 134);
   EXPECT_EQ(images->ImageW0.Pixel(200, 50), 0x000000u);

@@ -118,7 +118,7 @@ TEST(WorkbenchRecordState, AnotherRecordsImagesAndResultsGoUntilItsOwnAnalysis) 
   const std::string second = dir.Write("c.r01", clamped.data(), clamped.size());
   auto bench = StartedBench();
   RecordingSink sink;
-  DriverOptions options;
+  DisplaySettings options;
   AnalysisDriverHooks hooks;
   bench->RunAnalysis(options, hooks);  // "GO" with no record: the all-zero record
   EXPECT_TRUE(bench->Analysis().WindowsClamped && !bench->ClampedWindowsShown());
@@ -132,10 +132,10 @@ TEST(WorkbenchRecordState, AnotherRecordsImagesAndResultsGoUntilItsOwnAnalysis) 
   ASSERT_TRUE(bench->LoadRecord(second, "c", sink).Ok);
   EXPECT_TRUE(LeadImagesBlack(*bench) && bench->AwaitingAnalysis());
   EXPECT_FALSE(bench->ResultsOfLoadedRecord() || bench->ClampedWindowsShown());
-  bench->Analysis().DisplayMode = kDisplaySpectrogram;  // display only: the figures stay another's
+  bench->Analysis().Display.DisplayMode = kDisplaySpectrogram;  // display only: the figures stay another's
   bench->RunAnalysis(options, hooks);
   EXPECT_FALSE(bench->AwaitingAnalysis() || bench->ResultsOfLoadedRecord());
-  bench->Analysis().DisplayMode = kDisplayBasic;
+  bench->Analysis().Display.DisplayMode = kDisplayBasic;
   bench->RunAnalysis(options, hooks);
   EXPECT_TRUE(bench->ClampedWindowsShown());
 
@@ -151,7 +151,7 @@ TEST(WorkbenchRecordState, AFailedLoadClearsEveryImageAndRefusesUntilARecordLoad
   const std::string bad = dir.Write("bad.r01", "x", 1);
   auto bench = StartedBench();
   RecordingSink sink;
-  DriverOptions options;
+  DisplaySettings options;
   AnalysisDriverHooks hooks;
   // The batch and the report need the work list "Analyse >>" sets up.
   EXPECT_NE(bench->BatchRefusal().find("\"Analyse >>\""), std::string::npos);
@@ -186,12 +186,12 @@ TEST(WorkbenchBatch, OneStepGivesTheSameRowWithOrWithoutImagesAndPage) {
   names.insert(names.begin() + 2, "missing.r01");
 
   auto window = StartedBench();
-  DriverOptions options;
+  DisplaySettings options;
   AnalysisDriverHooks hooks;
-  window->Analysis().DisplayMode = kDisplayMap;  // an earlier on-screen map
+  window->Analysis().Display.DisplayMode = kDisplayMap;  // an earlier on-screen map
   window->RunAnalysis(options, hooks);
   window->BeginBatch(static_cast<int>(names.size()));
-  ViewSettings view;
+  DisplaySettings view;
   view.DisplayMode = kDisplayMap;
   EntryRequest request;
   request.View = &view;

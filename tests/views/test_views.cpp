@@ -122,7 +122,7 @@ TEST(BasicView, CurvesStandOnTheirZeroLines) {
 TEST(BasicView, MagnitudesScaleWithSelectedScaleAndTruncate) {
   for (auto [selected, lift] : {std::pair{1.0, 9}, std::pair{6.0, 59}}) {
     Fixture f;
-    f.state.SelectedScale = selected;
+    f.state.Display.SelectedScale = selected;
     f.state.TransformMagnitude[2].fill(399.9);
     f.state.TransformMagnitude[3].fill(1e300);  // far off the top: nothing, no overflow
     DrawScaleCurves(f.images, f.state, 0);
