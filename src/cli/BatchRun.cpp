@@ -23,9 +23,21 @@ struct Worker {
     step.PageWidth = request.PageWidth;
     step.PageHeight = request.PageHeight;
   }
+  // The pictures are synced once per checkpoint, not once per file: until then they
+  // exist under temporary names only, so a crash never leaves a truncated picture
+  // under a final name.
+  Outcome Checkpoint(bool last) {
+    if (!last && ++sinceCheckpoint < kRecordsPerCheckpoint) return Outcome::Success();
+    sinceCheckpoint = 0;
+    return renames.Finish();
+  }
+
+  static constexpr int kRecordsPerCheckpoint = 64;
   const OutputRequest& request;
   EntryRequest step;
   Workbench bench;
+  DeferredRenames renames;
+  int sinceCheckpoint = 0;
 };
 
 RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
@@ -35,9 +47,14 @@ RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
   row.Load = std::move(analysed.Load);
   row.WindowsClamped = analysed.WindowsClamped;
   if (row.Load.Ok && worker.step.View != nullptr) {
-    row.Pictures = worker.bench.WritePictures(worker.request.PictureDirectory, input.Name);
+    row.Pictures =
+        worker.bench.WritePictures(worker.request.PictureDirectory, input.Name, &worker.renames);
   }
   if (analysed.Page) row.Page = SerializePage(*analysed.Page);
+  if (worker.step.View != nullptr) {
+    const Outcome synced = worker.Checkpoint(false);
+    if (!synced.Ok && row.Pictures.Ok) row.Pictures = synced;
+  }
   if (const std::optional<double> unit = worker.request.LatePotentialUnit) {
     Workbench& bench = worker.bench;
     row.LatePotentialLine = CsvLine(LatePotentialCells(
@@ -47,7 +64,7 @@ RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
       bench.DrawLatePotentials(*unit);
       const Canvas& image = bench.LatePotentialImage();
       row.Pictures = WritePng(worker.request.PictureDirectory + "/" + input.Name + "_LP.png",
-                              image.Pixels(), image.Width(), image.Height());
+                              image.Pixels(), image.Width(), image.Height(), &worker.renames);
     }
   }
   return row;
@@ -72,6 +89,8 @@ BatchRunReport RunSequential(const std::vector<BatchInput>& records, BatchOutput
     Account(report, row);
     if (rowDone) rowDone(i, row);
   }
+  const Outcome synced = worker->Checkpoint(true);
+  if (!synced.Ok) report.LateFailures.push_back(synced);
   report.OutputFailed = !output.Good();
   return report;
 }
@@ -110,6 +129,7 @@ class OrderedRun {
     spaceFree_.notify_all();
     for (std::thread& thread : threads) thread.join();
     report.OutputFailed = !output.Good();
+    report.LateFailures = std::move(lateFailures_);
     return report;
   }
 
@@ -128,7 +148,13 @@ class OrderedRun {
         spaceFree_.wait(lock, [&] {
           return stopped_ || next_ >= records_.size() || next_ < written_ + window_;
         });
-        if (stopped_ || next_ >= records_.size()) return;
+        if (stopped_ || next_ >= records_.size()) {
+          lock.unlock();
+          const Outcome synced = worker->Checkpoint(true);
+          lock.lock();
+          if (!synced.Ok) lateFailures_.push_back(synced);
+          return;
+        }
         index = next_++;
       }
       RecordRow row = AnalyseInput(records_[index], *worker);
@@ -155,6 +181,7 @@ class OrderedRun {
   std::size_t next_ = 0;
   std::size_t written_ = 0;
   bool stopped_ = false;
+  std::vector<Outcome> lateFailures_;
 };
 
 }  // namespace

@@ -39,6 +39,8 @@ struct BatchRunReport {
   int Unreadable = 0;
   int PicturesFailed = 0;
   bool OutputFailed = false;
+  // Failures found only when a worker's last pictures were put in place.
+  std::vector<Outcome> LateFailures;
 };
 
 // Called on the writing thread, in record order, after each row is written.

@@ -131,6 +131,7 @@ int main(int argc, char** argv) {
     return kExitSomeFailed;
   }
   if (!reportsWritten) diagnostics.Error(CannotWriteText(options.ReportsPath));
+  for (const Outcome& failure : report.LateFailures) diagnostics.Error(failure.Message());
   if (!latePotentialsWritten.Ok) diagnostics.Error(latePotentialsWritten.Message());
   if (report.Unreadable > 0) {
     diagnostics.Error(std::to_string(report.Unreadable) + " of " +
@@ -138,7 +139,7 @@ int main(int argc, char** argv) {
   }
   return report.Unreadable > 0 || !inputs.Errors.empty() || !reportsWritten ||
                  !latePotentialsWritten.Ok ||
-                 report.PicturesFailed > 0
+                 report.PicturesFailed > 0 || !report.LateFailures.empty()
              ? kExitSomeFailed
              : kExitSuccess;
 }
