@@ -97,12 +97,6 @@ class FuzzReportSources : public ReportSources {
     DecodeRecordInto(record_);
     return true;
   }
-  std::string Caption(const std::string& name) const override {
-    for (const LabelText& label : sheet_) {
-      if (label.Name == name) return label.Text;
-    }
-    return {};
-  }
   void ShowCalculationData() override { sheet_ = CalculationSheetTexts(state_.Results); }
   std::string WorkListEntry() const override { return "fuzz.r01"; }
 

@@ -56,66 +56,112 @@ std::string FindReportPagesProgram() {
 }
 
 ReportPagesRun::~ReportPagesRun() {
-  if (pid_ > 0) Finish();
+  if (!companions_.empty()) Finish();
 }
 
-bool ReportPagesRun::Start(const std::string& program, const std::string& output, bool letter) {
+bool ReportPagesRun::Spawn(Companion& companion, const std::string& program, bool letter) {
   int sockets[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) return false;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, sockets[1], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, sockets[1], STDOUT_FILENO);
-  std::vector<std::string> arguments{program, "--page", letter ? "letter" : "a4", output};
+  std::vector<std::string> arguments{program, "--page", letter ? "letter" : "a4", companion.Output};
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
-  const int spawned = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int spawned =
+      posix_spawn(&companion.Pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(sockets[1]);
-  socket_ = sockets[0];
-  if (spawned != 0) {
-    pid_ = -1;
-    ::close(socket_);
-    socket_ = -1;
-    return false;
+  companion.Socket = sockets[0];
+  if (spawned == 0) return true;
+  companion.Pid = -1;
+  ::close(companion.Socket);
+  companion.Socket = -1;
+  return false;
+}
+
+bool ReportPagesRun::Start(const std::string& program, const std::string& output, bool letter,
+                           int companions) {
+  output_ = output;
+  companions_.resize(static_cast<std::size_t>(companions < 1 ? 1 : companions));
+  for (std::size_t k = 0; k < companions_.size(); ++k) {
+    Companion& companion = companions_[k];
+    // One companion writes the target itself; several write parts beside it.
+    companion.Output = companions_.size() == 1
+                           ? output
+                           : output + ".part" + std::to_string(k) + "." + std::to_string(::getpid());
+    if (!Spawn(companion, program, letter)) {
+      failed_ = true;
+      return false;
+    }
   }
-  // "WIDTH HEIGHT\n": the page in the device units the pages are laid out in.
-  std::string answer;
-  char c = 0;
-  while (answer.size() < 64 && ::recv(socket_, &c, 1, 0) == 1 && c != '\n') answer.push_back(c);
-  if (std::sscanf(answer.c_str(), "%d %d", &width_, &height_) != 2 || width_ <= 0 || height_ <= 0) {
-    width_ = height_ = 0;
+  // "WIDTH HEIGHT\n": the page in the device units the pages are laid out in, the same
+  // from every companion.
+  for (Companion& companion : companions_) {
+    std::string answer;
+    char c = 0;
+    while (answer.size() < 64 && ::recv(companion.Socket, &c, 1, 0) == 1 && c != '\n') {
+      answer.push_back(c);
+    }
+    int width = 0, height = 0;
+    if (std::sscanf(answer.c_str(), "%d %d", &width, &height) != 2 || width <= 0 || height <= 0 ||
+        (width_ != 0 && (width != width_ || height != height_))) {
+      width_ = height_ = 0;
+      failed_ = true;
+      return true;
+    }
+    width_ = width;
+    height_ = height;
   }
   return true;
 }
 
 bool ReportPagesRun::Send(const std::string& page) {
-  if (socket_ < 0) return false;
+  if (failed_ || companions_.empty()) return false;
+  const std::size_t k = order_.size() % companions_.size();
+  Companion& companion = companions_[k];
   std::string frame;
   frame.reserve(8 + page.size());
   const auto size = static_cast<std::uint64_t>(page.size());
   for (int shift = 0; shift < 64; shift += 8) frame.push_back(static_cast<char>((size >> shift) & 0xFF));
   frame += page;
-  if (SendAll(socket_, frame)) return true;
-  ::close(socket_);
-  socket_ = -1;
-  return false;
+  if (!SendAll(companion.Socket, frame)) {
+    failed_ = true;
+    return false;
+  }
+  order_.push_back({static_cast<int>(k), companion.Pages++});
+  return true;
 }
 
-bool ReportPagesRun::Finish() {
-  if (socket_ >= 0) {
-    ::close(socket_);
-    socket_ = -1;
+bool ReportPagesRun::Wait(Companion& companion) {
+  if (companion.Socket >= 0) {
+    ::close(companion.Socket);
+    companion.Socket = -1;
   }
-  if (pid_ <= 0) return false;
+  if (companion.Pid <= 0) return false;
   int status = 0;
   pid_t waited;
   do {
-    waited = ::waitpid(pid_, &status, 0);
+    waited = ::waitpid(companion.Pid, &status, 0);
   } while (waited < 0 && errno == EINTR);
-  pid_ = -1;
+  companion.Pid = -1;
   return waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool ReportPagesRun::Finish() {
+  bool written = !failed_;
+  for (Companion& companion : companions_) written = Wait(companion) && written;
+  if (companions_.size() > 1) {
+    std::vector<std::string> parts;
+    for (const Companion& companion : companions_) parts.push_back(companion.Output);
+    // A part with no page is never written; with no page at all neither is the target.
+    if (written && !order_.empty()) written = MergePdfPages(parts, order_, output_).Ok;
+    for (const std::string& part : parts) ::unlink(part.c_str());
+  }
+  companions_.clear();
+  return written;
 }
 
 }  // namespace wavelet::cli

@@ -1,13 +1,18 @@
 #pragma once
 // The PDF of --reports: the pages are recorded by the workers as they analyse each
 // record, and rendered by the companion program wavelet-report-pages (the window's
-// page renderer, which needs the toolkit this tool does without). The companion never
+// page renderer, which needs the toolkit this tool does without). A companion never
 // reads or analyses a record: it tells its page size when it starts, then draws each
-// page it is sent, in order.
+// page it is sent, in order. With several companions (one per worker) the pages go to
+// them in turn, each writes a part beside the target, and the parts are merged into
+// the target in the pages' order.
 
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
+
+#include "cli/PdfMerge.h"
 
 namespace wavelet::cli {
 
@@ -22,23 +27,35 @@ class ReportPagesRun {
   ReportPagesRun(const ReportPagesRun&) = delete;
   ReportPagesRun& operator=(const ReportPagesRun&) = delete;
 
-  // Starts `program` writing `output` and waits for its page size. False when it could
-  // not be started; when it started but cannot write the file, it gives no page size
-  // (Ready() is false) and Finish reports the failure.
-  bool Start(const std::string& program, const std::string& output, bool letter);
+  // Starts `companions` programs for `output` and waits for their page size. False
+  // when one could not be started; when they started but cannot write, they give no
+  // page size (Ready() is false) and Finish reports the failure.
+  bool Start(const std::string& program, const std::string& output, bool letter, int companions);
   bool Ready() const { return width_ > 0 && height_ > 0; }
   int PageWidth() const { return width_; }
   int PageHeight() const { return height_; }
-  // One recorded page (SerializePage). False once the companion has gone.
+  // The next page (SerializePage), to the companions in turn. False once one has gone.
   bool Send(const std::string& page);
-  // Ends the list and waits; true when the companion wrote the file.
+  // Ends the lists, waits for the companions and merges their parts; true when the
+  // file is written.
   bool Finish();
 
  private:
-  pid_t pid_ = -1;
-  int socket_ = -1;
+  struct Companion {
+    pid_t Pid = -1;
+    int Socket = -1;
+    std::string Output;
+    int Pages = 0;
+  };
+  bool Spawn(Companion& companion, const std::string& program, bool letter);
+  static bool Wait(Companion& companion);
+
+  std::vector<Companion> companions_;
+  std::vector<PageSource> order_;
+  std::string output_;
   int width_ = 0;
   int height_ = 0;
+  bool failed_ = false;
 };
 
 }  // namespace wavelet::cli

@@ -83,7 +83,11 @@ int main(int argc, char** argv) {
       diagnostics.Error(CannotWriteText(options.ReportsPath));
       return kExitSomeFailed;
     }
-    if (!reportPages.Start(program, options.ReportsPath, options.Page == PageSize::Letter)) {
+    // One page process per worker, but never more than there are records.
+    const int companions =
+        static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs), std::max<std::size_t>(1, inputs.Records.size())));
+    if (!reportPages.Start(program, options.ReportsPath, options.Page == PageSize::Letter,
+                           companions)) {
       diagnostics.Error(CannotWriteText(options.ReportsPath));
       return kExitSomeFailed;
     }

@@ -1,0 +1,24 @@
+#pragma once
+// The pages of several PDF files as one file: the parts the page processes wrote side
+// by side, merged in the pages' order with qpdf.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/Outcome.h"
+
+namespace wavelet::cli {
+
+struct PageSource {
+  int Part = 0;  // index into the parts
+  int Page = 0;  // page of that part, from 0
+};
+
+// Writes `output` atomically with the pages of `parts` in `order` and the document
+// information (title, producer) of the first part, with `title` as its title when
+// given. A part that cannot be read or a page it lacks fails the whole merge.
+Outcome MergePdfPages(const std::vector<std::string>& parts, const std::vector<PageSource>& order,
+                      const std::string& output, const std::string& title = {});
+
+}  // namespace wavelet::cli
