@@ -18,10 +18,12 @@
 // - Viewers that smooth edges snap a stroke's axis-parallel lines to whole pixels only
 //   when every line of that stroke is axis-parallel, so those lines of a run are
 //   stroked apart from the rest (as they were when each line was a stroke of its own),
-//   else the flat stretches of the curves would come out blurred.
-// - Lines steeper than 45 degrees are stroked one by one: where such lines meet,
+//   else the flat stretches of the curves come out blurred (1.3 % of the pixels).
+// - Lines that rise more than 1 in 2 are stroked one by one: where such lines meet,
 //   strokes laid over each other smooth their edges visibly darker than one stroke
-//   through both; on flatter lines the difference is slight.
+//   through both; on flatter lines the difference is slight (over ten sample pages at
+//   150 dpi at most 0.43 % of the pixels differ from one stroke per line; 0.5 % when
+//   only lines steeper than 1 in 1 stand apart).
 // - Everything else of a run is one polyline, in coordinates relative to the run's
 //   first point under a translation, so its numbers are short.
 // - Single lines wait for more in the same column: a column of equal lines at equal
