@@ -1,6 +1,8 @@
 #pragma once
-// The five images as PNG files: the canvas's pixels exactly, as 8-bit RGB, through
-// libpng with fixed settings, so the window and the batch tool write the same bytes.
+// The five images as PNG files: the canvas's pixels exactly, as palette indices of as
+// few bits as hold them when an image has at most 256 colours, else as 8-bit RGB;
+// fixed settings throughout, so the same pixels always give the same bytes and the
+// window and the batch tool write the same files.
 
 #include <cstdint>
 #include <string>

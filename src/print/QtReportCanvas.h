@@ -1,8 +1,14 @@
 #pragma once
 // The report canvas on a QPainter over a QPrinter: a system printer or a PDF file.
 
+#include <QFont>
+#include <QLine>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPen>
+#include <QPoint>
+
+#include <vector>
 
 #include "output/ReportCanvas.h"
 
@@ -36,10 +42,27 @@ class QtReportCanvas final : public ReportCanvas {
   void TextOut(int x, int y, const std::string& text) override;
 
  private:
+  void ExtendRun(QPoint end);
+  void EndRun();
+  void StrokeCurve();
+  void StrokeColumn();
+  void StrokeEverything();
+  void UsePageCoordinates();
+  void StartPage();
+
   QPrinter& printer_;
   QPainter painter_;
   QPen pen_;
   QPoint position_;
+  // The connected lines being collected (empty, or two points on), and the single
+  // lines waiting for more in the same column.
+  std::vector<QPoint> run_;
+  std::vector<QLine> column_;
+  // The font last set, so a repeated choice changes nothing on the page; its ascent
+  // once measured (-1 until then).
+  QString fontName_;
+  int fontPointSize_ = -1;
+  int fontAscent_ = -1;
   bool sequence_ = false;
 };
 
