@@ -1,15 +1,19 @@
 #include "acquisition/BiosigChild.h"
 
 #include <biosig.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include "acquisition/LeadChoice.h"
 #include "acquisition/ReaderStream.h"
+#include "acquisition/RecordingFile.h"
 #include "acquisition/Resample.h"
 #include "acquisition/SourceRecording.h"
 #include "acquisition/Text.h"
@@ -110,6 +114,28 @@ RecordingPatient PatientOf(HDRTYPE* hdr) {
   return patient;
 }
 
+// HL7 aECG files without the XML declaration, which XML makes optional and example
+// studies leave out, are not recognised by libbiosig. Such a file is offered again as
+// an anonymous in-memory copy behind a declaration; "" when it is no such file.
+std::string DeclaredCopy(const std::string& path, FileDescriptor& copy) {
+  FileDescriptor file;
+  std::uint64_t size = 0;
+  std::string reason;
+  // Larger than any aECG file; the copy is held in memory.
+  constexpr std::uint64_t kLargest = 256u << 20;
+  std::string text;
+  if (!OpenRegularFile(path, file, size, reason) || size > kLargest) return {};
+  text.resize(static_cast<std::size_t>(size));
+  if (file.ReadUpTo(text.data(), text.size()) != static_cast<ssize_t>(text.size())) return {};
+  const std::string_view start = Trimmed(std::string_view(text).substr(0, 1u << 16));
+  if (start.rfind("<?xml", 0) == 0 || start.rfind("<", 0) != 0 || start.find("<AnnotatedECG") == std::string_view::npos) {
+    return {};
+  }
+  copy = FileDescriptor(::memfd_create("aecg", MFD_CLOEXEC));
+  if (!copy.Valid() || !copy.WriteAll("<?xml version=\"1.0\"?>\n") || !copy.WriteAll(text)) return {};
+  return "/proc/self/fd/" + std::to_string(copy.Get());
+}
+
 std::string OpenProblem(HDRTYPE* hdr) {
   if (hdr == nullptr) return "libbiosig cannot open it";
   if (biosig_check_error(hdr) == 0) return {};
@@ -145,9 +171,17 @@ int Refuse(int fd, const std::string& reason) { return WriteRefusal(fd, reason) 
 }  // namespace
 
 int ReadWithBiosig(const std::string& path, const ReadOptions& options, int fd) {
-  BiosigFile file(path);
-  HDRTYPE* hdr = file.Get();
-  if (const std::string problem = OpenProblem(hdr); !problem.empty()) return Refuse(fd, problem);
+  std::optional<BiosigFile> file(std::in_place, path);
+  std::string problem = OpenProblem(file->Get());
+  FileDescriptor copy;
+  if (!problem.empty()) {
+    if (const std::string declared = DeclaredCopy(path, copy); !declared.empty()) {
+      file.emplace(declared);
+      if (OpenProblem(file->Get()).empty()) problem.clear();
+    }
+  }
+  if (!problem.empty()) return Refuse(fd, problem);
+  HDRTYPE* hdr = file->Get();
 
   std::vector<std::string> labels;
   for (int k = 0; k < hdr->NS; ++k) labels.emplace_back(hdr->CHANNEL[k].OnOff == 1 ? Field(hdr->CHANNEL[k].Label) : std::string_view());
@@ -171,7 +205,6 @@ int ReadWithBiosig(const std::string& path, const ReadOptions& options, int fd) 
   }
 
   std::vector<std::vector<double>> columns(chosen.size());
-  std::string problem;
   if (!ReadChannels(hdr, records, columns, problem)) return Refuse(fd, problem);
   if (!WritePatient(fd, PatientOf(hdr))) return 1;
   for (std::size_t c = 0; c < chosen.size(); ++c) {
