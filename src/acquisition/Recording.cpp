@@ -68,14 +68,20 @@ RecordingOutcome Finish(const std::string& path, SourceRecording source, const R
     outcome.ErrorText = CannotReadText(path, choice.Reason);
     return outcome;
   }
+  // Each channel is moved at its last use; only a lead named twice is copied.
+  const std::vector<std::size_t>& picks = choice.Value.Channels;
   std::vector<std::vector<double>> chosen;
-  for (std::size_t channel : choice.Value.Channels) chosen.push_back(source.Channels[channel].Microvolts);
+  for (std::size_t i = 0; i < picks.size(); ++i) {
+    std::vector<double>& samples = source.Channels[picks[i]].Microvolts;
+    const bool usedAgain = std::find(picks.begin() + static_cast<std::ptrdiff_t>(i) + 1, picks.end(), picks[i]) != picks.end();
+    chosen.push_back(usedAgain ? samples : std::move(samples));
+  }
   source.Channels.clear();
   std::array<std::vector<double>, 3> xyz = CombineLeads(choice.Value.Source, chosen);
 
   Recording& recording = outcome.Value;
   for (std::size_t axis = 0; axis < 3; ++axis) {
-    ResampleOutcome resampled = ResampleTo1000(xyz[axis], source.SamplingHz);
+    ResampleOutcome resampled = ResampleTo1000(std::move(xyz[axis]), source.SamplingHz);
     if (!resampled.Ok) {
       outcome.ErrorText = CannotReadText(path, resampled.Reason);
       return outcome;

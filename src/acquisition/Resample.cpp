@@ -14,14 +14,14 @@ std::size_t ResampledLength(std::size_t count, double hz) {
   return static_cast<std::size_t>(std::llround(length));
 }
 
-ResampleOutcome ResampleTo1000(std::span<const double> values, double hz) {
+ResampleOutcome ResampleTo1000(std::vector<double> values, double hz) {
   ResampleOutcome outcome;
   if (!(hz > 0.0) || !std::isfinite(hz)) {
     outcome.Reason = "the sampling rate is not a positive number";
     return outcome;
   }
   if (hz == kRecordingHz) {
-    outcome.Values.assign(values.begin(), values.end());
+    outcome.Values = std::move(values);
     outcome.Ok = true;
     return outcome;
   }

@@ -2,7 +2,6 @@
 // Every recording reaches the averaging at 1000 samples/s.
 
 #include <cstddef>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -20,8 +19,9 @@ struct ResampleOutcome {
 };
 
 // `values` sampled at `hz` (finite, above 0) at 1000 samples/s: ResampledLength
-// samples (as many as the resampler made); at exactly 1000 samples/s a copy. The
-// high-quality filter keeps what lies below the lower of the two Nyquist rates.
-ResampleOutcome ResampleTo1000(std::span<const double> values, double hz);
+// samples (as many as the resampler made); at exactly 1000 samples/s `values`
+// themselves. The high-quality filter keeps what lies below the lower of the two
+// Nyquist rates.
+ResampleOutcome ResampleTo1000(std::vector<double> values, double hz);
 
 }  // namespace wavelet

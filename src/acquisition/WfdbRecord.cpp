@@ -14,8 +14,9 @@
 namespace wavelet {
 namespace {
 
-// Decoded values held at once while a file is read: a few megabytes.
-constexpr std::uint64_t kChunkValues = 1u << 20;
+// Decoded values held at once while a file is read: small enough to stay in the cache
+// and be reused from chunk to chunk.
+constexpr std::uint64_t kChunkValues = 1u << 16;
 
 // The signals a record keeps in one data file: consecutive lines naming that file.
 struct FileGroup {
@@ -132,11 +133,16 @@ bool DecodeGroup(const WfdbHeader& header, const FileGroup& group, WfdbDataFile&
       const std::size_t column = signal->Index - group.First;
       const double baseline = static_cast<double>(header.Signals[signal->Index].Baseline);
       if (done == 0) signal->First = values[column];
-      for (std::uint64_t f = 0; f < count; ++f) {
-        const std::int32_t adu = values[f * group.Count + column];
-        signal->Sum += adu;
-        signal->Microvolts.push_back((static_cast<double>(adu) - baseline) * signal->MicrovoltsPerAdu);
-      }
+      const std::size_t stride = group.Count;
+      const std::int32_t* in = values.data() + column;
+      std::int64_t sum = 0;
+      for (std::uint64_t f = 0; f < count; ++f) sum += in[f * stride];
+      signal->Sum += sum;
+      const std::size_t from = signal->Microvolts.size();
+      signal->Microvolts.resize(from + static_cast<std::size_t>(count));
+      double* out = signal->Microvolts.data() + from;
+      const double scale = signal->MicrovoltsPerAdu;
+      for (std::uint64_t f = 0; f < count; ++f) out[f] = (static_cast<double>(in[f * stride]) - baseline) * scale;
     }
     position += samples / unit * packing.Bytes;
     done += count;
