@@ -98,8 +98,12 @@ RecordingPatient PatientOf(HDRTYPE* hdr) {
   if (hdr->Patient.Sex == 1 || hdr->Patient.Sex == 2) patient.Sex.push_back(hdr->Patient.Sex == 1 ? 'M' : 'F');
   if (hdr->Patient.Height > 0 && hdr->Patient.Height < 255) patient.HeightCm = hdr->Patient.Height;
   if (hdr->Patient.Weight > 0 && hdr->Patient.Weight < 255) patient.WeightKg = hdr->Patient.Weight;
+  // libbiosig keeps times as fractions of a day, so 14:30:00 may come back as
+  // 14:29:59.99; half a second more makes the conversion round to the nearest second.
+  constexpr gdf_time kHalfSecond = (gdf_time{1} << 32) / 86400 / 2;
   std::tm start{};
-  const bool started = hdr->T0 != 0 && biosig_get_startdatetime(hdr, &start) == 0 && !IsoDate(start).empty();
+  const bool started =
+      hdr->T0 != 0 && gdf_time2tm_time_r(hdr->T0 + kHalfSecond, &start) == 0 && !IsoDate(start).empty();
   if (started) {
     patient.RecordingDate = IsoDate(start);
     char time[6];

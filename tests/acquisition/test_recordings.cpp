@@ -87,7 +87,7 @@ TEST(OtherRecordings, OneEcgInScpAndInTwoAecgFilesGivesTheSameKorsLeads) {
   EXPECT_EQ(r.Patient.Sex, "M");
   EXPECT_EQ(r.Patient.BirthDate, "1953-05-08");
   EXPECT_EQ(r.Patient.RecordingDate, "2002-11-22");
-  EXPECT_EQ(r.Patient.RecordingTime, "09:09");
+  EXPECT_EQ(r.Patient.RecordingTime, "09:10");  // the aECG twin says 20021122091000
   EXPECT_EQ(r.Patient.AgeYears, 49);
   // The same ECG as HL7 aECG, once with and once without the XML declaration.
   for (const char* name : {"Example_aECG.xml", "subject1_0.xml"}) {
@@ -141,6 +141,58 @@ TEST(OtherRecordings, EdfAt800HzAndFilesNoReaderKnows) {
             "Dataformat not known.)");
   EXPECT_EQ(ReadRecording(kOther + "missing.scp").ErrorText,
             "Cannot read [" + kOther + "missing.scp]: No such file or directory");
+}
+
+// An EDF+ file of three Frank leads at 500 Hz: two data records of one second, each
+// lead a ramp (lead k holds (k + 1) * n adu at 0.1 uV per adu).
+std::string EdfPlusFrankLeads() {
+  const auto field = [](std::string text, std::size_t width) {
+    text.resize(width, ' ');
+    return text;
+  };
+  const int perRecord = 500;
+  std::string bytes = field("0", 8) + field("MCH-0234567 F 02-MAY-1951 Haagse_Harry", 80) +
+                      field("Startdate 02-MAR-2002 EMG561 BK/JOP Sony", 80) + field("02.03.02", 8) +
+                      field("14.30.00", 8) + field(std::to_string(256 + 3 * 256), 8) + field("EDF+C", 44) +
+                      field("2", 8) + field("1", 8) + field("3", 4);
+  const std::vector<std::pair<std::string, std::size_t>> columns = {
+      {"", 16}, {"", 80}, {"uV", 8}, {"-3276.8", 8}, {"3276.7", 8}, {"-32768", 8}, {"32767", 8}, {"", 80},
+      {std::to_string(perRecord), 8}, {"", 32}};
+  const char* labels[3] = {"vx", "vy", "vz"};
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    for (const char* label : labels) bytes += field(c == 0 ? label : columns[c].first, columns[c].second);
+  }
+  for (int record = 0; record < 2; ++record) {
+    for (int lead = 0; lead < 3; ++lead) {
+      for (int i = 0; i < perRecord; ++i) {
+        const auto adu = static_cast<std::uint16_t>((record * perRecord + i) * (lead + 1));
+        bytes.push_back(static_cast<char>(adu & 0xFF));
+        bytes.push_back(static_cast<char>(adu >> 8));
+      }
+    }
+  }
+  return bytes;
+}
+
+TEST(OtherRecordings, EdfPlusFrankLeadsAt500HzWithTheirPatientFields) {
+  TempDir dir;
+  testing::WriteAll(dir.File("plus.edf"), EdfPlusFrankLeads());
+  const RecordingOutcome read = ReadRecording(dir.File("plus.edf"));
+  ASSERT_TRUE(read.Ok) << read.ErrorText;
+  const Recording& r = read.Value;
+  EXPECT_EQ(r.Leads, LeadSource::Frank);
+  EXPECT_EQ(r.LeadLabels, (std::array<std::string, 3>{"vx", "vy", "vz"}));
+  ASSERT_EQ(r.Microvolts[0].size(), 2000u);
+  // Mid-ramp, away from the filter's ends: sample m at 1000 Hz is n = m / 2 at 500 Hz.
+  EXPECT_NEAR(r.Microvolts[0][1000], 50.0, 0.01);
+  EXPECT_NEAR(r.Microvolts[2][1001], 3 * 50.05, 0.01);
+  EXPECT_EQ(r.Patient.Id, "MCH-0234567");
+  EXPECT_EQ(r.Patient.Name, "Haagse_Harry");
+  EXPECT_EQ(r.Patient.Sex, "F");
+  EXPECT_EQ(r.Patient.BirthDate, "1951-05-02");
+  EXPECT_EQ(r.Patient.RecordingDate, "2002-03-02");
+  EXPECT_EQ(r.Patient.RecordingTime, "14:30");
+  EXPECT_EQ(r.Patient.AgeYears, 50);
 }
 
 TEST(RecordingLists, WfdbHeadersAndLibbiosigFormatsOnceEachInNameOrder) {
