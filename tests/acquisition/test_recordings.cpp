@@ -136,6 +136,11 @@ TEST(OtherRecordings, EdfAt800HzAndFilesNoReaderKnows) {
   EXPECT_EQ(edf.Value.Patient.RecordingDate, "2020-11-16");
   EXPECT_EQ(edf.Value.Patient.RecordingTime, "21:44");
 
+  ReadOptions shortLimit;
+  shortLimit.MaxSamples = 40000;
+  EXPECT_EQ(ReadRecording(kOther + "0000050.ECG.edf", shortLimit).ErrorText,
+            "Cannot read [" + kOther + "0000050.ECG.edf]: the recording is longer than the limit of 40000 samples at "
+            "1000 Hz");
   EXPECT_EQ(ReadRecording(kOther + "PROVENANCE.txt").ErrorText,
             "Cannot read [" + kOther + "PROVENANCE.txt]: libbiosig refuses it (ERROR BIOSIG4C++ SOPEN(read): "
             "Dataformat not known.)");
