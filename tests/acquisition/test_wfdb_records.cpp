@@ -179,6 +179,31 @@ TEST(WfdbRecords, APipeOrADirectoryInPlaceOfAFileIsRefusedAtOnce) {
             "Cannot read [" + dir.File("folder.hea") + "]: not a regular file");
 }
 
+TEST(WfdbRecords, TwelveStandardLeadsGiveKorsXYZ) {
+  TempDir dir;
+  // PTB's order; every lead constant over two frames, in microvolts (gain 1 adu/uV).
+  const std::vector<std::string> labels = {"i", "ii", "iii", "avr", "avl", "avf", "v1", "v2", "v3", "v4", "v5", "v6"};
+  const std::vector<int> values = {1000, 2000, 1000, -1500, -500, 1500, 100, 200, 300, 400, 500, 600};
+  std::vector<int> frames = values;
+  frames.insert(frames.end(), values.begin(), values.end());
+  WriteAll(dir.File("s.dat"), Format16(frames));
+  std::string header = "s 12 1000 2\n";
+  for (std::size_t i = 0; i < labels.size(); ++i) header += "s.dat 16 1/uV 16 0 0 0 0 " + labels[i] + "\n";
+  WriteAll(dir.File("s.hea"), header);
+  const RecordingOutcome read = ReadRecording(dir.File("s.hea"));
+  ASSERT_TRUE(read.Ok) << read.ErrorText;
+  EXPECT_EQ(read.Value.Leads, LeadSource::Kors);
+  // By hand from the published rows (I, II, V1..V6):
+  // X = 0.38*1000 - 0.07*2000 - 0.13*100 + 0.05*200 - 0.01*300 + 0.14*400 + 0.06*500 + 0.54*600
+  // Y = -0.07*1000 + 0.93*2000 + 0.06*100 - 0.02*200 - 0.05*300 + 0.06*400 - 0.17*500 + 0.13*600
+  // Z = 0.11*1000 - 0.23*2000 - 0.43*100 - 0.06*200 - 0.14*300 - 0.20*400 - 0.11*500 + 0.31*600
+  const double expected[3] = {644.0, 1794.0, -396.0};
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    ASSERT_EQ(read.Value.Microvolts[axis].size(), 2u);
+    EXPECT_NEAR(read.Value.Microvolts[axis][1], expected[axis], 1e-9) << axis;
+  }
+}
+
 TEST(WfdbRecords, LeadNamesChooseAnySignalsAsXYZ) {
   TempDir dir;
   WriteAll(dir.File("n.xyz"), Format16(kFrames));
