@@ -1,0 +1,62 @@
+#pragma once
+// A raw multi-lead recording in an open format, reduced to the three orthogonal leads
+// X, Y and Z in microvolts at 1000 samples/s: the input of the averaging that turns a
+// recording into a signal-averaged record.
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace wavelet {
+
+// What the recording says about the patient; a field the recording lacks stays blank.
+struct RecordingPatient {
+  std::string Name, Id;
+  std::string Sex;            // "M", "F" or ""
+  std::string BirthDate;      // yyyy-mm-dd or ""
+  std::string RecordingDate;  // yyyy-mm-dd or ""
+  std::string RecordingTime;  // hh:mm or ""
+  std::optional<int> AgeYears, HeightCm, WeightKg;
+};
+
+// Frank: the recording holds the orthogonal leads themselves. Kors: X, Y and Z were
+// reconstructed from the standard leads I, II and V1-V6.
+enum class LeadSource { Frank, Kors };
+
+struct Recording {
+  std::string Source;        // the file it came from (for a WFDB record: the header)
+  double SamplingHz = 1000;  // after resampling: always 1000
+  LeadSource Leads = LeadSource::Frank;
+  std::array<std::string, 3> LeadLabels;          // the labels used for X, Y, Z
+  std::array<std::vector<double>, 3> Microvolts;  // X, Y, Z at 1000 samples/s, in uV
+  RecordingPatient Patient;
+  // What was odd but readable, e.g. "zero checksum in the header of ...".
+  std::vector<std::string> Warnings;
+};
+
+struct ReadOptions {
+  // The labels to take as X, Y and Z, in this order, instead of looking for the Frank
+  // leads or the standard leads (any case).
+  std::optional<std::array<std::string, 3>> LeadNames;
+  // A longer recording is refused, so memory stays bounded: one day at 1000 samples/s.
+  std::size_t MaxSamples = 24u * 3600u * 1000u;
+};
+
+// ErrorText names the file and the reason; Value is meaningful only when Ok.
+struct RecordingOutcome {
+  bool Ok = false;
+  std::string ErrorText;
+  Recording Value;
+};
+
+RecordingOutcome ReadRecording(const std::string& path, const ReadOptions& options = {});
+
+// The paths of a directory's recordings, sorted by name as record files are: WFDB
+// records once each (by their .hea), and the files whose extension is one of the
+// formats read through libbiosig (.edf, .bdf, .gdf, .scp, .xml, .ecg, .hl7; any case).
+// An unreadable directory lists nothing.
+std::vector<std::string> ListRecordings(const std::string& directory);
+
+}  // namespace wavelet
