@@ -16,12 +16,14 @@ inline constexpr int kLas40LimitMs = 38;      // abnormal above
 inline constexpr double kLasLevelUv = 40.0;    // the low-amplitude tail lies under this
 
 struct LatePotentialFigures {
+  // The unit the samples were read in, shown beside the figures.
+  double MicrovoltsPerUnit = kDefaultMicrovoltsPerUnit;
   // The filtered vector magnitude v, in microvolts, over the whole beat.
   std::array<double, kSamplesPerLead> Magnitude{};
   int Split = 0;           // c: the largest unfiltered vector magnitude in 150..649
   int Peak = 0;            // the largest 5-sample mean of v in 150..649
   int NoiseStart = 0;      // first sample of the quieter noise segment (20 or 720)
-  double NoiseMeanUv = 0.0;
+  double NoiseMeanUv = 0.0;  // of v over the noise segment, in microvolts of v
   double NoiseSdUv = 0.0;  // population standard deviation
   double ThresholdUv = 0.0;  // NoiseMeanUv + 3 NoiseSdUv
   bool QrsFound = false;   // false: the figures below are not defined (shown blank)
@@ -36,7 +38,11 @@ struct LatePotentialFigures {
   bool LatePotentials = false;  // at least two of the three abnormal
 };
 
-// `leads`: the decoded samples of X, Y, Z; `microvoltsPerUnit`: their unit.
+// `leads`: the decoded samples of X, Y, Z, 1 ms apart; `microvoltsPerUnit`: their unit.
+// A unit that is not a finite number above 0, or a sample that is not finite in
+// microvolts, finds no QRS and leaves Magnitude zero. A noise threshold that overflows
+// (NaN or infinite) finds no QRS either: nothing lies below NaN, and everything below
+// infinity, which gives an offset before the onset.
 LatePotentialFigures ComputeLatePotentials(const LeadSamples& leads, double microvoltsPerUnit);
 
 }  // namespace wavelet
