@@ -1,0 +1,41 @@
+#pragma once
+// A recording averaged into the bytes of a signal-averaged record: the averaged beat
+// through the record encoder, the averaging count and the late-potential QRS in the
+// header, the patient's fields, and the tag stating unit, rate and source.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "acquisition/Averaging.h"
+#include "acquisition/Recording.h"
+#include "record/RecordEncoder.h"
+#include "record/RecordFormat.h"
+
+namespace wavelet {
+
+struct AveragingOutcome {
+  bool Ok = false;
+  std::string ErrorText;  // why there is no record; empty when Ok
+  AveragingSummary Summary;
+  RecordBytes Record{};
+  std::vector<std::string> Warnings;
+};
+
+// Never throws for any recording or options: whatever cannot be made into a record
+// comes back with Ok false and the reason.
+AveragingOutcome AverageRecording(const Recording& recording, const AveragingOptions& options);
+
+// The smallest unit of the series 1, 2, 5 times a power of ten, above `unit`, at
+// which every lead's first sample and every step between neighbours fits 16 bits;
+// nothing when `microvolts` already fits at `unit` or no unit up to 1 V fits.
+std::optional<double> UnitThatFits(const LeadSamples& microvolts, double unit);
+
+// The patient's header fields: name (at most 20 bytes, so that the ID which shares
+// the field's tail never shows in it) and ID cut at a character boundary, the date as
+// month, day and two year digits, the time, age, sex (0 male, 1 female), height and
+// weight; a field the recording lacks or holds in another form stays blank. The sex
+// byte has no blank: an unknown sex is written as 0 and said in `warnings`.
+RecordFields PatientFields(const RecordingPatient& patient, std::vector<std::string>& warnings);
+
+}  // namespace wavelet
