@@ -90,6 +90,7 @@ RecordingOutcome Finish(const std::string& path, SourceRecording source, const R
   }
   recording.Source = path;
   recording.SamplingHz = kRecordingHz;
+  recording.SourceSamplingHz = source.SamplingHz;
   recording.Leads = choice.Value.Source;
   recording.LeadLabels = choice.Value.Labels;
   recording.Patient = std::move(source.Patient);

@@ -28,6 +28,7 @@ enum class LeadSource { Frank, Kors };
 struct Recording {
   std::string Source;        // the file it came from (for a WFDB record: the header)
   double SamplingHz = 1000;  // after resampling: always 1000
+  double SourceSamplingHz = 1000;  // as recorded, before resampling
   LeadSource Leads = LeadSource::Frank;
   std::array<std::string, 3> LeadLabels;          // the labels used for X, Y, Z
   std::array<std::vector<double>, 3> Microvolts;  // X, Y, Z at 1000 samples/s, in uV

@@ -1,0 +1,160 @@
+// wavelet-average: ECG recordings averaged into signal-averaged records, with a table
+// of what each gave.
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "acquisition/AverageFile.h"
+#include "base/AtomicFile.h"
+#include "cli/AverageOptions.h"
+#include "cli/ToolDiagnostics.h"
+#include "output/CsvWriter.h"
+#include "version/Version.h"
+
+namespace {
+
+constexpr const char* kProgram = "wavelet-average";
+
+// The recordings of the arguments in order: a directory gives its recordings.
+std::vector<std::string> ExpandRecordings(const std::vector<std::string>& paths,
+                                          wavelet::cli::ToolDiagnostics& diagnostics) {
+  std::vector<std::string> recordings;
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      const std::vector<std::string> found = wavelet::ListRecordings(path);
+      if (found.empty()) {
+        diagnostics.Warning("no recordings in [" + path + "]");
+      }
+      recordings.insert(recordings.end(), found.begin(), found.end());
+    } else {
+      recordings.push_back(path);
+    }
+  }
+  return recordings;
+}
+
+// Results are made on the workers and handed over in input order.
+class AveragingRun {
+ public:
+  AveragingRun(const std::vector<std::string>& recordings, const std::vector<std::string>& targets,
+               const wavelet::AverageFileRequest& request)
+      : recordings_(recordings), targets_(targets), request_(request),
+        results_(recordings.size()) {}
+
+  template <typename Done>
+  void Run(int jobs, Done done) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < jobs; ++t) threads.emplace_back([this] { Work(); });
+    for (std::size_t i = 0; i < results_.size(); ++i) {
+      std::unique_lock lock(mutex_);
+      ready_.wait(lock, [&] { return results_[i].has_value(); });
+      const wavelet::AverageFileResult& result = *results_[i];
+      lock.unlock();
+      done(i, result);
+    }
+    for (std::thread& thread : threads) thread.join();
+  }
+
+  const wavelet::AverageFileResult& Result(std::size_t i) const { return *results_[i]; }
+
+ private:
+  void Work() {
+    for (std::size_t i; (i = next_++) < recordings_.size();) {
+      wavelet::AverageFileResult result =
+          wavelet::AverageRecordingFile(recordings_[i], targets_[i], request_);
+      {
+        std::lock_guard lock(mutex_);
+        results_[i] = std::move(result);
+      }
+      ready_.notify_all();
+    }
+  }
+
+  const std::vector<std::string>& recordings_;
+  const std::vector<std::string>& targets_;
+  const wavelet::AverageFileRequest& request_;
+  std::vector<std::optional<wavelet::AverageFileResult>> results_;
+  std::atomic<std::size_t> next_{0};
+  std::mutex mutex_;
+  std::condition_variable ready_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace wavelet;
+  using namespace wavelet::cli;
+  const ParsedAverageOptions parsed =
+      ParseAverageOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parsed.Ok) return UsageError(kProgram, parsed.ErrorText);
+  const AverageOptions& options = parsed.Options;
+  if (options.Help) {
+    std::fputs(AverageUsageText(), stdout);
+    return kExitSuccess;
+  }
+  if (options.Version) {
+    std::printf("%s %s\n", kProgram, kBuildVersion);
+    return kExitSuccess;
+  }
+  int jobs = options.Jobs;
+  if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+
+  ToolDiagnostics early(kProgram, options.Quiet, 0, "recordings");
+  const std::vector<std::string> recordings = ExpandRecordings(options.Paths, early);
+  ToolDiagnostics diagnostics(kProgram, options.Quiet, recordings.size(), "recordings");
+
+  std::error_code error;
+  std::filesystem::create_directories(options.OutputDirectory, error);
+  if (!std::filesystem::is_directory(options.OutputDirectory)) {
+    diagnostics.Error(CannotWriteText(options.OutputDirectory) +
+                      (error ? ": " + error.message() : std::string()));
+    return kExitSomeFailed;
+  }
+  const std::string table = options.OutputDirectory + "/averaging.csv";
+  AtomicFileWriter csv(table);
+  if (!csv.Good()) {
+    diagnostics.Error(csv.Commit().Message());
+    return kExitSomeFailed;
+  }
+  csv.Write(CsvLine(AveragingTitles()));
+
+  const std::vector<std::string> names = RecordNamesOf(recordings);
+  std::vector<std::string> targets;
+  for (const std::string& name : names) targets.push_back(options.OutputDirectory + "/" + name);
+  AveragingRun run(recordings, targets, options.Request);
+  int refused = 0;
+  run.Run(std::min<int>(jobs, static_cast<int>(std::max<std::size_t>(1, recordings.size()))),
+          [&](std::size_t i, const AverageFileResult& result) {
+            // A warning that does not name its recording is given the name.
+            for (const std::string& warning : result.Warnings) {
+              const bool named = warning.find("[" + recordings[i] + "]") != std::string::npos;
+              diagnostics.Warning(named ? warning : "[" + recordings[i] + "]: " + warning);
+            }
+            if (!result.Written) {
+              ++refused;
+              diagnostics.Error(result.ErrorText + (result.Exists ? " (--force replaces it)" : ""));
+            }
+            csv.Write(CsvLine(AveragingCells(names[i], recordings[i], result)));
+            diagnostics.Progress(i + 1);
+          });
+  diagnostics.Finish();
+  const Outcome written = csv.Commit();
+  if (!written.Ok) diagnostics.Error(written.Message());
+  if (refused > 0) {
+    diagnostics.Error(std::to_string(refused) + " of " + std::to_string(recordings.size()) +
+                      " recordings were not averaged");
+  }
+  return refused > 0 || !written.Ok ? kExitSomeFailed : kExitSuccess;
+}
