@@ -1,4 +1,4 @@
-# What `cmake --install` puts under the prefix: the two programs, the report helper,
+# What `cmake --install` puts under the prefix: the three programs, their helpers,
 # the desktop entry, the metainfo, the icon theme files and the
 # manual pages. The sample generator, tests and benchmarks stay in the build tree.
 include(GNUInstallDirs)
@@ -6,9 +6,11 @@ include(GNUInstallDirs)
 set(WAVELET_DATA_DIR ${CMAKE_SOURCE_DIR}/data)
 set(WAVELET_ICON_SIZES 16 22 24 32 48 64 128 256)
 
-install(TARGETS wavelet wavelet-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# wavelet-batch --reports runs this helper; nobody else calls it, so it lives off PATH.
-install(TARGETS wavelet-report-pages RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/wavelet)
+install(TARGETS wavelet wavelet-batch wavelet-average RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# wavelet-batch --reports runs the page helper, and reading a recording in libbiosig's
+# formats runs the reader; nobody else calls them, so they live off PATH.
+install(TARGETS wavelet-report-pages wavelet-read-recording
+        RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/wavelet)
 
 install(FILES ${WAVELET_DATA_DIR}/${WAVELET_DESKTOP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -29,7 +31,7 @@ endforeach()
 # Manual pages carry the build's version; installed compressed, as man-db expects
 # them on Debian (-n: no name or time stamp, so the package is reproducible).
 set(man_pages)
-foreach(page wavelet wavelet-batch)
+foreach(page wavelet wavelet-batch wavelet-average)
   set(page_source ${CMAKE_BINARY_DIR}/man/${page}.1)
   configure_file(${CMAKE_SOURCE_DIR}/man/${page}.1.in ${page_source} @ONLY)
   add_custom_command(OUTPUT ${page_source}.gz
