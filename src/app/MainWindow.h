@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <exception>
@@ -77,6 +78,11 @@ class TSDIAppForm : public QMainWindow {
   void ButtonAddClick();
   void ButtonDeleteClick();
   void ButtonAnalyseClick();
+  // "Import recordings...": recordings averaged into records of a chosen folder.
+  void ImportRecordingsClick();
+  // Where the import's dialogs are skipped (tests): the recordings and the folder.
+  std::function<QStringList()> RecordingsChooser;
+  std::function<QString()> ImportFolderChooser;
   void ScrollBarFileChange();
   void ShowRecordPosition();
   // Loads the work-list entry at the selector's position. Returns false when the
@@ -156,6 +162,7 @@ class TSDIAppForm : public QMainWindow {
   QPushButton* ButtonAdd = nullptr;
   QPushButton* ButtonDelete = nullptr;
   QPushButton* ButtonAnalyse = nullptr;
+  QPushButton* ButtonImport = nullptr;
 
   QScrollBar* ScrollBarFile = nullptr;
   QLabel* Label22 = nullptr;

@@ -32,7 +32,8 @@ void TSDIAppForm::SetBatchControlsEnabled(bool enabled) {
   QList<QWidget*> widgets = {DirectoryListBox1, DriveComboBox1, ButtonAdd,   ButtonDelete,
                              ButtonAnalyse,     Button1,        Button2,     Button3,
                              RadioButton1,      RadioButton2,   RadioButton3, CheckBoxDot,
-                             CheckBoxLine,      RadioButton4,   RadioButton5, ScrollBarFile};
+                             CheckBoxLine,      RadioButton4,   RadioButton5, ScrollBarFile,
+                             ButtonImport};
   for (QRadioButton* scale : ScaleButtons) widgets.append(scale);
   QList<QAction*> actions = {FileSave1, FileSaveAs1};
   if (QAction* item = findChild<QAction*>("FileSaveAsItem")) actions.append(item);
@@ -164,6 +165,8 @@ void TSDIAppForm::ConnectHandlers() {
   connect(ButtonDelete, &QPushButton::clicked, this,
           [this] { Guarded([this] { ButtonDeleteClick(); }); });
   connect(ButtonAnalyse, &QPushButton::clicked, this, [this] { ButtonAnalyseClick(); });
+  connect(ButtonImport, &QPushButton::clicked, this,
+          [this] { Guarded([this] { ImportRecordingsClick(); }); });
   connect(ScrollBarFile, &QScrollBar::valueChanged, this, [this] { ScrollBarFileChange(); });
   connect(ScrollBar2, &QScrollBar::valueChanged, this,
           [this] { Guarded([this] { ScrollBar2Change(); }); });

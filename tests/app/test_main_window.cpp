@@ -63,6 +63,7 @@ class MainWindowTest : public QObject {
   void BatchModeLoadWritesElevenCells();
   void NestedRecordChangeLoadsTheFinalPosition();
   void AnalyseReportsOnlyTheRecordItShows();
+  void ImportAveragesRecordingsAndListsTheFolder();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -551,6 +552,27 @@ void MainWindowTest::AnalyseReportsOnlyTheRecordItShows() {
   QVERIFY2(w.LastErrorText().isEmpty(), qPrintable(w.LastErrorText()));
   QCOMPARE(Caption(w, "LabelP1"), QString("P0001.R01"));
   QCOMPARE(w.Label22->text(), QString("1/3"));
+}
+
+// The import averages the recordings into the folder chosen, names each recording that
+// gave no record once, and lists the folder with the new records.
+void MainWindowTest::ImportAveragesRecordingsAndListsTheFolder() {
+  const QString ptb = QString(WAVELET_SOURCE_DIR) + "/../shared/recordings/ptb/s0010_re.hea";
+  if (!QFileInfo::exists(ptb)) QSKIP("no recordings beside the project");
+  TSDIAppForm& w = *window_;
+  w.SetInteractiveMessages(false);
+  const QString junk = QDir(dir_->path()).filePath("junk.edf");
+  apptest::WriteBytes(junk, "not a recording", 15);
+  const QString target = QDir(dir_->path()).filePath("records");
+  QVERIFY(QDir().mkpath(target));
+  w.RecordingsChooser = [&] { return QStringList{ptb, junk}; };
+  w.ImportFolderChooser = [&] { return target; };
+  w.ButtonImport->click();
+  QVERIFY(QFileInfo(QDir(target).filePath("s0010_re.R01")).size() == 5025);
+  QCOMPARE(w.DirectoryListBox1->Directory(), QDir(target).absolutePath());
+  QCOMPARE(apptest::Texts(w.ListBox1), QStringList{"s0010_re.R01"});
+  QCOMPARE(w.LastErrorText().count(junk), 1);
+  QVERIFY(!w.LastErrorText().contains("s0010_re"));
 }
 
 QTEST_MAIN(MainWindowTest)
