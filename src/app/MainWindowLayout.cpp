@@ -214,7 +214,7 @@ void TSDIAppForm::BuildFileSelectionTab() {
   ButtonDelete = Button(Panel1, "ButtonDelete", "<< Delete", 552, 352, 75, 25);
   ListBox2 = List(Panel1, "ListBox2", 656, 40, 225, 745);
   ButtonAnalyse = Button(Panel1, "ButtonAnalyse", "Analyse >>", 904, 760, 81, 25);
-  ButtonImport = Button(Panel1, "ButtonImport", "Import recordings...", 888, 40, 114, 25);
+  ButtonImport = Button(Panel1, "ButtonImport", "Import recordings...", 529, 720, 120, 25);
   ButtonImport->setToolTip("Average ECG recordings (WFDB, EDF, SCP-ECG, HL7 aECG...) into "
                            "records of a folder, then list it");
   ButtonAdd->setEnabled(false);
