@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 
 #include "base/AtomicFile.h"
 
@@ -42,7 +43,8 @@ std::vector<std::string> RecordNamesOf(const std::vector<std::string>& recording
 
 AverageFileResult AverageRecordingFile(const std::string& recordingPath,
                                        const std::string& recordPath,
-                                       const AverageFileRequest& request) {
+                                       const AverageFileRequest& request,
+                                       DeferredRenames* renames) {
   AverageFileResult result;
   result.RecordPath = recordPath;
   struct stat existing {};
@@ -67,10 +69,11 @@ AverageFileResult AverageRecordingFile(const std::string& recordingPath,
     result.ErrorText = "[" + recordingPath + "]: " + averaged.ErrorText;
     return result;
   }
-  AtomicFileWriter file(recordPath);
-  file.Write(std::string_view(reinterpret_cast<const char*>(averaged.Record.data()),
-                              averaged.Record.size()));
-  const Outcome written = file.Commit();
+  auto file = renames != nullptr ? std::make_unique<AtomicFileWriter>(recordPath, *renames)
+                                 : std::make_unique<AtomicFileWriter>(recordPath);
+  file->Write(std::string_view(reinterpret_cast<const char*>(averaged.Record.data()),
+                               averaged.Record.size()));
+  const Outcome written = file->Commit();
   if (!written.Ok) {
     result.ErrorText = written.Message();
     return result;

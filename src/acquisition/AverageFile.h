@@ -8,6 +8,7 @@
 
 #include "acquisition/AveragedRecord.h"
 #include "acquisition/Recording.h"
+#include "base/AtomicFile.h"
 
 namespace wavelet {
 
@@ -37,9 +38,12 @@ std::string RecordNameOf(const std::string& recordingPath);
 // whole file names ("x.edf.R01", "x.scp.R01"), so no record of the run replaces another.
 std::vector<std::string> RecordNamesOf(const std::vector<std::string>& recordingPaths);
 
+// With `renames`, the record is renamed into place with the run's others (one sync for
+// them all) instead of on its own.
 AverageFileResult AverageRecordingFile(const std::string& recordingPath,
                                        const std::string& recordPath,
-                                       const AverageFileRequest& request);
+                                       const AverageFileRequest& request,
+                                       DeferredRenames* renames = nullptr);
 
 // The averaging table's title row and one recording's cells (blanks past the source
 // where there is no record).

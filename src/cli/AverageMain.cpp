@@ -1,6 +1,7 @@
 // wavelet-average: ECG recordings averaged into signal-averaged records, with a table
 // of what each gave.
 
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -70,15 +71,23 @@ class AveragingRun {
   const wavelet::AverageFileResult& Result(std::size_t i) const { return *results_[i]; }
 
  private:
+  // Each worker's records are synced together when it has no more to do: until then
+  // they exist under temporary names only.
   void Work() {
+    wavelet::DeferredRenames renames;
     for (std::size_t i; (i = next_++) < recordings_.size();) {
       wavelet::AverageFileResult result =
-          wavelet::AverageRecordingFile(recordings_[i], targets_[i], request_);
+          wavelet::AverageRecordingFile(recordings_[i], targets_[i], request_, &renames);
       {
         std::lock_guard lock(mutex_);
         results_[i] = std::move(result);
       }
       ready_.notify_all();
+    }
+    const wavelet::Outcome synced = renames.Finish();
+    if (!synced.Ok) {
+      std::lock_guard lock(mutex_);
+      lateFailures_.push_back(synced);
     }
   }
 
@@ -87,6 +96,10 @@ class AveragingRun {
   const wavelet::AverageFileRequest& request_;
   std::vector<std::optional<wavelet::AverageFileResult>> results_;
   std::atomic<std::size_t> next_{0};
+ public:
+  std::vector<wavelet::Outcome> lateFailures_;
+
+ private:
   std::mutex mutex_;
   std::condition_variable ready_;
 };
@@ -108,6 +121,11 @@ int main(int argc, char** argv) {
     std::printf("%s %s\n", kProgram, kBuildVersion);
     return kExitSuccess;
   }
+  // A recording's leads are a few megabytes of doubles, made and dropped per recording.
+  // Kept in the heap rather than mapped afresh each time, they cost no page faults, and
+  // the workers no longer queue in the kernel for their memory.
+  mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  mallopt(M_TRIM_THRESHOLD, 512 << 20);
   int jobs = options.Jobs;
   if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
@@ -150,6 +168,10 @@ int main(int argc, char** argv) {
             diagnostics.Progress(i + 1);
           });
   diagnostics.Finish();
+  for (const Outcome& failure : run.lateFailures_) {
+    ++refused;
+    diagnostics.Error(failure.Message());
+  }
   const Outcome written = csv.Commit();
   if (!written.Ok) diagnostics.Error(written.Message());
   if (refused > 0) {
