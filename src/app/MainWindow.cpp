@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -97,9 +98,26 @@ void TSDIAppForm::showEvent(QShowEvent* event) {
 
 // --- Message boxes and the handler boundary ---
 
-void TSDIAppForm::ShowError(const QString& text) {
+// A modal box takes the mouse: the release of an arrow of the patient selector held
+// down when the box opens never reaches the selector, whose repeat would then go on
+// stepping (a box per step) for as long as boxes are closed. The press ends here first,
+// so one click is one step and at most one box.
+void TSDIAppForm::EndSelectorPress() {
+  if (ScrollBarFile == nullptr) return;
+  const QPointF inside(1, 1);
+  QMouseEvent release(QEvent::MouseButtonRelease, inside, ScrollBarFile->mapToGlobal(inside),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(ScrollBarFile, &release);
+}
+
+void TSDIAppForm::ShowError(const QString& text, const QString& reason) {
   lastErrorText_ = text;
-  if (interactiveMessages_) QMessageBox::warning(this, "Error", text);
+  lastErrorReason_ = reason;
+  if (!interactiveMessages_) return;
+  EndSelectorPress();
+  QMessageBox box(QMessageBox::Warning, "Error", text, QMessageBox::Ok, this);
+  box.setInformativeText(reason);
+  box.exec();
 }
 
 void TSDIAppForm::ReportEscapedError(const std::exception_ptr& error) {
@@ -110,7 +128,10 @@ void TSDIAppForm::ReportEscapedError(const std::exception_ptr& error) {
   } catch (...) {
     lastErrorText_ = "Unexpected error";
   }
-  if (interactiveMessages_) QMessageBox::critical(this, "wavelet", lastErrorText_);
+  lastErrorReason_.clear();
+  if (!interactiveMessages_) return;
+  EndSelectorPress();
+  QMessageBox::critical(this, "wavelet", lastErrorText_);
 }
 
 void TSDIAppForm::Guarded(const std::function<void()>& body) {
@@ -374,7 +395,7 @@ bool TSDIAppForm::RecordLoaded(const Outcome& load, const std::string& entry) {
       if (inBatch) {
         batchUnreadable_.push_back(entry);
       } else {
-        ShowError(DisplayText(load.ErrorText));
+        ShowError(DisplayText(load.ErrorText), DisplayText(load.Reason));
       }
     }
     return false;

@@ -132,6 +132,7 @@ class TSDIAppForm : public QMainWindow {
   std::function<QString(const QString&)> ReportsPathChooser;
   // The text of the last error box shown by a handler or a load (tests read it).
   QString LastErrorText() const { return lastErrorText_; }
+  QString LastErrorReason() const { return lastErrorReason_; }
   // Shows message boxes modally (true) or only records their texts (false).
   void SetInteractiveMessages(bool interactive) { interactiveMessages_ = interactive; }
   bool BatchRunning() const { return batchRunning_; }
@@ -247,7 +248,9 @@ class TSDIAppForm : public QMainWindow {
   void SetWorkButtonsEnabled(bool enabled);
   void MoveSelectedBetweenLists(QListWidget* from, QListWidget* to);
   void SetBatchControlsEnabled(bool enabled);
-  void ShowError(const QString& text);
+  // The error box: `text` as the box's message, `reason` (why, when known) below it.
+  void ShowError(const QString& text, const QString& reason = QString());
+  void EndSelectorPress();
   void ReportEscapedError(const std::exception_ptr& error);
   // Printing during a batch: the printer is looked up once per run, and a missing
   // printer is reported once.
@@ -279,6 +282,7 @@ class TSDIAppForm : public QMainWindow {
 
   bool deferSelectorError_ = false;
   bool batchMovesSelector_ = false;
+  int batchRecords_ = -1;  // the rows of the last batch; none yet
   bool quietLoads_ = false;
   bool sheetShowsFigures_ = false;
   std::exception_ptr deferredError_;
@@ -287,6 +291,7 @@ class TSDIAppForm : public QMainWindow {
   bool lastLoadOk_ = false;
   std::vector<std::string> batchUnreadable_;
   QString lastErrorText_;
+  QString lastErrorReason_;
   bool centred_ = false;
   bool closeRequested_ = false;
   bool batchPrinterMissing_ = false;

@@ -55,6 +55,10 @@ void TSDIAppForm::SetBatchControlsEnabled(bool enabled) {
 void TSDIAppForm::Button2Click() {
   if (batchRunning_) return;
   if (Refused(workbench_->BatchRefusal())) return;
+  if (ListBox2->count() == 0) {
+    ShowError("The work list is empty: put records on it and press \"Analyse >>\".");
+    return;
+  }
   batchRunning_ = true;
   batchUnreadable_.clear();
   SetBatchControlsEnabled(false);
@@ -65,24 +69,30 @@ void TSDIAppForm::Button2Click() {
       ~EndOfBatch() { bench.EndBatch(); }
     } endOfBatch{*workbench_};
 
-    const int max = ScrollBarFile->maximum();
+    // The batch covers the work list as it stands now, even when it was edited after
+    // "Analyse >>": the selector is set up for it as "Analyse >>" would, and the grid
+    // holds this batch's rows alone.
+    const int max = ListBox2->count() - 1;
     RadioButton5->setChecked(true);
     RadioButton1->setChecked(true);
-    workbench_->BeginBatch(max + 1);
-    gridModel_->GridReshaped();
-    BeginBatchPrinting();
     // The selector shows each record as the batch reaches it; the batch's own step
     // loads and analyses it, once.
-    auto moveSelector = [this](int position) {
+    auto moveSelector = [this](const std::function<void()>& move) {
       batchMovesSelector_ = true;
       struct Restore {
         bool& flag;
         ~Restore() { flag = false; }
       } restore{batchMovesSelector_};
-      ScrollBarFile->setValue(position);
+      move();
     };
+    workbench_->SetWorkListSize(max + 1);
+    moveSelector([&] { ScrollBarFile->setMaximum(max); });
+    workbench_->BeginBatch(max + 1);
+    batchRecords_ = max + 1;
+    gridModel_->GridReshaped();
+    BeginBatchPrinting();
     for (int i = 0; i <= max && !closeRequested_; ++i) {
-      moveSelector(i);
+      moveSelector([&] { ScrollBarFile->setValue(i); });
       ShowRecordPosition();
       RunBatchRecord(SelectedEntry());
       QCoreApplication::processEvents();
@@ -128,10 +138,11 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TSDIAppForm::ExportGrid(const QString& path) {
-  const int records = ScrollBarFile->maximum() + 1;
+  // After a batch, exactly its rows; before any, the selector's count as always.
+  const int records = batchRecords_ >= 0 ? batchRecords_ : ScrollBarFile->maximum() + 1;
   const Outcome result = WriteGridCsv(ToBytes(path), Grid(), records);
   if (!result.Ok) {
-    ShowError("Cannot write [" + path + "]");
+    ShowError("Cannot write [" + path + "]", DisplayText(result.Reason));
     return false;
   }
   return true;

@@ -60,19 +60,18 @@ void TSDIAppForm::BeginBatchPrinting() {
   ReportPrinter& printer = batchPrinting_->Printer;
   if (!printer.PdfChosen() && SystemPrinterAvailable()) return;  // pages go to the printer
 
-  // Asked once, before the first record. Cancelling runs the batch as it ran without
-  // this file: with no printer, the first page says so once; after a PDF choice in
-  // the dialog, nothing is printed.
+  // Asked once, before the first record. Cancelling runs the batch without printing
+  // and without a word: the user chose not to print.
   const QString proposed = QDir(DirectoryListBox1->Directory()).filePath("reports.pdf");
   const QString path = ReportsPathChooser ? ReportsPathChooser(proposed) : AskReportsPath(proposed);
   if (path.isEmpty()) {
-    batchPrinterMissing_ = SystemPrinterAvailable();
+    batchPrinterMissing_ = true;
     return;
   }
   batchPrinterMissing_ = true;
   auto document = std::make_unique<ReportDocument>(ToBytes(path), printer.Printer().pageLayout());
   if (!document->Good()) {
-    ShowError("Cannot write [" + path + "]");
+    ShowError("Cannot write [" + path + "]", DisplayText(document->FailureReason()));
     return;
   }
   batchPrinting_->Document = std::move(document);

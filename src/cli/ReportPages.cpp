@@ -1,5 +1,7 @@
 #include "cli/ReportPages.h"
 
+#include "output/Report.h"
+
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -118,8 +120,10 @@ bool ReportPagesRun::Start(const std::string& program, const std::string& output
   return true;
 }
 
-bool ReportPagesRun::Send(const std::string& page) {
+bool ReportPagesRun::Send(const std::string& page, const std::string& entry) {
   if (failed_ || companions_.empty()) return false;
+  if (order_.empty()) firstEntry_ = entry;
+  lastEntry_ = entry;
   const std::size_t k = order_.size() % companions_.size();
   Companion& companion = companions_[k];
   std::string frame;
@@ -157,7 +161,11 @@ bool ReportPagesRun::Finish() {
     std::vector<std::string> parts;
     for (const Companion& companion : companions_) parts.push_back(companion.Output);
     // A part with no page is never written; with no page at all neither is the target.
-    if (written && !order_.empty()) written = MergePdfPages(parts, order_, output_).Ok;
+    if (written && !order_.empty()) {
+      const std::string title =
+          ReportDocumentTitle(firstEntry_, lastEntry_, static_cast<int>(order_.size()));
+      written = MergePdfPages(parts, order_, output_, title).Ok;
+    }
     for (const std::string& part : parts) ::unlink(part.c_str());
   }
   companions_.clear();

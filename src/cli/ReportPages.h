@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/PdfMerge.h"
+#include "output/PdfFiles.h"
 
 namespace wavelet::cli {
 
@@ -35,7 +35,7 @@ class ReportPagesRun {
   int PageWidth() const { return width_; }
   int PageHeight() const { return height_; }
   // The next page (SerializePage), to the companions in turn. False once one has gone.
-  bool Send(const std::string& page);
+  bool Send(const std::string& page, const std::string& entry);
   // Ends the lists, waits for the companions and merges their parts; true when the
   // file is written.
   bool Finish();
@@ -53,6 +53,8 @@ class ReportPagesRun {
   std::vector<Companion> companions_;
   std::vector<PageSource> order_;
   std::string output_;
+  std::string firstEntry_;
+  std::string lastEntry_;
   int width_ = 0;
   int height_ = 0;
   bool failed_ = false;

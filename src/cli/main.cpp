@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
       [&](std::size_t index, const RecordRow& row) {
         if (!row.Load.Ok) diagnostics.Error(row.Load.Message());
         if (!row.Pictures.Ok) diagnostics.Error(row.Pictures.Message());
-        if (!row.Page.empty()) (void)reportPages.Send(row.Page);
+        if (!row.Page.empty()) (void)reportPages.Send(row.Page, inputs.Records[index].Name);
         if (latePotentials) latePotentials->Write(row.LatePotentialLine);
         if (row.WindowsClamped) {
           diagnostics.Warning("QRS windows clamped: [" + inputs.Records[index].Path + "]");

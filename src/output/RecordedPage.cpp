@@ -112,6 +112,7 @@ std::string SerializePage(const RecordedPage& page) {
   PutInt(out, page.Width);
   PutInt(out, page.Height);
   PutText(out, page.JobTitle);
+  PutText(out, page.Entry);
   PutInt(out, static_cast<std::int32_t>(page.Texts.size()));
   for (const std::string& text : page.Texts) PutText(out, text);
   PutInt(out, static_cast<std::int32_t>(page.Commands.size()));
@@ -127,7 +128,10 @@ std::optional<RecordedPage> ParsePage(std::string_view bytes) {
   RecordedPage page;
   std::int32_t magic = 0, texts = 0, commands = 0;
   if (!in.Int(magic) || static_cast<std::uint32_t>(magic) != kPageMagic) return std::nullopt;
-  if (!in.Int(page.Width) || !in.Int(page.Height) || !in.Text(page.JobTitle)) return std::nullopt;
+  if (!in.Int(page.Width) || !in.Int(page.Height) || !in.Text(page.JobTitle) ||
+      !in.Text(page.Entry)) {
+    return std::nullopt;
+  }
   if (!in.Int(texts) || texts < 0 || static_cast<std::size_t>(texts) > in.Left() / 4) return std::nullopt;
   page.Texts.resize(static_cast<std::size_t>(texts));
   for (std::string& text : page.Texts) {

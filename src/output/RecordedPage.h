@@ -27,6 +27,7 @@ struct RecordedPage {
   int Width = 0;
   int Height = 0;
   std::string JobTitle;
+  std::string Entry;  // the work-list entry the page reports on
   std::vector<Command> Commands;
   std::vector<std::string> Texts;
 };

@@ -222,6 +222,13 @@ std::string ReportJobTitle(const std::string& workListEntry) {
   return "WAVELET < " + workListEntry + " > ";
 }
 
+std::string ReportDocumentTitle(const std::string& firstEntry, const std::string& lastEntry,
+                                int pages) {
+  if (pages <= 1) return ReportJobTitle(firstEntry);
+  return "WAVELET < " + firstEntry + " ... " + lastEntry + " > (" + std::to_string(pages) +
+         " pages)";
+}
+
 ReportDrawing::ReportDrawing(ReportCanvas& canvas, const ReportLayout& layout,
                              const AnalysisState& state, const LoadedRecord& record,
                              double squareScale)

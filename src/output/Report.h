@@ -57,6 +57,10 @@ int ReportHeightY(const ReportLayout& layout, const ReportBox& box, double d);
 void DrawDashedVerticalLine(ReportCanvas& canvas, int x, int yBottom, int yTop, int d);
 
 std::string ReportJobTitle(const std::string& workListEntry);
+// A document of several reports says what it holds: "WAVELET < P0001.R01 ... P0012.R01 >
+// (12 pages)"; one report keeps its job title.
+std::string ReportDocumentTitle(const std::string& firstEntry, const std::string& lastEntry,
+                                int pages);
 
 // Pen, font and brush a page starts with.
 void BeginReportPage(ReportCanvas& canvas, const ReportLayout& layout);

@@ -73,7 +73,10 @@ std::vector<ResultColumn> BuildColumns() {
       const std::string shown = std::to_string(scale + 1);
       for (int item = 0; item < 4; ++item) {
         const ItemName& name = kScaleItems[item];
-        ResultColumn column{name.Value, lead, scale};
+        ResultColumn column;
+        column.Value = name.Value;
+        column.Lead = lead;
+        column.Scale = scale;
         column.GridTitle = name.GridPrefix + letter + shown;
         column.SheetLabel = name.LabelPrefix + index + shown;
         column.Place = {SheetSection::ScaleItem, scale, item, lead};
@@ -82,7 +85,9 @@ std::vector<ResultColumn> BuildColumns() {
     }
     for (int item = 0; item < 3; ++item) {
       const ItemName& name = kCombinedItems[item];
-      ResultColumn column{name.Value, lead, 0};
+      ResultColumn column;
+      column.Value = name.Value;
+      column.Lead = lead;
       column.GridTitle = name.GridPrefix + letter;
       column.SheetLabel = name.LabelPrefix + index;
       column.Place = {SheetSection::CombinedItem, 0, item, lead};
@@ -91,7 +96,9 @@ std::vector<ResultColumn> BuildColumns() {
   }
   int line = 0;
   for (const Judgement& judgement : kJudgements) {
-    ResultColumn column{judgement.Value, LeadM, 0};
+    ResultColumn column;
+    column.Value = judgement.Value;
+    column.Lead = LeadM;
     column.GridTitle = judgement.GridTitle;
     column.SheetLabel = judgement.SheetLabel;
     column.Place = {SheetSection::Judgement, line++, 0, LeadM};

@@ -39,7 +39,7 @@ struct Criterion {
 };
 
 struct ResultColumn {
-  ResultValue Value;
+  ResultValue Value = ResultValue::Area;
   int Lead = 0;   // for the per-lead values
   int Scale = 0;  // for the per-scale values
   std::string GridTitle;

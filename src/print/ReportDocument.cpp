@@ -5,6 +5,8 @@
 
 #include "print/QtReportCanvas.h"
 #include "base/AtomicFile.h"
+#include "output/PdfFiles.h"
+#include "output/Report.h"
 
 namespace wavelet {
 
@@ -12,6 +14,7 @@ ReportDocument::ReportDocument(const std::string& path, const QPageLayout& layou
     : path_(path), file_(std::make_unique<AtomicFileWriter>(path)) {
   if (!file_->Good()) {
     failed_ = true;
+    reason_ = file_->Commit().Reason;
     return;
   }
   // The print dialog's PDF output, on the file the writer has made ready.
@@ -33,7 +36,7 @@ PrintStatus ReportDocument::Print(AnalysisState& state, LoadedRecord& record,
   if (failed_) return PrintStatus::JobFailed;
   switch (PrintReport(*canvas_, state, record, sources)) {
     case ReportOutcome::Printed:
-      ++pages_;
+      Counted(sources.WorkListEntry());
       return PrintStatus::Printed;
     case ReportOutcome::RecordUnreadable:
       return PrintStatus::RecordUnreadable;
@@ -50,8 +53,13 @@ PrintStatus ReportDocument::Replay(const RecordedPage& page) {
     failed_ = true;
     return PrintStatus::JobFailed;
   }
-  ++pages_;
+  Counted(page.Entry);
   return PrintStatus::Printed;
+}
+
+void ReportDocument::Counted(const std::string& entry) {
+  if (pages_++ == 0) firstEntry_ = entry;
+  lastEntry_ = entry;
 }
 
 int ReportDocument::PageWidth() const { return canvas_ ? canvas_->PageWidth() : 0; }
@@ -66,6 +74,12 @@ bool ReportDocument::Finish() {
   if (pages_ == 0) {
     file_.reset();
     return true;
+  }
+  // The title the first page gave the document names only that record.
+  if (pages_ > 1 &&
+      !SetPdfTitle(file_->WritePath(), ReportDocumentTitle(firstEntry_, lastEntry_, pages_)).Ok) {
+    file_.reset();
+    return false;
   }
   return file_->Commit().Ok;
 }

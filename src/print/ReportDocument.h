@@ -39,13 +39,20 @@ class ReportDocument {
   // an earlier file of that name stays. False when the file could not be written.
   bool Finish();
   const std::string& Path() const { return path_; }
+  // Why the file could not be made, when the system said (empty otherwise).
+  const std::string& FailureReason() const { return reason_; }
 
  private:
+  void Counted(const std::string& entry);
+
   std::string path_;
   std::unique_ptr<AtomicFileWriter> file_;
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<QtReportCanvas> canvas_;
   int pages_ = 0;
+  std::string firstEntry_;
+  std::string lastEntry_;
+  std::string reason_;
   bool failed_ = false;
 };
 

@@ -277,6 +277,7 @@ EntryProducts Workbench::ProcessEntry(const std::string& path, const std::string
     if (page) {
       page->Finish();
       products.Page = std::move(recorder->Page());
+      products.Page->Entry = entry;
     }
   }
   products.Row = FinishBatchRow(products.Load.Ok);

@@ -1,15 +1,17 @@
-#include "cli/PdfMerge.h"
+#include "output/PdfFiles.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <cerrno>
+#include <cstdio>
 #include <exception>
 #include <memory>
 
 #include "base/AtomicFile.h"
 
-namespace wavelet::cli {
+namespace wavelet {
 
 Outcome MergePdfPages(const std::vector<std::string>& parts, const std::vector<PageSource>& order,
                       const std::string& output, const std::string& title) {
@@ -47,4 +49,31 @@ Outcome MergePdfPages(const std::vector<std::string>& parts, const std::vector<P
   return file.Commit();
 }
 
-}  // namespace wavelet::cli
+Outcome SetPdfTitle(const std::string& path, const std::string& title) {
+  const std::string titled = path + ".title";
+  try {
+    QPDF pdf;
+    pdf.processFile(path.c_str());
+    QPDFObjectHandle trailer = pdf.getTrailer();
+    QPDFObjectHandle info = trailer.getKey("/Info");
+    if (!info.isDictionary()) {
+      info = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+      trailer.replaceKey("/Info", info);
+    }
+    info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title));
+    QPDFWriter writer(pdf, titled.c_str());
+    writer.setDeterministicID(true);
+    writer.write();
+  } catch (const std::exception& error) {
+    std::remove(titled.c_str());
+    return Outcome::Failure(FailureKind::Failed, CannotWriteText(path), error.what());
+  }
+  if (std::rename(titled.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    std::remove(titled.c_str());
+    return Outcome::Failure(FailureKindOf(error), CannotWriteText(path), ReasonOf(error));
+  }
+  return Outcome::Success();
+}
+
+}  // namespace wavelet

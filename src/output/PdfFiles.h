@@ -1,6 +1,6 @@
 #pragma once
-// The pages of several PDF files as one file: the parts the page processes wrote side
-// by side, merged in the pages' order with qpdf.
+// PDF files after they are drawn, with qpdf: the parts the page processes wrote side
+// by side merged in the pages' order, and a document's title set for what it holds.
 
 #include <string>
 #include <utility>
@@ -8,7 +8,7 @@
 
 #include "base/Outcome.h"
 
-namespace wavelet::cli {
+namespace wavelet {
 
 struct PageSource {
   int Part = 0;  // index into the parts
@@ -21,4 +21,7 @@ struct PageSource {
 Outcome MergePdfPages(const std::vector<std::string>& parts, const std::vector<PageSource>& order,
                       const std::string& output, const std::string& title = {});
 
-}  // namespace wavelet::cli
+// Sets the document title of the PDF file `path` in place (through a temporary file).
+Outcome SetPdfTitle(const std::string& path, const std::string& title);
+
+}  // namespace wavelet
