@@ -38,7 +38,7 @@ run: run-display samples
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 ifeq ($(CI),true)
-	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=60 FUZZ_KERNEL_SECONDS=30
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=60 FUZZ_KERNEL_SECONDS=30 FUZZ_WFDB_SECONDS=30
 	@$(MAKE) --no-print-directory test-sanitize
 endif
 
@@ -56,16 +56,18 @@ test-sanitize: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 # libFuzzer: fuzz_record over the whole Qt-free path (decode, analysis, every drawing,
-# report, CSV); fuzz_kernels compares every correlation path with the plain loop.
+# report, CSV); fuzz_kernels compares every correlation path with the plain loop;
+# fuzz_wfdb reads WFDB records made of any header and any data.
 FUZZ_BUILD   := build-fuzz
 FUZZ_SECONDS ?= 600
 FUZZ_KERNEL_SECONDS ?= $(FUZZ_SECONDS)
-.PHONY: fuzz fuzz-build fuzz-record fuzz-kernels
-fuzz: fuzz-record fuzz-kernels
+FUZZ_WFDB_SECONDS ?= $(FUZZ_SECONDS)
+.PHONY: fuzz fuzz-build fuzz-record fuzz-kernels fuzz-wfdb
+fuzz: fuzz-record fuzz-kernels fuzz-wfdb
 
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DWAVELET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_record fuzz_kernels
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_record fuzz_kernels fuzz_wfdb
 
 fuzz-record: fuzz-build
 	@mkdir -p $(FUZZ_BUILD)/corpus
@@ -76,6 +78,11 @@ fuzz-kernels: fuzz-build
 	@mkdir -p $(FUZZ_BUILD)/corpus-kernels
 	$(FUZZ_BUILD)/fuzz_kernels -max_total_time=$(FUZZ_KERNEL_SECONDS) -max_len=4096 -timeout=10 \
 	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/kernels- $(FUZZ_BUILD)/corpus-kernels fuzz/corpus-kernels
+
+fuzz-wfdb: fuzz-build
+	@mkdir -p $(FUZZ_BUILD)/corpus-wfdb
+	$(FUZZ_BUILD)/fuzz_wfdb -max_total_time=$(FUZZ_WFDB_SECONDS) -max_len=8192 -timeout=10 \
+	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/wfdb- $(FUZZ_BUILD)/corpus-wfdb fuzz/corpus-wfdb
 
 # Installation under PREFIX (DESTDIR is honoured) and the Debian package
 # $(BUILD)/wavelet_<version>_<arch>.deb; scripts/check-package.sh checks the package.

@@ -53,8 +53,10 @@ struct RecordingOutcome {
 
 RecordingOutcome ReadRecording(const std::string& path, const ReadOptions& options = {});
 
-// A directory's recordings, sorted by name: WFDB records once each (by their .hea),
-// other files whose extension one of the formats read through libbiosig uses.
+// The paths of a directory's recordings, sorted by name as record files are: WFDB
+// records once each (by their .hea), and the files whose extension is one of the
+// formats read through libbiosig (.edf, .bdf, .gdf, .scp, .xml, .ecg, .hl7; any case).
+// An unreadable directory lists nothing.
 std::vector<std::string> ListRecordings(const std::string& directory);
 
 }  // namespace wavelet

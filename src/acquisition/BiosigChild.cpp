@@ -1,0 +1,222 @@
+#include "acquisition/BiosigChild.h"
+
+#include <biosig.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <optional>
+#include <vector>
+
+#include "acquisition/LeadChoice.h"
+#include "acquisition/ReaderStream.h"
+#include "acquisition/RecordingFile.h"
+#include "acquisition/Resample.h"
+#include "acquisition/SourceRecording.h"
+#include "acquisition/Text.h"
+
+namespace wavelet {
+namespace {
+
+// Samples per channel read at once.
+constexpr std::size_t kChunkSamples = 1u << 20;
+
+// Closes and frees libbiosig's header however the reading ends.
+class BiosigFile {
+ public:
+  explicit BiosigFile(const std::string& path) {
+    HDRTYPE* fresh = constructHDR(0, 0);
+    if (fresh == nullptr) return;
+    // Names are read (libbiosig leaves them out unless told), and samples beyond the
+    // digital range stay numbers instead of becoming NaN.
+    fresh->FLAG.ANONYMOUS = 0;
+    fresh->FLAG.OVERFLOWDETECTION = 0;
+    fresh->FLAG.UCAL = 0;
+    fresh->FLAG.ROW_BASED_CHANNELS = 0;
+    hdr_ = sopen(path.c_str(), "r", fresh);
+  }
+  ~BiosigFile() {
+    if (hdr_ == nullptr) return;
+    sclose(hdr_);
+    destructHDR(hdr_);
+  }
+  BiosigFile(const BiosigFile&) = delete;
+  BiosigFile& operator=(const BiosigFile&) = delete;
+
+  HDRTYPE* Get() const { return hdr_; }
+
+ private:
+  HDRTYPE* hdr_ = nullptr;
+};
+
+// A text field of libbiosig's header, which need not end in NUL within its array.
+template <std::size_t N>
+std::string_view Field(const char (&text)[N]) {
+  return std::string_view(text, strnlen(text, N));
+}
+
+std::string IsoDate(const std::tm& time) {
+  const int year = time.tm_year + 1900;
+  if (year < 1800 || year > 2200 || time.tm_mon < 0 || time.tm_mon > 11 || time.tm_mday < 1 || time.tm_mday > 31) {
+    return {};
+  }
+  char text[11];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, time.tm_mon + 1, time.tm_mday);
+  return text;
+}
+
+// Whole years from `birth` to `day`.
+std::optional<int> AgeAt(const std::tm& birth, const std::tm& day) {
+  int years = day.tm_year - birth.tm_year;
+  if (day.tm_mon < birth.tm_mon || (day.tm_mon == birth.tm_mon && day.tm_mday < birth.tm_mday)) --years;
+  if (years < 0 || years > 150) return std::nullopt;
+  return years;
+}
+
+// libbiosig keeps a name as last name, first name and second last name separated by
+// the unit separator; they are joined with blanks here.
+std::string PatientName(std::string_view rest) {
+  std::string name;
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\x1f'), rest.size());
+    const std::string_view part = Trimmed(rest.substr(0, end));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+    if (part.empty()) continue;
+    if (!name.empty()) name.push_back(' ');
+    name.append(part);
+  }
+  return name;
+}
+
+RecordingPatient PatientOf(HDRTYPE* hdr) {
+  RecordingPatient patient;
+  patient.Name = PatientName(Field(hdr->Patient.Name));
+  patient.Id = std::string(Trimmed(Field(hdr->Patient.Id)));
+  if (hdr->Patient.Sex == 1 || hdr->Patient.Sex == 2) patient.Sex.push_back(hdr->Patient.Sex == 1 ? 'M' : 'F');
+  if (hdr->Patient.Height > 0 && hdr->Patient.Height < 255) patient.HeightCm = hdr->Patient.Height;
+  if (hdr->Patient.Weight > 0 && hdr->Patient.Weight < 255) patient.WeightKg = hdr->Patient.Weight;
+  // libbiosig keeps times as fractions of a day, so 14:30:00 may come back as
+  // 14:29:59.99; half a second more makes the conversion round to the nearest second.
+  constexpr gdf_time kHalfSecond = (gdf_time{1} << 32) / 86400 / 2;
+  std::tm start{};
+  const bool started =
+      hdr->T0 != 0 && gdf_time2tm_time_r(hdr->T0 + kHalfSecond, &start) == 0 && !IsoDate(start).empty();
+  if (started) {
+    patient.RecordingDate = IsoDate(start);
+    char time[6];
+    std::snprintf(time, sizeof time, "%02d:%02d", std::clamp(start.tm_hour, 0, 23), std::clamp(start.tm_min, 0, 59));
+    patient.RecordingTime = time;
+  }
+  std::tm birth{};
+  if (hdr->Patient.Birthday != 0 && biosig_get_birthdate(hdr, &birth) == 0 && !IsoDate(birth).empty()) {
+    patient.BirthDate = IsoDate(birth);
+    if (started) patient.AgeYears = AgeAt(birth, start);
+  }
+  return patient;
+}
+
+// HL7 aECG files without the XML declaration, which XML makes optional and example
+// studies leave out, are not recognised by libbiosig. Such a file is offered again as
+// an anonymous in-memory copy behind a declaration; "" when it is no such file.
+std::string DeclaredCopy(const std::string& path, FileDescriptor& copy) {
+  FileDescriptor file;
+  std::uint64_t size = 0;
+  std::string reason;
+  // Larger than any aECG file; the copy is held in memory.
+  constexpr std::uint64_t kLargest = 256u << 20;
+  std::string text;
+  if (!OpenRegularFile(path, file, size, reason) || size > kLargest) return {};
+  text.resize(static_cast<std::size_t>(size));
+  if (file.ReadUpTo(text.data(), text.size()) != static_cast<ssize_t>(text.size())) return {};
+  const std::string_view start = Trimmed(std::string_view(text).substr(0, 1u << 16));
+  if (start.rfind("<?xml", 0) == 0 || start.rfind("<", 0) != 0 || start.find("<AnnotatedECG") == std::string_view::npos) {
+    return {};
+  }
+  copy = FileDescriptor(::memfd_create("aecg", MFD_CLOEXEC));
+  if (!copy.Valid() || !copy.WriteAll("<?xml version=\"1.0\"?>\n") || !copy.WriteAll(text)) return {};
+  return "/proc/self/fd/" + std::to_string(copy.Get());
+}
+
+std::string OpenProblem(HDRTYPE* hdr) {
+  if (hdr == nullptr) return "libbiosig cannot open it";
+  if (biosig_check_error(hdr) == 0) return {};
+  const char* message = hdr->AS.B4C_ERRMSG;
+  std::string text = message != nullptr ? std::string(Trimmed(message)) : std::string();
+  return "libbiosig refuses it (" + (text.empty() ? "error " + std::to_string(hdr->AS.B4C_ERRNUM) : text) + ")";
+}
+
+// Reads the switched-on channels, in channel order, chunk by chunk.
+bool ReadChannels(HDRTYPE* hdr, std::size_t records, std::vector<std::vector<double>>& columns, std::string& problem) {
+  const std::size_t perRecord = std::max<std::size_t>(hdr->SPR, 1);
+  const std::size_t recordsPerChunk = std::max<std::size_t>(1, kChunkSamples / perRecord);
+  for (std::size_t start = 0; start < records; start += recordsPerChunk) {
+    const std::size_t count = std::min(recordsPerChunk, records - start);
+    const std::size_t read = sread(nullptr, start, count, hdr);
+    const biosig_data_type* data = hdr->data.block;
+    const std::size_t rows = hdr->data.size[0];
+    const std::size_t width = hdr->data.size[1];
+    if (biosig_check_error(hdr) != 0 || width != columns.size() || rows > read * perRecord ||
+        (rows > 0 && data == nullptr)) {
+      problem = "libbiosig cannot read its samples";
+      return false;
+    }
+    // Column-major: each channel's samples of the chunk are adjacent.
+    for (std::size_t c = 0; c < width; ++c) columns[c].insert(columns[c].end(), data + c * rows, data + (c + 1) * rows);
+    if (read < count) break;
+  }
+  return true;
+}
+
+int Refuse(int fd, const std::string& reason) { return WriteRefusal(fd, reason) && WriteEnd(fd) ? 0 : 1; }
+
+}  // namespace
+
+int ReadWithBiosig(const std::string& path, const ReadOptions& options, int fd) {
+  std::optional<BiosigFile> file(std::in_place, path);
+  std::string problem = OpenProblem(file->Get());
+  FileDescriptor copy;
+  if (!problem.empty()) {
+    if (const std::string declared = DeclaredCopy(path, copy); !declared.empty()) {
+      file.emplace(declared);
+      if (OpenProblem(file->Get()).empty()) problem.clear();
+    }
+  }
+  if (!problem.empty()) return Refuse(fd, problem);
+  HDRTYPE* hdr = file->Get();
+
+  std::vector<std::string> labels;
+  for (int k = 0; k < hdr->NS; ++k) labels.emplace_back(hdr->CHANNEL[k].OnOff == 1 ? Field(hdr->CHANNEL[k].Label) : std::string_view());
+  const LeadChoiceOutcome choice = ChooseLeads(labels, options);
+  if (!choice.Ok) return Refuse(fd, choice.Reason);
+
+  std::vector<std::size_t> chosen = choice.Value.Channels;
+  std::sort(chosen.begin(), chosen.end());
+  chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+  for (int k = 0; k < hdr->NS; ++k) {
+    hdr->CHANNEL[k].OnOff = std::binary_search(chosen.begin(), chosen.end(), static_cast<std::size_t>(k)) ? 1 : 0;
+  }
+  const double hz = hdr->SampleRate;
+  if (!(hz >= kLowestHz && hz <= kHighestHz)) return Refuse(fd, "its sampling rate is outside 1 Hz to 1 MHz");
+  if (hdr->NRec <= 0 || hdr->SPR == 0) return Refuse(fd, "libbiosig gives it no samples");
+  const auto records = static_cast<std::size_t>(hdr->NRec);
+  if (records > options.MaxSamples / hdr->SPR ||
+      ResampledLength(records * hdr->SPR, hz) > options.MaxSamples) {
+    return Refuse(fd, "the recording is longer than the limit of " + std::to_string(options.MaxSamples) +
+                          " samples at 1000 Hz");
+  }
+
+  std::vector<std::vector<double>> columns(chosen.size());
+  if (!ReadChannels(hdr, records, columns, problem)) return Refuse(fd, problem);
+  if (!WritePatient(fd, PatientOf(hdr))) return 1;
+  for (std::size_t c = 0; c < chosen.size(); ++c) {
+    const CHANNEL_TYPE& channel = hdr->CHANNEL[chosen[c]];
+    const char* unit = PhysDim3(channel.PhysDimCode);
+    if (!WriteChannel(fd, Field(channel.Label), unit != nullptr ? unit : "", hz, columns[c])) return 1;
+  }
+  return WriteEnd(fd) ? 0 : 1;
+}
+
+}  // namespace wavelet

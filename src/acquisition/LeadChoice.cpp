@@ -1,0 +1,138 @@
+#include "acquisition/LeadChoice.h"
+
+#include <optional>
+
+#include "acquisition/Text.h"
+
+namespace wavelet {
+namespace {
+
+constexpr std::array<const char*, 8> kStandardLeads = {"I", "II", "V1", "V2", "V3", "V4", "V5", "V6"};
+
+// Kors' regression from the standard leads to the Frank leads: J.A. Kors, G. van Herpen,
+// A.C. Sittig, J.H. van Bemmel, "Reconstruction of the Frank vectorcardiogram from
+// standard electrocardiographic leads: diagnostic comparison of different methods",
+// Eur Heart J 1990;11:1083-1092. Rows X, Y, Z; columns I, II, V1 .. V6.
+constexpr double kKors[3][8] = {
+    {0.38, -0.07, -0.13, 0.05, -0.01, 0.14, 0.06, 0.54},
+    {-0.07, 0.93, 0.06, -0.02, -0.05, 0.06, -0.17, 0.13},
+    {0.11, -0.23, -0.43, -0.06, -0.14, -0.20, -0.11, 0.31},
+};
+
+bool StripPrefix(std::string& text, std::string_view prefix) {
+  if (text.size() <= prefix.size() || text.compare(0, prefix.size(), prefix) != 0) return false;
+  text.erase(0, prefix.size());
+  return true;
+}
+
+std::optional<std::size_t> FindLead(const std::vector<std::string>& canonical, std::string_view wanted) {
+  for (std::size_t i = 0; i < canonical.size(); ++i) {
+    if (canonical[i] == wanted) return i;
+  }
+  return std::nullopt;
+}
+
+// The labels of the recording for a refusal; a long list is cut after 24.
+std::string FoundText(const std::vector<std::string>& labels) {
+  if (labels.empty()) return "no leads at all";
+  std::string text = "found ";
+  for (std::size_t i = 0; i < labels.size() && i < 24; ++i) {
+    if (i > 0) text += ", ";
+    text += labels[i].empty() ? "(no label)" : labels[i];
+  }
+  if (labels.size() > 24) text += ", ...";
+  return text;
+}
+
+LeadChoiceOutcome NamedLeads(const std::vector<std::string>& labels,
+                             const std::vector<std::string>& canonical,
+                             const std::array<std::string, 3>& names) {
+  LeadChoiceOutcome outcome;
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    const std::optional<std::size_t> found = FindLead(canonical, CanonicalLeadLabel(names[axis]));
+    if (!found) {
+      outcome.Reason = "no lead named '" + names[axis] + "'; " + FoundText(labels);
+      return outcome;
+    }
+    outcome.Value.Channels.push_back(*found);
+    outcome.Value.Labels[axis] = labels[*found];
+  }
+  outcome.Ok = true;
+  return outcome;
+}
+
+bool FindAll(const std::vector<std::string>& canonical, std::span<const char* const> wanted,
+             std::vector<std::size_t>& channels) {
+  channels.clear();
+  for (const char* lead : wanted) {
+    const std::optional<std::size_t> found = FindLead(canonical, lead);
+    if (!found) return false;
+    channels.push_back(*found);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string CanonicalLeadLabel(std::string_view label) {
+  std::string text;
+  for (char c : Trimmed(label)) {
+    if (c == ' ' || c == '\t' || c == '-' || c == '_') continue;
+    text.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+  }
+  // Whatever precedes the lead name proper; a label that is nothing but a prefix stays.
+  StripPrefix(text, "MDCECGLEAD");
+  StripPrefix(text, "LEAD");
+  StripPrefix(text, "ECG");
+  StripPrefix(text, "FRANK");
+  if (text == "VX" || text == "VY" || text == "VZ") text.erase(0, 1);
+  return text;
+}
+
+LeadChoiceOutcome ChooseLeads(const std::vector<std::string>& labels, const ReadOptions& options) {
+  std::vector<std::string> canonical;
+  canonical.reserve(labels.size());
+  for (const std::string& label : labels) canonical.push_back(CanonicalLeadLabel(label));
+  if (options.LeadNames) return NamedLeads(labels, canonical, *options.LeadNames);
+
+  LeadChoiceOutcome outcome;
+  constexpr std::array<const char*, 3> kFrank = {"X", "Y", "Z"};
+  if (FindAll(canonical, kFrank, outcome.Value.Channels)) {
+    for (std::size_t axis = 0; axis < 3; ++axis) outcome.Value.Labels[axis] = labels[outcome.Value.Channels[axis]];
+    outcome.Value.Source = LeadSource::Frank;
+    outcome.Ok = true;
+    return outcome;
+  }
+  if (FindAll(canonical, kStandardLeads, outcome.Value.Channels)) {
+    outcome.Value.Labels = {"Kors X", "Kors Y", "Kors Z"};
+    outcome.Value.Source = LeadSource::Kors;
+    outcome.Ok = true;
+    return outcome;
+  }
+  outcome.Value = LeadChoice{};
+  outcome.Reason = "neither the Frank leads (vx, vy, vz or X, Y, Z) nor the standard leads I, II, "
+                   "V1-V6; " + FoundText(labels);
+  return outcome;
+}
+
+std::array<std::vector<double>, 3> CombineLeads(LeadSource source, std::span<std::vector<double>> chosen) {
+  std::array<std::vector<double>, 3> xyz;
+  if (source == LeadSource::Frank) {
+    for (std::size_t axis = 0; axis < 3; ++axis) xyz[axis] = std::move(chosen[axis]);
+    return xyz;
+  }
+  const std::size_t length = chosen[0].size();
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    std::vector<double>& out = xyz[axis];
+    out.assign(length, 0.0);
+    // Lead by lead, so each sum adds its eight terms in the order of the matrix.
+    for (std::size_t lead = 0; lead < kStandardLeads.size(); ++lead) {
+      const double weight = kKors[axis][lead];
+      const std::vector<double>& in = chosen[lead];
+      for (std::size_t n = 0; n < length; ++n) out[n] += weight * in[n];
+    }
+  }
+  return xyz;
+}
+
+}  // namespace wavelet

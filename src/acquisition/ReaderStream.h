@@ -1,0 +1,50 @@
+#pragma once
+// The stream the reader program sends its parent: frames of a tag byte, a payload
+// length (8 bytes) and the payload; numbers in the byte order of the machine both run
+// on. The parent trusts nothing in it: every length is checked against what is left
+// and against the limits it was started with.
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "acquisition/Recording.h"
+
+namespace wavelet {
+
+// Writers (the reader program); false when the parent has gone away.
+bool WriteRefusal(int fd, std::string_view reason);
+bool WriteWarning(int fd, std::string_view warning);
+bool WritePatient(int fd, const RecordingPatient& patient);
+// The samples in the channel's physical unit, `unit` as the file names it.
+bool WriteChannel(int fd, std::string_view label, std::string_view unit, double hz, std::span<const double> values);
+// The last frame: without it the stream is incomplete, whatever came before.
+bool WriteEnd(int fd);
+
+struct StreamChannel {
+  std::string Label;
+  std::string Unit;
+  double Hz = 0;
+  std::vector<double> Values;
+};
+
+struct StreamContent {
+  std::optional<std::string> Refusal;  // the reader's reason for refusing the file
+  RecordingPatient Patient;
+  std::vector<StreamChannel> Channels;
+  std::vector<std::string> Warnings;
+};
+
+struct StreamOutcome {
+  bool Ok = false;
+  std::string Problem;  // what is malformed
+  StreamContent Value;
+};
+
+// At most `maxChannels` channels of at most `maxSamples` samples each.
+StreamOutcome DecodeReaderStream(std::string_view bytes, std::size_t maxChannels, std::size_t maxSamples);
+
+}  // namespace wavelet

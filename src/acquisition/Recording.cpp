@@ -1,0 +1,134 @@
+#include "acquisition/Recording.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "acquisition/BiosigRecord.h"
+#include "acquisition/LeadChoice.h"
+#include "acquisition/Resample.h"
+#include "acquisition/SourceRecording.h"
+#include "acquisition/Text.h"
+#include "acquisition/WfdbRecord.h"
+#include "record/RecordFileName.h"
+#include "record/RecordFile.h"
+
+namespace wavelet {
+namespace {
+
+// The extensions of the formats read through libbiosig: EDF, EDF+, BDF, GDF, SCP-ECG,
+// HL7 aECG (XML) and ISHNE (.ecg).
+constexpr std::array<const char*, 7> kBiosigExtensions = {".edf", ".bdf", ".gdf", ".scp", ".xml", ".ecg", ".hl7"};
+
+bool IsWfdbHeader(std::string_view name) { return EndsWithIgnoringCase(name, ".hea"); }
+
+bool IsBiosigFile(std::string_view name) {
+  return std::any_of(kBiosigExtensions.begin(), kBiosigExtensions.end(),
+                     [&](const char* extension) { return EndsWithIgnoringCase(name, extension); });
+}
+
+// Checks what every reader leaves to the end: a rate and a length within bounds, one
+// length for all channels, numbers only.
+bool CheckChannels(const SourceRecording& source, std::size_t limit, std::string& reason) {
+  if (source.Channels.empty() || source.Channels.front().Microvolts.empty()) {
+    reason = "the recording holds no samples";
+    return false;
+  }
+  if (!(source.SamplingHz >= kLowestHz && source.SamplingHz <= kHighestHz)) {
+    reason = "the sampling rate " + NumberText(source.SamplingHz) + " Hz is outside 1 Hz to 1 MHz";
+    return false;
+  }
+  const std::size_t length = source.Channels.front().Microvolts.size();
+  if (length > limit || ResampledLength(length, source.SamplingHz) > limit) {
+    reason = "the recording is longer than the limit of " + std::to_string(limit) + " samples at 1000 Hz";
+    return false;
+  }
+  for (const SourceChannel& channel : source.Channels) {
+    if (channel.Microvolts.size() != source.Channels.front().Microvolts.size()) {
+      reason = "its leads differ in length";
+      return false;
+    }
+    if (!std::all_of(channel.Microvolts.begin(), channel.Microvolts.end(), [](double v) { return std::isfinite(v); })) {
+      reason = "lead '" + channel.Label + "' holds samples that are no numbers (gaps or overflows)";
+      return false;
+    }
+  }
+  return true;
+}
+
+// Chooses X, Y and Z among the channels a reader returned and brings them to 1000 Hz.
+RecordingOutcome Finish(const std::string& path, SourceRecording source, const ReadOptions& options) {
+  RecordingOutcome outcome;
+  std::string reason;
+  std::vector<std::string> labels;
+  for (const SourceChannel& channel : source.Channels) labels.push_back(channel.Label);
+  const LeadChoiceOutcome choice = ChooseLeads(labels, options);
+  if (!choice.Ok) {
+    outcome.ErrorText = CannotReadText(path, choice.Reason);
+    return outcome;
+  }
+  // Each channel is moved at its last use; only a lead named twice is copied.
+  const std::vector<std::size_t>& picks = choice.Value.Channels;
+  std::vector<std::vector<double>> chosen;
+  for (std::size_t i = 0; i < picks.size(); ++i) {
+    std::vector<double>& samples = source.Channels[picks[i]].Microvolts;
+    const bool usedAgain = std::find(picks.begin() + static_cast<std::ptrdiff_t>(i) + 1, picks.end(), picks[i]) != picks.end();
+    chosen.push_back(usedAgain ? samples : std::move(samples));
+  }
+  source.Channels.clear();
+  std::array<std::vector<double>, 3> xyz = CombineLeads(choice.Value.Source, chosen);
+
+  Recording& recording = outcome.Value;
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    ResampleOutcome resampled = ResampleTo1000(std::move(xyz[axis]), source.SamplingHz);
+    if (!resampled.Ok) {
+      outcome.ErrorText = CannotReadText(path, resampled.Reason);
+      return outcome;
+    }
+    recording.Microvolts[axis] = std::move(resampled.Values);
+  }
+  recording.Source = path;
+  recording.SamplingHz = kRecordingHz;
+  recording.Leads = choice.Value.Source;
+  recording.LeadLabels = choice.Value.Labels;
+  recording.Patient = std::move(source.Patient);
+  recording.Warnings = std::move(source.Warnings);
+  outcome.Ok = true;
+  return outcome;
+}
+
+}  // namespace
+
+RecordingOutcome ReadRecording(const std::string& path, const ReadOptions& options) {
+  SourceOutcome source = IsWfdbHeader(path) ? ReadWfdbRecord(path, options) : ReadThroughBiosig(path, options);
+  RecordingOutcome outcome;
+  if (!source.Ok) {
+    outcome.ErrorText = std::move(source.ErrorText);
+    return outcome;
+  }
+  std::string reason;
+  if (!CheckChannels(source.Value, options.MaxSamples, reason)) {
+    outcome.ErrorText = CannotReadText(path, reason);
+    return outcome;
+  }
+  return Finish(path, std::move(source.Value), options);
+}
+
+std::vector<std::string> ListRecordings(const std::string& directory) {
+  std::vector<std::string> names;
+  std::error_code error;
+  std::filesystem::directory_iterator it(std::filesystem::path(directory), error);
+  for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (!IsWfdbHeader(name) && !IsBiosigFile(name)) continue;
+    std::error_code kind;
+    if (it->is_regular_file(kind)) names.push_back(name);
+  }
+  SortRecordNames(names);
+  std::vector<std::string> paths;
+  for (const std::string& name : names) paths.push_back(JoinRecordPath(directory, name));
+  return paths;
+}
+
+}  // namespace wavelet

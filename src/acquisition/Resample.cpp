@@ -1,0 +1,48 @@
+#include "acquisition/Resample.h"
+
+#include <soxr.h>
+
+#include <cmath>
+#include <cstdint>
+
+namespace wavelet {
+
+std::size_t ResampledLength(std::size_t count, double hz) {
+  const double length = static_cast<double>(count) * (kRecordingHz / hz);
+  // A rate near zero would overflow the conversion; such a length is refused anyway.
+  if (!(length < 1e18)) return SIZE_MAX;
+  return static_cast<std::size_t>(std::llround(length));
+}
+
+ResampleOutcome ResampleTo1000(std::vector<double> values, double hz) {
+  ResampleOutcome outcome;
+  if (!(hz > 0.0) || !std::isfinite(hz)) {
+    outcome.Reason = "the sampling rate is not a positive number";
+    return outcome;
+  }
+  if (hz == kRecordingHz) {
+    outcome.Values = std::move(values);
+    outcome.Ok = true;
+    return outcome;
+  }
+  outcome.Values.assign(ResampledLength(values.size(), hz), 0.0);
+  const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT64_I, SOXR_FLOAT64_I);
+  const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+  // One thread: the result must not depend on how the work was split.
+  const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+  std::size_t used = 0;
+  std::size_t made = 0;
+  const soxr_error_t error =
+      soxr_oneshot(hz, kRecordingHz, 1, values.data(), values.size(), &used, outcome.Values.data(),
+                   outcome.Values.size(), &made, &io, &quality, &runtime);
+  if (error != nullptr) {
+    outcome.Reason = std::string("resampling to 1000 samples/s failed (") + error + ")";
+    outcome.Values.clear();
+    return outcome;
+  }
+  outcome.Values.resize(made);
+  outcome.Ok = true;
+  return outcome;
+}
+
+}  // namespace wavelet

@@ -1,0 +1,27 @@
+#pragma once
+// Every recording reaches the averaging at 1000 samples/s.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace wavelet {
+
+inline constexpr double kRecordingHz = 1000.0;
+
+// The length of `count` samples at `hz` once at 1000 samples/s (rounded to nearest).
+std::size_t ResampledLength(std::size_t count, double hz);
+
+struct ResampleOutcome {
+  bool Ok = false;
+  std::string Reason;
+  std::vector<double> Values;
+};
+
+// `values` sampled at `hz` (finite, above 0) at 1000 samples/s: ResampledLength
+// samples (as many as the resampler made); at exactly 1000 samples/s `values`
+// themselves. The high-quality filter keeps what lies below the lower of the two
+// Nyquist rates.
+ResampleOutcome ResampleTo1000(std::vector<double> values, double hz);
+
+}  // namespace wavelet
