@@ -265,5 +265,26 @@ TEST(Averaging, GivesARecordOrAReasonForAnyInput) {
   for (const AveragingOptions& options : refused) EXPECT_FALSE(AverageRecording(holed, options).Ok);
 }
 
+TEST(Averaging, AveragesTheFrankLeadsOfRealRecordings) {
+  // Resting sinus rhythm: nearly every beat is kept and the noise falls well below a
+  // microvolt-and-a-half; the record decodes to the onset and the count it states.
+  for (const char* name : {"s0010_re", "s0014lre", "s0015lre", "s0016lre"}) {
+    SCOPED_TRACE(name);
+    const RecordingOutcome read =
+        ReadRecording(std::string(WAVELET_SOURCE_DIR "/../shared/recordings/ptb/") + name + ".hea");
+    ASSERT_TRUE(read.Ok) << read.ErrorText;
+    const AveragingOutcome outcome = AverageRecording(read.Value, {});
+    ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
+    const AveragingSummary& s = outcome.Summary;
+    EXPECT_GE(s.BeatsKept, s.BeatsFound - 2);
+    EXPECT_GE(s.BeatsKept, 50);
+    EXPECT_LT(s.NoiseUv, 1.5);
+    const auto record = testing::Decoded(outcome.Record);
+    EXPECT_EQ(record->QrsOnset, 310);
+    EXPECT_EQ(ComputeLatePotentials(record->LeadSignals, 0.1).Offset, record->QrsOffset);
+    EXPECT_EQ(DecodeHeaderTexts(outcome.Record).Sex, "F");
+  }
+}
+
 }  // namespace
 }  // namespace wavelet
