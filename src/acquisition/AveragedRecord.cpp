@@ -3,9 +3,9 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <stdexcept>
 
+#include "acquisition/Text.h"
 #include "record/RecordLayout.h"
 #include "record/RecordTag.h"
 
@@ -46,18 +46,12 @@ double LargestStoredMicrovolts(const LeadSamples& microvolts) {
   return largest;
 }
 
-std::string Number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
-}
-
 std::string UnitError(const LeadSamples& microvolts, double unit) {
-  std::string text = "the averaged beat does not fit the record's 16-bit samples at " + Number(unit) +
+  std::string text = "the averaged beat does not fit the record's 16-bit samples at " + NumberText(unit) +
                      " uV per unit (a first sample or a step between neighbours of " +
-                     Number(LargestStoredMicrovolts(microvolts)) + " uV); ";
+                     NumberText(std::round(LargestStoredMicrovolts(microvolts) * 10.0) / 10.0) + " uV); ";
   const std::optional<double> fits = UnitThatFits(microvolts, unit);
-  return text + (fits ? Number(*fits) + " uV per unit fits" : "no unit up to 5 V fits");
+  return text + (fits ? NumberText(*fits) + " uV per unit fits" : "no unit up to 5 V fits");
 }
 
 // The longest prefix of at most `bytes` bytes that does not split a UTF-8 character.

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstdio>
 #include <memory>
 
 #include "acquisition/Baseline.h"
 #include "acquisition/BeatDetection.h"
 #include "acquisition/BeatMeasures.h"
 #include "acquisition/BeatTemplate.h"
+#include "acquisition/Text.h"
 #include "analysis/LatePotentials.h"
 #include "base/Truncate.h"
 
@@ -33,12 +33,6 @@ constexpr int kMostAveragedBeats = 65535;
 
 std::size_t At(Index i) { return static_cast<std::size_t>(i); }
 
-std::string Format(const char* pattern, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, pattern, value);
-  return text;
-}
-
 enum class BeatClass { Incomplete, Ectopic, Noisy, Candidate };
 
 struct BeatMeasure {
@@ -51,7 +45,7 @@ struct BeatMeasure {
 std::string OptionsError(const Recording& recording, const AveragingOptions& options) {
   if (recording.SamplingHz != kSamplingRateHz) {
     return "averaging needs 1000 samples/s; the recording has " +
-           Format("%g", recording.SamplingHz);
+           NumberText(recording.SamplingHz);
   }
   if (options.OnsetAt < kEarliestOnset || options.OnsetAt > kLatestOnset) {
     return "the QRS onset can be placed at samples 290..607 only, not " +
@@ -330,8 +324,8 @@ std::optional<BeatFrame> BetterFrame(const Attempt& a, const BeatTemplate& t, in
 void AddWarnings(const UsableLeads& leads, const Attempt& a, const AveragingOptions& options,
                  AveragedBeat& out) {
   if (options.NoiseTargetUv && !a.Reached) {
-    out.Warnings.push_back("the noise target of " + Format("%g", *options.NoiseTargetUv) +
-                           " uV was not reached: " + Format("%.3g", out.Summary.NoiseUv) +
+    out.Warnings.push_back("the noise target of " + NumberText(*options.NoiseTargetUv) +
+                           " uV was not reached: " + NumberText(std::round(out.Summary.NoiseUv * 100.0) / 100.0) +
                            " uV with all " + std::to_string(out.Summary.BeatsKept) + " beats");
   }
   if (leads.UnusableCount() > 0) {

@@ -174,11 +174,12 @@ UsableLeads::UsableLeads(const Recording& recording) {
   length_ = static_cast<Index>(length);
   for (std::size_t l = 0; l < 3; ++l) leads_[l] = recording.Microvolts[l].data();
   // Nearly every recording is usable throughout: one branch-free look first.
-  bool all = true;
+  int all = 1;
   for (Index i = 0; i < length_; ++i) {
-    all &= IsUsableSample(leads_[0][i]) & IsUsableSample(leads_[1][i]) & IsUsableSample(leads_[2][i]);
+    all &= static_cast<int>(IsUsableSample(leads_[0][i])) & static_cast<int>(IsUsableSample(leads_[1][i])) &
+           static_cast<int>(IsUsableSample(leads_[2][i]));
   }
-  if (all) return;
+  if (all != 0) return;
   for (Index i = 0; i < length_; ++i) {
     if (IsUsableSample(leads_[0][i]) && IsUsableSample(leads_[1][i]) && IsUsableSample(leads_[2][i])) {
       continue;

@@ -1,0 +1,290 @@
+// Averaging recordings built from a known beat: the beat comes back within the noise
+// left after averaging, premature beats and muscle bursts stay out, the onset lands
+// where asked, the stops hold, and every odd input gives a record or a reason.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "acquisition/AveragedRecord.h"
+#include "analysis/LatePotentials.h"
+#include "record/RecordDecoder.h"
+#include "record/RecordTag.h"
+#include "support/Records.h"
+#include "support/SyntheticRecordings.h"
+
+namespace wavelet {
+namespace {
+
+using testing::MakeRecording;
+using testing::RecordingRecipe;
+
+struct Match {
+  int Shift = 0;       // the known beat's sample j + Shift lies at record sample j
+  double RmsUv = 0.0;  // of the difference from 50 samples before the onset on
+};
+
+// The record's beat against the known beat (zero outside its 800 samples) at the
+// whole-sample shift that fits best, over 400 samples from 50 before `onsetAt`.
+Match AgainstKnownBeat(const AveragingOutcome& outcome, int onsetAt = 310) {
+  const LeadSamples known = testing::SyntheticBeat();
+  const auto record = testing::Decoded(outcome.Record);
+  const int from = onsetAt - 50;
+  const int to = std::min(from + 400, kSamplesPerLead);
+  Match best{0, std::numeric_limits<double>::infinity()};
+  for (int shift = 260 - from - 100; shift <= 260 - from + 100; ++shift) {
+    double squares = 0.0;
+    for (int l = 0; l < 3; ++l) {
+      for (int j = from; j < to; ++j) {
+        const int k = j + shift;
+        const double expected = k >= 0 && k < kSamplesPerLead ? known[l][k] : 0.0;
+        const double e = record->LeadSignals[l][j] * 0.1 - expected;
+        squares += e * e;
+      }
+    }
+    const double rms = std::sqrt(squares / (3 * (to - from)));
+    if (rms < best.RmsUv) best = {shift, rms};
+  }
+  return best;
+}
+
+int Accounted(const AveragingSummary& s) {
+  return s.BeatsKept + s.BeatsUnused + s.RejectedEctopic + s.RejectedNoisy + s.BeatsIncomplete;
+}
+
+TEST(Averaging, GivesBackTheBeatWithinTheNoiseLeftByAveraging) {
+  RecordingRecipe recipe;
+  recipe.Seconds = 120;
+  const AveragingOutcome plain = AverageRecording(MakeRecording(recipe).Value, {});
+  ASSERT_TRUE(plain.Ok) << plain.ErrorText;
+  EXPECT_GT(plain.Summary.BeatsKept, 130);
+  const double expected = recipe.NoiseUv / std::sqrt(plain.Summary.BeatsKept);
+  const Match m = AgainstKnownBeat(plain);
+  EXPECT_GT(m.RmsUv, 0.8 * expected);
+  EXPECT_LT(m.RmsUv, 1.2 * expected);
+
+  // Wander and hum cost a little more than their share of the noise, never the beat.
+  recipe.WanderUv = 300;
+  recipe.HumUv = 20;
+  const AveragingOutcome disturbed = AverageRecording(MakeRecording(recipe).Value, {});
+  ASSERT_TRUE(disturbed.Ok) << disturbed.ErrorText;
+  const double left = std::sqrt(recipe.NoiseUv * recipe.NoiseUv + recipe.HumUv * recipe.HumUv / 2) /
+                      std::sqrt(disturbed.Summary.BeatsKept);
+  EXPECT_LT(AgainstKnownBeat(disturbed).RmsUv, 2.0 * left);
+}
+
+TEST(Averaging, LeavesOutPrematureBeatsAndMuscleBursts) {
+  RecordingRecipe recipe;
+  recipe.PrematureEvery = 7;
+  recipe.BurstEvery = 5;
+  const testing::SyntheticRecording recording = MakeRecording(recipe);
+  const AveragingOutcome outcome = AverageRecording(recording.Value, {});
+  ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
+  const AveragingSummary& s = outcome.Summary;
+  EXPECT_EQ(s.RejectedEctopic, static_cast<int>(recording.PrematureOnsets.size()));
+  EXPECT_EQ(s.RejectedNoisy, static_cast<int>(recording.BurstOnsets.size()));
+  EXPECT_EQ(Accounted(s), s.BeatsFound);
+  EXPECT_EQ(s.BeatsIncomplete, 1);  // the last complex has no room for its record
+  // One premature beat averaged in would move the QRS by tens of microvolts.
+  EXPECT_LT(AgainstKnownBeat(outcome).RmsUv, 1.5 * recipe.NoiseUv / std::sqrt(s.BeatsKept));
+}
+
+TEST(Averaging, PlacesTheLatePotentialOnsetOnTheSampleAsked) {
+  const Recording recording = MakeRecording({}).Value;
+  const int shiftAt310 = AgainstKnownBeat(AverageRecording(recording, {})).Shift;
+  for (int onsetAt : {310, 290, 450, 607}) {
+    AveragingOptions options;
+    options.OnsetAt = onsetAt;
+    const AveragingOutcome outcome = AverageRecording(recording, options);
+    ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
+    EXPECT_EQ(outcome.Warnings.size(), 1u);  // the sex only: the onset landed
+    const auto record = testing::Decoded(outcome.Record);
+    EXPECT_EQ(record->QrsOnset, onsetAt);
+    EXPECT_EQ(record->AveragingCount, outcome.Summary.BeatsKept);
+    const LatePotentialFigures lp = ComputeLatePotentials(record->LeadSignals, 0.1);
+    EXPECT_EQ(lp.Onset, onsetAt);
+    EXPECT_EQ(lp.Offset, record->QrsOffset);
+    EXPECT_EQ(AgainstKnownBeat(outcome, onsetAt).Shift, shiftAt310 - (onsetAt - 310));
+  }
+}
+
+TEST(Averaging, StopsAtTheBeatCountOrAtTheNoiseTarget) {
+  const Recording recording = MakeRecording({}).Value;
+  const AveragingOutcome all = AverageRecording(recording, {});
+  ASSERT_TRUE(all.Ok);
+
+  AveragingOptions counted;
+  counted.MaxBeats = 20;
+  const AveragingOutcome twenty = AverageRecording(recording, counted);
+  ASSERT_TRUE(twenty.Ok);
+  EXPECT_EQ(twenty.Summary.BeatsKept, 20);
+  EXPECT_EQ(testing::Decoded(twenty.Record)->AveragingCount, 20);
+  EXPECT_EQ(twenty.Summary.BeatsUnused, all.Summary.BeatsKept - 20);
+  EXPECT_GT(twenty.Summary.NoiseUv, all.Summary.NoiseUv);
+
+  AveragingOptions target;
+  target.NoiseTargetUv = 1.5 * all.Summary.NoiseUv;
+  const AveragingOutcome quiet = AverageRecording(recording, target);
+  ASSERT_TRUE(quiet.Ok);
+  EXPECT_LT(quiet.Summary.BeatsKept, all.Summary.BeatsKept * 3 / 4);
+  EXPECT_LE(quiet.Summary.NoiseUv, *target.NoiseTargetUv * 1.05);
+
+  target.NoiseTargetUv = 0.01;  // beyond reach: every beat, and a warning
+  const AveragingOutcome unreached = AverageRecording(recording, target);
+  ASSERT_TRUE(unreached.Ok);
+  EXPECT_EQ(unreached.Summary.BeatsKept, all.Summary.BeatsKept);
+  EXPECT_NE(unreached.Warnings.front().find("not reached"), std::string::npos);
+}
+
+TEST(Averaging, RefusesFewerThanEightBeats) {
+  RecordingRecipe recipe;
+  recipe.Seconds = 6.5;  // seven complexes, the last without room for its record
+  const AveragingOutcome outcome = AverageRecording(MakeRecording(recipe).Value, {});
+  EXPECT_FALSE(outcome.Ok);
+  EXPECT_EQ(outcome.Summary.BeatsKept, 6);
+  EXPECT_NE(outcome.ErrorText.find("only 6 beats"), std::string::npos) << outcome.ErrorText;
+  EXPECT_NE(outcome.ErrorText.find("at least 8"), std::string::npos);
+
+  AveragingOptions seven;
+  seven.MaxBeats = 7;
+  EXPECT_FALSE(AverageRecording(MakeRecording({}).Value, seven).Ok);
+}
+
+TEST(AveragedRecord, RefusesAUnitTooFineForTheBeatAndNamesOneThatFits) {
+  // The steepest step of the known beat decides: half again past 16 bits at
+  // 0.1 uV, so 0.2 uV is the first unit of the series that holds it.
+  const LeadSamples beat = testing::SyntheticBeat();
+  double steepest = 0.0;
+  for (const auto& lead : beat)
+    for (std::size_t j = 1; j < lead.size(); ++j) steepest = std::max(steepest, std::fabs(lead[j] - lead[j - 1]));
+  RecordingRecipe recipe;
+  recipe.Gain = 1.5 * 3276.7 / steepest;
+  const Recording recording = MakeRecording(recipe).Value;
+
+  const AveragingOutcome refused = AverageRecording(recording, {});
+  EXPECT_FALSE(refused.Ok);
+  EXPECT_NE(refused.ErrorText.find("at 0.1 uV per unit"), std::string::npos) << refused.ErrorText;
+  EXPECT_NE(refused.ErrorText.find("0.2 uV per unit fits"), std::string::npos) << refused.ErrorText;
+
+  AveragingOptions coarser;
+  coarser.MicrovoltsPerUnit = 0.2;
+  const AveragingOutcome fits = AverageRecording(recording, coarser);
+  ASSERT_TRUE(fits.Ok) << fits.ErrorText;
+  EXPECT_EQ(ReadRecordTag(fits.Record)->MicrovoltsPerUnit, 0.2);
+}
+
+TEST(AveragedRecord, HoldsThePatientTheCountAndTheTag) {
+  Recording recording = MakeRecording({}).Value;
+  recording.Patient = {"PATIENT ONE", "P-0042", "F", "1909-03-02", "1990-10-17", "09:45", 81, 163, 70};
+  const AveragingOutcome outcome = AverageRecording(recording, {});
+  ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
+  EXPECT_TRUE(outcome.Warnings.empty());
+  const RecordHeaderTexts header = DecodeHeaderTexts(outcome.Record);
+  EXPECT_EQ(header.PatientName, "PATIENT ONE");
+  EXPECT_EQ(header.PatientId, "P-0042");
+  EXPECT_EQ(header.Sex, "F");
+  EXPECT_EQ(header.Age, "81");
+  EXPECT_EQ(header.Height, "163");
+  EXPECT_EQ(header.Weight, "70");
+  EXPECT_EQ(header.Date, "1990/10/17");
+  EXPECT_EQ(header.Time, "09:45");
+  EXPECT_EQ(header.AveragingCount, std::to_string(outcome.Summary.BeatsKept));
+  const std::optional<RecordTag> tag = ReadRecordTag(outcome.Record);
+  ASSERT_TRUE(tag.has_value());
+  EXPECT_EQ(tag->MicrovoltsPerUnit, 0.1);
+  EXPECT_EQ(tag->SamplingRateHz, 1000);
+  EXPECT_EQ(tag->SourceName, "s0001.hea");
+}
+
+TEST(AveragedRecord, LeavesBlankWhatThePatientLacksOrHoldsInAnotherForm) {
+  RecordingPatient patient;
+  patient.Id = "ID-0123456789";
+  patient.RecordingDate = "17/10/1990";
+  patient.RecordingTime = "9:45";
+  patient.AgeYears = 1000;
+  patient.Name = "A";
+  for (int i = 0; i < 10; ++i) patient.Name += "\xC3\x84";  // 21 bytes: byte 20 splits a letter
+  std::vector<std::string> warnings;
+  const RecordFields fields = PatientFields(patient, warnings);
+  EXPECT_EQ(fields.PatientName.size(), 19u);
+  EXPECT_EQ(fields.PatientId, "ID-012345678");
+  EXPECT_EQ(fields.Month + fields.Day + fields.Year + fields.Hour + fields.Minute, "");
+  EXPECT_EQ(fields.Age + fields.Height + fields.Weight, "");
+  EXPECT_EQ(fields.Sex, 0);
+  ASSERT_EQ(warnings.size(), 1u);  // the sex the record cannot leave blank
+  EXPECT_NE(warnings[0].find("sex"), std::string::npos);
+}
+
+TEST(Averaging, GivesARecordOrAReasonForAnyInput) {
+  auto flat = [](std::size_t length, double value) {
+    Recording r;
+    for (auto& lead : r.Microvolts) lead.assign(length, value);
+    return r;
+  };
+  RecordingRecipe noiseOnly;
+  noiseOnly.Gain = 0;
+  noiseOnly.NoiseUv = 50;
+  RecordingRecipe tooShort;
+  tooShort.Seconds = 0.9;
+  RecordingRecipe beyondAnyEcg;
+  beyondAnyEcg.Gain = 1e4;  // the QRS passes 1 V: unusable samples
+  Recording odd = MakeRecording({}).Value;
+  odd.SamplingHz = 500;
+  for (const Recording& r : {flat(60000, 5.0), flat(0, 0.0), flat(3, 1.0), flat(60000, NAN),
+                             MakeRecording(noiseOnly).Value, MakeRecording(tooShort).Value,
+                             MakeRecording(beyondAnyEcg).Value, odd}) {
+    AveragingOutcome outcome;
+    EXPECT_NO_THROW(outcome = AverageRecording(r, {}));
+    EXPECT_FALSE(outcome.Ok);
+    EXPECT_FALSE(outcome.ErrorText.empty());
+  }
+
+  // Unusable samples only cost the beats over them.
+  Recording holed = MakeRecording({}).Value;
+  for (int i = 10000; i < 10100; ++i) holed.Microvolts[1][i] = NAN;
+  holed.Microvolts[0][30000] = INFINITY;
+  holed.Microvolts[2][50000] = -1e300;
+  holed.Microvolts[2].resize(59000);
+  const AveragingOutcome outcome = AverageRecording(holed, {});
+  ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
+  EXPECT_EQ(outcome.Summary.UnusableSamples, 102);
+  // Each of the three holes costs the one or two beats whose records reach it, and
+  // the last complex has no room.
+  EXPECT_GE(outcome.Summary.BeatsIncomplete, 4);
+  EXPECT_LE(outcome.Summary.BeatsIncomplete, 7);
+  EXPECT_EQ(Accounted(outcome.Summary), outcome.Summary.BeatsFound);
+  EXPECT_EQ(outcome.Warnings.size(), 3u);  // unusable samples, lengths, sex
+
+  std::vector<AveragingOptions> refused(4);
+  refused[0].OnsetAt = 289;
+  refused[1].OnsetAt = 608;
+  refused[2].NoiseTargetUv = 0.0;
+  refused[3].MicrovoltsPerUnit = NAN;
+  for (const AveragingOptions& options : refused) EXPECT_FALSE(AverageRecording(holed, options).Ok);
+}
+
+TEST(Averaging, AveragesTheFrankLeadsOfRealRecordings) {
+  // Resting sinus rhythm: nearly every beat is kept and the noise falls well below a
+  // microvolt-and-a-half; the record decodes to the onset and the count it states.
+  for (const char* name : {"s0010_re", "s0014lre", "s0015lre", "s0016lre"}) {
+    SCOPED_TRACE(name);
+    const RecordingOutcome read =
+        ReadRecording(std::string(WAVELET_SOURCE_DIR "/../shared/recordings/ptb/") + name + ".hea");
+    ASSERT_TRUE(read.Ok) << read.ErrorText;
+    const AveragingOutcome outcome = AverageRecording(read.Value, {});
+    ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
+    const AveragingSummary& s = outcome.Summary;
+    EXPECT_GE(s.BeatsKept, s.BeatsFound - 2);
+    EXPECT_GE(s.BeatsKept, 50);
+    EXPECT_LT(s.NoiseUv, 1.5);
+    const auto record = testing::Decoded(outcome.Record);
+    EXPECT_EQ(record->QrsOnset, 310);
+    EXPECT_EQ(ComputeLatePotentials(record->LeadSignals, 0.1).Offset, record->QrsOffset);
+    EXPECT_EQ(DecodeHeaderTexts(outcome.Record).Sex, "F");
+  }
+}
+
+}  // namespace
+}  // namespace wavelet
