@@ -38,7 +38,8 @@ run: run-display samples
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 ifeq ($(CI),true)
-	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=60 FUZZ_KERNEL_SECONDS=30 FUZZ_WFDB_SECONDS=30
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=60 FUZZ_KERNEL_SECONDS=30 FUZZ_WFDB_SECONDS=30 \
+	  FUZZ_AVERAGING_SECONDS=30
 	@$(MAKE) --no-print-directory test-sanitize
 endif
 
@@ -57,17 +58,20 @@ test-sanitize: deps
 
 # libFuzzer: fuzz_record over the whole Qt-free path (decode, analysis, every drawing,
 # report, CSV); fuzz_kernels compares every correlation path with the plain loop;
-# fuzz_wfdb reads WFDB records made of any header and any data.
+# fuzz_wfdb reads WFDB records made of any header and any data; fuzz_averaging
+# averages any signals into a record.
 FUZZ_BUILD   := build-fuzz
 FUZZ_SECONDS ?= 600
 FUZZ_KERNEL_SECONDS ?= $(FUZZ_SECONDS)
 FUZZ_WFDB_SECONDS ?= $(FUZZ_SECONDS)
-.PHONY: fuzz fuzz-build fuzz-record fuzz-kernels fuzz-wfdb
-fuzz: fuzz-record fuzz-kernels fuzz-wfdb
+FUZZ_AVERAGING_SECONDS ?= $(FUZZ_SECONDS)
+.PHONY: fuzz fuzz-build fuzz-record fuzz-kernels fuzz-wfdb fuzz-averaging
+fuzz: fuzz-record fuzz-kernels fuzz-wfdb fuzz-averaging
 
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DWAVELET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_record fuzz_kernels fuzz_wfdb
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_record fuzz_kernels fuzz_wfdb \
+	  fuzz_averaging
 
 fuzz-record: fuzz-build
 	@mkdir -p $(FUZZ_BUILD)/corpus
@@ -83,6 +87,12 @@ fuzz-wfdb: fuzz-build
 	@mkdir -p $(FUZZ_BUILD)/corpus-wfdb
 	$(FUZZ_BUILD)/fuzz_wfdb -max_total_time=$(FUZZ_WFDB_SECONDS) -max_len=8192 -timeout=10 \
 	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/wfdb- $(FUZZ_BUILD)/corpus-wfdb fuzz/corpus-wfdb
+
+fuzz-averaging: fuzz-build
+	@mkdir -p $(FUZZ_BUILD)/corpus-averaging
+	$(FUZZ_BUILD)/fuzz_averaging -max_total_time=$(FUZZ_AVERAGING_SECONDS) -timeout=20 \
+	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/averaging- $(FUZZ_BUILD)/corpus-averaging \
+	  fuzz/corpus-averaging
 
 # Installation under PREFIX (DESTDIR is honoured) and the Debian package
 # $(BUILD)/wavelet_<version>_<arch>.deb; scripts/check-package.sh checks the package.

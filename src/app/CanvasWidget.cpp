@@ -76,7 +76,8 @@ void CanvasWidget::SaveImageAs() {
   if (SavePathChooser) {
     path = SavePathChooser();
   } else {
-    path = AskSavePath(this, {"SaveImageDialog", "png", "PNG (*.png)", QString()});
+    path = AskSavePath(this, {"SaveImageDialog", "png", "PNG (*.png)",
+                              ProposedPath ? ProposedPath() : QString()});
   }
   if (!path.isEmpty()) SaveImageTo(path);
 }

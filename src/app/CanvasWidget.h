@@ -42,6 +42,9 @@ class CanvasWidget : public QWidget {
   std::function<QString()> SavePathChooser;
   // Shows "Cannot write [path]" (the window's error box); a plain warning when unset.
   std::function<void(const QString&)> ErrorShown;
+  // The file "Save image as..." proposes (the record's name and the picture's suffix
+  // in the records' folder); unset: none.
+  std::function<QString()> ProposedPath;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -39,6 +39,7 @@ void TSDIAppForm::BuildLatePotentialTab() {
   LatePotentialImage->setObjectName("LatePotentialImage");
   LatePotentialImage->move(16, 40);
   LatePotentialImage->ErrorShown = [this](const QString& text) { ShowError(text); };
+  LatePotentialImage->ProposedPath = [this] { return ProposedPicturePath("_LP"); };
 
   const int top = 40 + kLatePotentialImageHeight + 20;
   TabLabel(panel, nullptr, "filtered QRS (40-250 Hz)", 16, top, 200);

@@ -369,6 +369,15 @@ std::string TSDIAppForm::EntryPath(const std::string& entry) const {
   return JoinRecordPath(ToBytes(DirectoryListBox1->Directory()), entry);
 }
 
+QString TSDIAppForm::ProposedPicturePath(const char* suffix) const {
+  const QString entry = DisplayText(CaptionBytes("LabelP1"));
+  const QDir folder(DirectoryListBox1->Directory());
+  return folder.filePath((entry.isEmpty() || workbench_->State() == RecordState::NothingLoaded
+                              ? QString("picture")
+                              : entry) +
+                         suffix + ".png");
+}
+
 bool TSDIAppForm::LoadRecord() {
   const std::string entry = SelectedEntry();
   lastLoadOk_ = false;

@@ -92,6 +92,8 @@ class TSDIAppForm : public QMainWindow {
   // The work-list entry at the selector's position; throws std::out_of_range as above.
   std::string SelectedEntry() const;
   std::string EntryPath(const std::string& entry) const;
+  // "<records' folder>/<record shown><suffix>.png", the file a picture is proposed as.
+  QString ProposedPicturePath(const char* suffix) const;
   // How the analysis tab is set now: display mode, scale, check boxes, gain.
   DisplaySettings CurrentView() const;
 
@@ -283,6 +285,7 @@ class TSDIAppForm : public QMainWindow {
   bool deferSelectorError_ = false;
   bool batchMovesSelector_ = false;
   int batchRecords_ = -1;  // the rows of the last batch; none yet
+  QString proposedReport_;  // the PDF file the print dialog was last offered
   bool quietLoads_ = false;
   bool sheetShowsFigures_ = false;
   std::exception_ptr deferredError_;

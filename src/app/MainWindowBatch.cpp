@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QListWidget>
 #include <QMessageBox>
@@ -154,7 +155,11 @@ void TSDIAppForm::FileSave1Execute() {
     if (SavePathChooser) {
       path = SavePathChooser();
     } else {
-      path = AskSavePath(this, {"SaveDialog", "csv", "csvファイル (*.csv)", QString(), false});
+      // In the records' folder, named after it.
+      const QDir folder(DirectoryListBox1->Directory());
+      const QString proposed = folder.filePath(folder.dirName().isEmpty() ? QString("batch.csv")
+                                                                          : folder.dirName() + ".csv");
+      path = AskSavePath(this, {"SaveDialog", "csv", "csvファイル (*.csv)", proposed, false});
     }
     if (path.isEmpty()) return;
     ExportGrid(path);

@@ -314,6 +314,7 @@ void TSDIAppForm::BuildAnalysisTab() {
     ImageW[i]->setObjectName(QString("ImageW%1").arg(i));
     ImageW[i]->move(4, 4);
     ImageW[i]->ErrorShown = [this](const QString& text) { ShowError(text); };
+    ImageW[i]->ProposedPath = [this, i] { return ProposedPicturePath(PictureSuffix(i)); };
   }
 
   ScrollBar2 = new QScrollBar(Qt::Vertical, Panel4);

@@ -41,6 +41,15 @@ void TSDIAppForm::Button3Click() {
   if (Refused(workbench_->PrintRefusal())) return;
   if (!batchPrinting_) batchPrinting_ = std::make_shared<BatchPrinting>();
   WindowReportSources sources(*this);
+  // Without a printer the dialog prints to a file: this report's PDF is proposed beside
+  // the records, named after it, unless the user chose a file of their own before.
+  QPrinter& printer = batchPrinting_->Printer.Printer();
+  if (!SystemPrinterAvailable() &&
+      (printer.outputFileName().isEmpty() || proposedReport_ == printer.outputFileName())) {
+    proposedReport_ = QDir(DirectoryListBox1->Directory())
+                          .filePath(DisplayText(CurrentEntry()) + ".pdf");
+    printer.setOutputFileName(proposedReport_);
+  }
   batchPrinting_->Printer.PrintWithDialog(this, Analysis(), Record(), sources);
 }
 
