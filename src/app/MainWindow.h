@@ -42,6 +42,9 @@ class CanvasWidget;
 class DirectoryChooser;
 class TAboutBox;
 
+// Narrows the label's font just enough for its text to show whole (see MainWindow.cpp).
+void FitTextToLabel(QLabel* label);
+
 // What the calculation sheet's labels show until a basic analysis fills them.
 inline constexpr const char* kInitialSheetValue = "0000000000";
 

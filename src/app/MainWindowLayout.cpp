@@ -104,6 +104,7 @@ QLabel* TSDIAppForm::MakeLabel(QWidget* parent, const QString& name, const QStri
   label->move(x, y);
   if (width > 0) {
     label->resize(width, height > 0 ? height : 16);
+    if (!name.isEmpty()) FitTextToLabel(label);
   } else {
     label->adjustSize();
   }
