@@ -1,4 +1,7 @@
 # The two set-up commands of the README: `make run` and `make test`.
+# Make's own "Entering/Leaving directory" lines say nothing here, in the tool's make
+# or in the build's.
+MAKEFLAGS += --no-print-directory
 BUILD   ?= build
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 # `make run` starts the window in a folder of its own whose one subfolder holds the
@@ -32,7 +35,8 @@ run-display:
 	  exit 1; \
 	fi
 
-run: run-display samples
+# Packages first (the display hint needs xvfb), then the display check, then the build.
+run: deps run-display samples
 	cd $(RUN_DIR) && ../wavelet
 
 test: build

@@ -17,6 +17,11 @@ while read -r line; do
 done <<<"$builds"
 grep -q "make-sample-records $scratch/build/run/samples" <<<"$plan" || fail "samples not in the run folder: $plan"
 grep -q "cd $scratch/build/run && ../wavelet" <<<"$plan" || fail "not started in the run folder: $plan"
+# The packages come first: the hint for a machine without a screen needs xvfb.
+deps_line=$(grep -n "install-deps.sh" <<<"$plan" | head -1 | cut -d: -f1)
+check_line=$(grep -n "no display to show" <<<"$plan" | head -1 | cut -d: -f1)
+[ -n "$deps_line" ] && [ -n "$check_line" ] && [ "$deps_line" -lt "$check_line" ] ||
+  fail "make run checks for a display before it installs packages"
 
 if message=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM make -s -C "$source_dir" run-display 2>&1); then
   fail "make run went on without a display"
