@@ -46,6 +46,8 @@ class AtomicFileWriter {
   // that name stays as it was. Destroying an uncommitted writer removes it too.
   Outcome Commit();
   const std::string& Path() const { return path_; }
+  // Why the writer failed, as far as the system said (empty while Good()).
+  std::string FailureReason() const { return error_ == 0 ? std::string() : ReasonOf(error_); }
   // The file the bytes go to until Commit (the temporary file, or the target when it
   // is written in place), for a writer that fills it by name, such as a PDF printer.
   const std::string& WritePath() const { return direct_ ? path_ : tempPath_; }

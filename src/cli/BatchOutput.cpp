@@ -14,11 +14,19 @@ class FileOutput final : public BatchOutput {
   explicit FileOutput(const std::string& path) : writer_(path, InPlaceFallback::Allowed) {}
   bool Good() const override { return writer_.Good(); }
   void Write(std::string_view text) override { writer_.Write(text); }
-  bool Finish() override { return writer_.Commit().Ok; }
+  bool Finish() override {
+    const Outcome committed = writer_.Commit();
+    reason_ = committed.Reason;
+    return committed.Ok;
+  }
   std::string Name() const override { return writer_.Path(); }
+  std::string FailureReason() const override {
+    return reason_.empty() ? writer_.FailureReason() : reason_;
+  }
 
  private:
   AtomicFileWriter writer_;
+  std::string reason_;
 };
 
 class StandardOutput final : public BatchOutput {

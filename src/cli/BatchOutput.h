@@ -14,8 +14,9 @@ class BatchOutput {
   virtual void Write(std::string_view text) = 0;
   // True when everything reached its destination.
   virtual bool Finish() = 0;
-  // The name used in "Cannot write [...]".
+  // The name used in "Cannot write [...]", and why, when known.
   virtual std::string Name() const = 0;
+  virtual std::string FailureReason() const { return {}; }
 };
 
 // Empty path: standard output.

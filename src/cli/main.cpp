@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -49,8 +50,12 @@ int main(int argc, char** argv) {
   for (const std::string& error : inputs.Errors) diagnostics.Error(error);
 
   auto output = OpenBatchOutput(options.OutputPath);
+  // "Cannot write [path]" with the system's reason, where it gave one.
+  auto cannotWrite = [](const std::string& name, const std::string& reason) {
+    return CannotWriteText(name) + (reason.empty() ? std::string() : ": " + reason);
+  };
   if (!output->Good()) {
-    diagnostics.Error(CannotWriteText(output->Name()));
+    diagnostics.Error(cannotWrite(output->Name(), output->FailureReason()));
     return kExitSomeFailed;
   }
 
@@ -60,9 +65,15 @@ int main(int argc, char** argv) {
   if (!options.ImagesDirectory.empty()) {
     std::error_code error;
     std::filesystem::create_directories(options.ImagesDirectory, error);
-    if (!std::filesystem::is_directory(options.ImagesDirectory, error) ||
-        ::access(options.ImagesDirectory.c_str(), W_OK | X_OK) != 0) {
-      diagnostics.Error(CannotWriteText(options.ImagesDirectory));
+    std::string reason = error ? error.message() : std::string();
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(options.ImagesDirectory, ignored)) {
+      if (reason.empty()) reason = ReasonOf(ENOTDIR);
+      diagnostics.Error(cannotWrite(options.ImagesDirectory, reason));
+      return kExitSomeFailed;
+    }
+    if (::access(options.ImagesDirectory.c_str(), W_OK | X_OK) != 0) {
+      diagnostics.Error(cannotWrite(options.ImagesDirectory, ReasonOf(errno)));
       return kExitSomeFailed;
     }
     request.PictureDirectory = options.ImagesDirectory;
@@ -131,7 +142,7 @@ int main(int argc, char** argv) {
   if (latePotentials) latePotentialsWritten = latePotentials->Commit();
   diagnostics.Finish();
   if (!written) {
-    diagnostics.Error(CannotWriteText(output->Name()));
+    diagnostics.Error(cannotWrite(output->Name(), output->FailureReason()));
     return kExitSomeFailed;
   }
   if (!reportsWritten) diagnostics.Error(CannotWriteText(options.ReportsPath));

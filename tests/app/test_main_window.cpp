@@ -1,6 +1,9 @@
 // The main window from start-up through file selection, the work list, the patient
 // selector and record loading, on the real widgets.
 
+#include <QElapsedTimer>
+#include <QSet>
+#include <QTimer>
 #include <QAction>
 #include <QDialog>
 #include <QCheckBox>
@@ -58,6 +61,7 @@ class MainWindowTest : public QObject {
   void AddDeleteAndAnalyse();
   void TwelveRecords();
   void SelectorBeforeTheFirstAnalyse();
+  void OneClickOnTheSelectorArrowIsOneStepAndOneBox();
   void DirectoryChangeEmptiesTheWorkList();
   void UnreadableRecordsKeepTheProgramRunning();
   void BatchModeLoadWritesElevenCells();
@@ -573,6 +577,40 @@ void MainWindowTest::ImportAveragesRecordingsAndListsTheFolder() {
   QCOMPARE(apptest::Texts(w.ListBox1), QStringList{"s0010_re.R01"});
   QCOMPARE(w.LastErrorText().count(junk), 1);
   QVERIFY(!w.LastErrorText().contains("s0010_re"));
+}
+
+// An ordinary click on the selector's arrow (pressed about 120 ms) while each step is an
+// error: the box that opens takes the mouse, and the arrow must not go on repeating
+// behind it. The user reads each box for 700 ms, longer than the arrow's repeat delay.
+void MainWindowTest::OneClickOnTheSelectorArrowIsOneStepAndOneBox() {
+  TSDIAppForm& w = *window_;
+  w.PageControl1->setCurrentWidget(w.TabSheet2);
+  w.SetInteractiveMessages(true);
+  QSet<QWidget*> boxes;
+  QElapsedTimer open;
+  QTimer reader;
+  reader.setInterval(20);
+  QObject::connect(&reader, &QTimer::timeout, [&] {
+    QWidget* box = QApplication::activeModalWidget();
+    if (box == nullptr) return;
+    if (!boxes.contains(box)) {
+      boxes.insert(box);
+      open.restart();
+    } else if (open.elapsed() > 700) {
+      static_cast<QDialog*>(box)->accept();
+    }
+  });
+  reader.start();
+  const int before = w.ScrollBarFile->value();
+  const QPoint rightArrow(w.ScrollBarFile->width() - 4, w.ScrollBarFile->height() / 2);
+  QTest::mousePress(w.ScrollBarFile, Qt::LeftButton, {}, rightArrow);
+  QTest::qWait(120);
+  QTest::mouseRelease(w.ScrollBarFile, Qt::LeftButton, {}, rightArrow);
+  QTest::qWait(1500);
+  reader.stop();
+  QCOMPARE(boxes.size(), 1);
+  QCOMPARE(w.ScrollBarFile->value(), before + 1);
+  QVERIFY(QApplication::activeModalWidget() == nullptr);
 }
 
 QTEST_MAIN(MainWindowTest)

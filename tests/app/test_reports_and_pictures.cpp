@@ -43,6 +43,7 @@ class ReportsAndPicturesTest : public QObject {
   void BatchWithoutPrinterWritesOnePdfPagePerRecord();
   void CancelledOrUnwritablePdfKeepsEveryRow();
   void SavedImagesAreTheBatchToolsPictures();
+  void MapPictureIsTheToolsForTheRecordShown();
   void ToolPagesLookLikeTheWindowsPrint();
 
  private:
@@ -57,6 +58,30 @@ void ReportsAndPicturesTest::init() { apptest::OpenScratchWindow(dir_, window_);
 void ReportsAndPicturesTest::cleanup() {
   window_.reset();
   dir_.reset();
+}
+
+// A map draws the rise and fall of its own record's basic analysis, even when the
+// record before it was analysed and mapped: the window's map of P0002, reached with auto
+// calculation on after P0001's, is the batch tool's map picture byte for byte.
+void ReportsAndPicturesTest::MapPictureIsTheToolsForTheRecordShown() {
+  OpenAnalyse(2);
+  TSDIAppForm& w = *window_;
+  w.Button1->click();        // P0001's basic analysis
+  w.RadioButton3->click();   // map
+  w.Button1->click();
+  w.RadioButton4->setChecked(true);  // auto calculation on
+  w.ScrollBarFile->setValue(1);
+  QTemporaryDir saved, tool;
+  QProcess batch;
+  batch.start(WAVELET_BINARY_DIR "/wavelet-batch",
+              {"-q", "--images", tool.path(), "--display", "map",
+               QDir(dir_->path()).filePath("P0002.R01")});
+  QVERIFY(batch.waitForFinished(60000));
+  QCOMPARE(batch.exitCode(), 0);
+  const QString path = QDir(saved.path()).filePath("P0002.R01_M.png");
+  w.ImageW[3]->SavePathChooser = [&] { return path; };
+  w.ImageW[3]->SaveImageAs();
+  QCOMPARE(ReadAll(path), ReadAll(QDir(tool.path()).filePath("P0002.R01_M.png")));
 }
 
 void ReportsAndPicturesTest::OpenAnalyse(int count) {

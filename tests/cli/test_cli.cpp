@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <set>
 #include <filesystem>
 #include <fstream>
@@ -439,6 +441,40 @@ TEST_F(BatchTool, LatePotentialTableAndPictures) {
   EXPECT_EQ(failed.Status, 1);
   EXPECT_NE(failed.Err.find("Cannot write [" + nowhere + "]"), std::string::npos) << failed.Err;
   EXPECT_EQ(RunTool(scratch, {"--unit-uv", "0", records.File("a.r01")}).Status, 2);
+}
+
+// What could not be read or written is named with the reason; the window answers
+// --version and --help without a display, and says in one line that it found none.
+TEST_F(BatchTool, MessagesSayWhyAndTheWindowAnswersWithoutADisplay) {
+  TempDir scratch;
+  const std::string link = scratch.File("link.r01"), missing = scratch.File("missing.r01");
+  ASSERT_EQ(::symlink(scratch.File("gone").c_str(), link.c_str()), 0);
+  const ToolRun read = RunTool(scratch, {"-q", link, missing, scratch.Path()});
+  EXPECT_NE(read.Err.find("Cannot read [" + link + "]: Broken symbolic link"), std::string::npos) << read.Err;
+  EXPECT_NE(read.Err.find("Cannot read [" + missing + "]: No such file or directory"), std::string::npos);
+  const std::string nowhere = scratch.File("no/such/out.csv");
+  const ToolRun write = RunTool(scratch, {"-o", nowhere, missing});
+  EXPECT_NE(write.Err.find("Cannot write [" + nowhere + "]: No such file or directory"), std::string::npos)
+      << write.Err;
+  testing::WriteAll(scratch.File("file"), "x", 1);
+  const ToolRun pictures = RunTool(scratch, {"--images", scratch.File("file") + "/img", missing});
+  EXPECT_NE(pictures.Err.find("]: Not a directory"), std::string::npos) << pictures.Err;
+
+  const std::string window = std::string(WAVELET_BINARY_DIR) + "/wavelet";
+  const std::string bare = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + Quote(window);
+  const std::string out = scratch.File("window.out"), err = scratch.File("window.err");
+  auto run = [&](const std::string& arguments) {
+    const int status = std::system((bare + arguments + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(run(" --version"), 0);
+  EXPECT_EQ(ReadAll(out), std::string("wavelet ") + kBuildVersion + "\n");
+  EXPECT_EQ(run(" --help"), 0);
+  EXPECT_EQ(ReadAll(out).rfind("usage: wavelet", 0), 0u);
+  EXPECT_EQ(run(""), 1);
+  const std::string said = ReadAll(err);
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+  EXPECT_NE(said.find("no display was found"), std::string::npos) << said;
 }
 
 }  // namespace
