@@ -251,7 +251,17 @@ EntryProducts Workbench::ProcessEntry(const std::string& path, const std::string
   cursor_.BatchColumn = 0;
   ClearAnalysisAccumulators(*state_);
   if (request.View != nullptr) ClearLeadImages(*images_);
-  products.Load = LoadRecord(path, entry, sink);
+  if (request.View != nullptr) {
+    products.Load = LoadRecord(path, entry, sink);
+  } else {
+    // Nothing is drawn, so the images stay as they are: clearing them would cost more
+    // than the rest of a row.
+    products.Load = ReadRecord(path, entry, sink);
+    recordState_ = products.Load.Ok ? RecordState::Loaded : RecordState::LoadFailed;
+    failedEntry_ = products.Load.Ok ? std::string() : entry;
+    imagesAnalysed_ = false;
+    resultsAnalysed_ = false;
+  }
   const DisplaySettings* view = products.Load.Ok ? request.View : nullptr;
   const bool basicView = view != nullptr && view->DisplayMode == kDisplayBasic;
   if (products.Load.Ok) {
