@@ -91,4 +91,11 @@ void BM_FindBeatsFiveMinutes(benchmark::State& bench) {
 BENCHMARK(BM_ReadAndAverageFiveMinutes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AverageFiveMinutes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindBeatsFiveMinutes)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+// As wavelet-average runs: recording after recording, their buffers kept in the heap.
+int main(int argc, char** argv) {
+  wavelet::KeepRecordingBuffersInTheHeap();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

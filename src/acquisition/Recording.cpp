@@ -8,6 +8,8 @@
 #include "acquisition/BiosigRecord.h"
 #include "acquisition/LeadChoice.h"
 #include "acquisition/Resample.h"
+
+#include <malloc.h>
 #include "acquisition/SourceRecording.h"
 #include "acquisition/Text.h"
 #include "acquisition/WfdbRecord.h"
@@ -130,6 +132,11 @@ std::vector<std::string> ListRecordings(const std::string& directory) {
   std::vector<std::string> paths;
   for (const std::string& name : names) paths.push_back(JoinRecordPath(directory, name));
   return paths;
+}
+
+void KeepRecordingBuffersInTheHeap() {
+  mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  mallopt(M_TRIM_THRESHOLD, 512 << 20);
 }
 
 }  // namespace wavelet

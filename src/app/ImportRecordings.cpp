@@ -36,6 +36,7 @@ void TSDIAppForm::ImportRecordingsClick() {
 
   std::vector<std::string> recordings;
   for (const QString& file : files) recordings.push_back(ToBytes(file));
+  KeepRecordingBuffersInTheHeap();
   const std::vector<std::string> names = RecordNamesOf(recordings);
   const std::string folder = ToBytes(target);
   const AverageFileRequest request;

@@ -1,7 +1,6 @@
 // wavelet-average: ECG recordings averaged into signal-averaged records, with a table
 // of what each gave.
 
-#include <malloc.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -121,11 +120,7 @@ int main(int argc, char** argv) {
     std::printf("%s %s\n", kProgram, kBuildVersion);
     return kExitSuccess;
   }
-  // A recording's leads are a few megabytes of doubles, made and dropped per recording.
-  // Kept in the heap rather than mapped afresh each time, they cost no page faults, and
-  // the workers no longer queue in the kernel for their memory.
-  mallopt(M_MMAP_THRESHOLD, 256 << 20);
-  mallopt(M_TRIM_THRESHOLD, 512 << 20);
+  KeepRecordingBuffersInTheHeap();
   int jobs = options.Jobs;
   if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
