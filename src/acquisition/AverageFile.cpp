@@ -8,15 +8,10 @@
 #include <memory>
 
 #include "base/AtomicFile.h"
+#include "base/FixedDecimals.h"
 
 namespace wavelet {
 namespace {
-
-std::string Fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
 
 std::string Whole(double value) {
   char text[64];
@@ -102,12 +97,12 @@ std::vector<std::string> AveragingCells(const std::string& recordName, const std
   cells[6] = std::to_string(s.RejectedEctopic);
   cells[7] = std::to_string(s.RejectedNoisy);
   if (!r.Written) return cells;
-  cells[8] = Fixed(s.NoiseUv, 3);
+  cells[8] = FixedDecimals(s.NoiseUv, 3);
   if (s.QrsFound) {
     cells[9] = std::to_string(s.QrsOnset);
     cells[10] = std::to_string(s.QrsOffset);
     cells[11] = std::to_string(s.FqrsMs);
-    cells[12] = Fixed(s.Rms40Uv, 2);
+    cells[12] = FixedDecimals(s.Rms40Uv, 2);
     cells[13] = std::to_string(s.Las40Ms);
     cells[14] = s.LatePotentials ? "1" : "0";
   }

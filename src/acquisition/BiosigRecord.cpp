@@ -1,5 +1,7 @@
 #include "acquisition/BiosigRecord.h"
 
+#include "base/CompanionProgram.h"
+
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,10 +18,6 @@ namespace {
 // X, Y, Z or the eight standard leads: all a reader ever sends.
 constexpr std::size_t kMaxReaderChannels = 8;
 
-bool IsExecutable(const std::filesystem::path& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
-}
 
 std::string Bracketed(const std::string& path) { return "[" + path + "]"; }
 
@@ -50,17 +48,7 @@ SourceOutcome FromStream(const std::string& path, StreamContent content) {
 
 }  // namespace
 
-std::string FindRecordingReaderProgram() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return {};
-  const std::filesystem::path directory = self.parent_path();
-  for (const std::filesystem::path& candidate :
-       {directory / kRecordingReaderProgram, directory / ".." / "libexec" / "wavelet" / kRecordingReaderProgram}) {
-    if (IsExecutable(candidate)) return candidate.lexically_normal().string();
-  }
-  return {};
-}
+std::string FindRecordingReaderProgram() { return FindCompanionProgram(kRecordingReaderProgram); }
 
 std::vector<std::string> ReaderArguments(const std::string& path, const ReadOptions& options) {
   std::vector<std::string> arguments{path, std::to_string(options.MaxSamples)};

@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/CommandLine.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -89,25 +91,11 @@ ParsedAverageOptions ParseAverageOptions(const std::vector<std::string>& argumen
   app.add_option("--beats", beats);
   app.add_option("--unit-uv", unit);
   app.add_option("paths", options.Paths);
-  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-  try {
-    app.parse(reversed);
-  } catch (const CLI::ArgumentMismatch& e) {
-    const std::string what = e.what();
-    return refuse("option " + what.substr(0, what.find(':')) + " needs a value");
-  } catch (const CLI::ParseError& e) {
-    return refuse(e.what());
-  }
-  bool optionsEnded = false;
-  for (const std::string& extra : app.remaining()) {
-    if (!optionsEnded && extra == "--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && extra.size() >= 2 && extra[0] == '-') {
-      return refuse("unknown option " + extra);
-    } else {
-      options.Paths.push_back(extra);
-    }
-  }
+  const std::string refused =
+      ParseCommandLine(app, arguments, options.Paths, [](const std::string& option) {
+        return "option " + option + " needs a value";
+      });
+  if (!refused.empty()) return refuse(refused);
   if (options.Help || options.Version) {
     parsed.Ok = true;
     return parsed;

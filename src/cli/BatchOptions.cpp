@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/CommandLine.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -111,27 +113,8 @@ ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
   app.add_option("--unit-uv", unit);
   app.add_option("paths", options.Paths);
 
-  // CLI11 takes the arguments last to first.
-  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-  try {
-    app.parse(reversed);
-  } catch (const CLI::ArgumentMismatch& e) {
-    const std::string what = e.what();
-    return refuse(NeedsValueText(what.substr(0, what.find(':'))));
-  } catch (const CLI::ParseError& e) {
-    return refuse(e.what());
-  }
-  // What CLI11 did not place: unknown options, and everything after "--".
-  bool optionsEnded = false;
-  for (const std::string& extra : app.remaining()) {
-    if (!optionsEnded && extra == "--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && extra.size() >= 2 && extra[0] == '-') {
-      return refuse("unknown option " + extra);
-    } else {
-      options.Paths.push_back(extra);
-    }
-  }
+  const std::string refused = ParseCommandLine(app, arguments, options.Paths, NeedsValueText);
+  if (!refused.empty()) return refuse(refused);
 
   options.Header = !noHeader;
   options.Dots = !noDots;

@@ -1,5 +1,6 @@
 #include "cli/ReportPages.h"
 
+#include "base/CompanionProgram.h"
 #include "output/Report.h"
 
 #include <spawn.h>
@@ -21,10 +22,6 @@ namespace {
 
 constexpr const char* kProgram = "wavelet-report-pages";
 
-bool IsExecutable(const std::filesystem::path& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
-}
 
 // The pages go through a socket rather than a pipe so that a companion which dies
 // early makes the write fail (MSG_NOSIGNAL) instead of killing this tool.
@@ -45,17 +42,7 @@ bool SendAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
-std::string FindReportPagesProgram() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return std::string();
-  const std::filesystem::path directory = self.parent_path();
-  for (const std::filesystem::path& candidate :
-       {directory / kProgram, directory / ".." / "libexec" / "wavelet" / kProgram}) {
-    if (IsExecutable(candidate)) return candidate.lexically_normal().string();
-  }
-  return std::string();
-}
+std::string FindReportPagesProgram() { return FindCompanionProgram(kProgram); }
 
 ReportPagesRun::~ReportPagesRun() {
   if (!companions_.empty()) Finish();

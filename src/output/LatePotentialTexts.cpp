@@ -3,15 +3,10 @@
 #include <cstdio>
 
 #include "output/NumberFormat.h"
+#include "base/FixedDecimals.h"
 
 namespace wavelet {
 namespace {
-
-std::string Fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
 
 std::string Flag(bool flag) { return flag ? "1" : "0"; }
 
@@ -24,7 +19,7 @@ std::vector<LatePotentialLine> LatePotentialLines(const LatePotentialFigures& f)
   return {
       {"fQRSd", found ? std::to_string(f.FqrsdMs) + " ms" : std::string(),
        "> " + std::to_string(kFqrsdLimitMs) + " ms", found && f.FqrsdAbnormal},
-      {"RMS40", found ? Fixed(f.Rms40Uv, 2) + " uV" : std::string(),
+      {"RMS40", found ? FixedDecimals(f.Rms40Uv, 2) + " uV" : std::string(),
        "< " + FormatGeneral(kRms40LimitUv) + " uV", found && f.Rms40Abnormal},
       {"LAS40", found ? std::to_string(f.Las40Ms) + " ms" : std::string(),
        "> " + std::to_string(kLas40LimitMs) + " ms", found && f.Las40Abnormal},
@@ -37,8 +32,8 @@ std::string LatePotentialVerdict(const LatePotentialFigures& f) {
 }
 
 std::string NoiseText(const LatePotentialFigures& f) {
-  return "noise " + Fixed(f.NoiseMeanUv, 3) + " uV (" + std::to_string(f.NoiseStart) + "-" +
-         std::to_string(f.NoiseStart + 59) + " ms), threshold " + Fixed(f.ThresholdUv, 3) + " uV";
+  return "noise " + FixedDecimals(f.NoiseMeanUv, 3) + " uV (" + std::to_string(f.NoiseStart) + "-" +
+         std::to_string(f.NoiseStart + 59) + " ms), threshold " + FixedDecimals(f.ThresholdUv, 3) + " uV";
 }
 
 std::string LatePotentialSummary(const LatePotentialFigures& f) {
@@ -64,12 +59,12 @@ std::vector<std::string> LatePotentialCells(const std::string& fileName,
   if (!figures) return cells;
   const LatePotentialFigures& f = *figures;
   cells[1] = UnitText(f.MicrovoltsPerUnit);
-  cells[2] = Fixed(f.NoiseMeanUv, 3);
+  cells[2] = FixedDecimals(f.NoiseMeanUv, 3);
   if (f.QrsFound) {
     cells[3] = std::to_string(f.Onset);
     cells[4] = std::to_string(f.Offset);
     cells[5] = std::to_string(f.FqrsdMs);
-    cells[6] = Fixed(f.Rms40Uv, 2);
+    cells[6] = FixedDecimals(f.Rms40Uv, 2);
     cells[7] = std::to_string(f.Las40Ms);
     cells[8] = Flag(f.FqrsdAbnormal);
     cells[9] = Flag(f.Rms40Abnormal);
