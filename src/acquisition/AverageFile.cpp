@@ -85,7 +85,8 @@ std::vector<std::string> AveragingTitles() {
 
 std::vector<std::string> AveragingCells(const std::string& recordName, const std::string& source,
                                         const AverageFileResult& r) {
-  std::vector<std::string> cells(AveragingTitles().size());
+  static const std::size_t kColumns = AveragingTitles().size();
+  std::vector<std::string> cells(kColumns);
   cells[0] = r.Written ? recordName : std::string();
   cells[1] = source;
   if (!r.Read) return cells;

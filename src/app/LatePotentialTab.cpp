@@ -76,9 +76,8 @@ void TSDIAppForm::BuildLatePotentialTab() {
 void TSDIAppForm::ShowLatePotentials() {
   if (UnitSetting == nullptr) return;
   const double setting = UnitSetting->value();
-  workbench_->DrawLatePotentials(setting);
+  const std::optional<LatePotentialFigures> figures = workbench_->DrawLatePotentials(setting);
   LatePotentialImage->Refresh();
-  const std::optional<LatePotentialFigures> figures = workbench_->LatePotentials(setting);
   const RecordState state = workbench_->State();
   LatePotentialRecord->setText(state == RecordState::NothingLoaded
                                    ? QString("No record is shown.")

@@ -67,7 +67,8 @@ class AveragingRun {
     for (std::thread& thread : threads) thread.join();
   }
 
-  const wavelet::AverageFileResult& Result(std::size_t i) const { return *results_[i]; }
+  // Failures found when a worker put its last records in place; read after Run.
+  const std::vector<wavelet::Outcome>& LateFailures() const { return lateFailures_; }
 
  private:
   // Each worker's records are synced together when it has no more to do: until then
@@ -95,10 +96,7 @@ class AveragingRun {
   const wavelet::AverageFileRequest& request_;
   std::vector<std::optional<wavelet::AverageFileResult>> results_;
   std::atomic<std::size_t> next_{0};
- public:
   std::vector<wavelet::Outcome> lateFailures_;
-
- private:
   std::mutex mutex_;
   std::condition_variable ready_;
 };
@@ -163,7 +161,7 @@ int main(int argc, char** argv) {
             diagnostics.Progress(i + 1);
           });
   diagnostics.Finish();
-  for (const Outcome& failure : run.lateFailures_) {
+  for (const Outcome& failure : run.LateFailures()) {
     ++refused;
     diagnostics.Error(failure.Message());
   }

@@ -57,11 +57,14 @@ RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
   }
   if (const std::optional<double> unit = worker.request.LatePotentialUnit) {
     Workbench& bench = worker.bench;
-    row.LatePotentialLine = CsvLine(LatePotentialCells(
-        input.Name, row.Load.Ok ? bench.LatePotentials(*unit) : std::nullopt,
-        bench.Record().QrsOnset, bench.Record().QrsOffset));
-    if (row.Load.Ok && worker.step.View != nullptr && row.Pictures.Ok) {
-      bench.DrawLatePotentials(*unit);
+    // The picture is drawn from the figures of the row, computed once.
+    const bool picture = row.Load.Ok && worker.step.View != nullptr && row.Pictures.Ok;
+    const std::optional<LatePotentialFigures> figures =
+        !row.Load.Ok ? std::nullopt
+                     : picture ? bench.DrawLatePotentials(*unit) : bench.LatePotentials(*unit);
+    row.LatePotentialLine = CsvLine(LatePotentialCells(input.Name, figures, bench.Record().QrsOnset,
+                                                       bench.Record().QrsOffset));
+    if (picture) {
       const Canvas& image = bench.LatePotentialImage();
       row.Pictures = WritePng(worker.request.PictureDirectory + "/" + input.Name + "_LP.png",
                               image.Pixels(), image.Width(), image.Height(), &worker.renames);

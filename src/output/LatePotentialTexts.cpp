@@ -54,7 +54,8 @@ std::vector<std::string> LatePotentialTitles() {
 std::vector<std::string> LatePotentialCells(const std::string& fileName,
                                             const std::optional<LatePotentialFigures>& figures,
                                             int headerOnset, int headerOffset) {
-  std::vector<std::string> cells(LatePotentialTitles().size());
+  static const std::size_t kColumns = LatePotentialTitles().size();
+  std::vector<std::string> cells(kColumns);
   cells[0] = fileName;
   if (!figures) return cells;
   const LatePotentialFigures& f = *figures;

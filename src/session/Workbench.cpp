@@ -104,15 +104,16 @@ std::optional<LatePotentialFigures> Workbench::LatePotentials(double unitSetting
   return ComputeLatePotentials(record_->LeadSignals, UnitInUse(unitSetting));
 }
 
-void Workbench::DrawLatePotentials(double unitSetting) {
-  const std::optional<LatePotentialFigures> figures = LatePotentials(unitSetting);
+std::optional<LatePotentialFigures> Workbench::DrawLatePotentials(double unitSetting) {
+  std::optional<LatePotentialFigures> figures = LatePotentials(unitSetting);
   if (!figures) {
     ClearLatePotentials(*latePotentialImage_,
                         recordState_ == RecordState::LoadFailed ? "RECORD COULD NOT BE READ" : "NO RECORD");
-    return;
+    return figures;
   }
   wavelet::DrawLatePotentials(*latePotentialImage_, *figures, LatePotentialSummary(*figures),
                               UnitText(figures->MicrovoltsPerUnit) + " uV PER UNIT");
+  return figures;
 }
 
 void Workbench::DrawRawSignal(int gainPosition) {

@@ -164,8 +164,9 @@ class Workbench {
   // else in `unitSetting` (microvolts per unit); nothing while no record is loaded (at
   // start-up, after a failed load).
   std::optional<LatePotentialFigures> LatePotentials(double unitSetting) const;
-  // Their picture, as the late-potentials tab shows it; a note when there is no record.
-  void DrawLatePotentials(double unitSetting);
+  // Their picture, as the late-potentials tab shows it (a note when there is no
+  // record); returns the figures drawn, so they are computed once.
+  std::optional<LatePotentialFigures> DrawLatePotentials(double unitSetting);
   const Canvas& LatePotentialImage() const { return *latePotentialImage_; }
   // The unit the loaded record is read in: its tag's, else the setting.
   double UnitInUse(double unitSetting) const;
