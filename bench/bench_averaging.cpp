@@ -10,6 +10,7 @@
 
 #include "acquisition/AveragedRecord.h"
 #include "acquisition/BeatDetection.h"
+#include "base/LargeBuffers.h"
 #include "support/SyntheticRecordings.h"
 #include "support/TempDir.h"
 
@@ -93,7 +94,7 @@ BENCHMARK(BM_AverageFiveMinutes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindBeatsFiveMinutes)->Unit(benchmark::kMillisecond);
 // As wavelet-average runs: recording after recording, their buffers kept in the heap.
 int main(int argc, char** argv) {
-  wavelet::KeepRecordingBuffersInTheHeap();
+  wavelet::KeepLargeBuffersInTheHeap();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

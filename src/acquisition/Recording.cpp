@@ -9,7 +9,6 @@
 #include "acquisition/LeadChoice.h"
 #include "acquisition/Resample.h"
 
-#include <malloc.h>
 #include "acquisition/SourceRecording.h"
 #include "acquisition/Text.h"
 #include "acquisition/WfdbRecord.h"
@@ -132,11 +131,6 @@ std::vector<std::string> ListRecordings(const std::string& directory) {
   std::vector<std::string> paths;
   for (const std::string& name : names) paths.push_back(JoinRecordPath(directory, name));
   return paths;
-}
-
-void KeepRecordingBuffersInTheHeap() {
-  mallopt(M_MMAP_THRESHOLD, 256 << 20);
-  mallopt(M_TRIM_THRESHOLD, 512 << 20);
 }
 
 }  // namespace wavelet

@@ -54,12 +54,6 @@ struct RecordingOutcome {
 
 RecordingOutcome ReadRecording(const std::string& path, const ReadOptions& options = {});
 
-// For a program that reads recording after recording: a recording's leads are a few
-// megabytes of doubles, made and dropped per recording, and memory mapped afresh for
-// each costs more in page faults than reading and averaging it. Kept in the heap
-// instead, they are reused, and parallel workers no longer queue in the kernel.
-void KeepRecordingBuffersInTheHeap();
-
 // The paths of a directory's recordings, sorted by name as record files are: WFDB
 // records once each (by their .hea), and the files whose extension is one of the
 // formats read through libbiosig (.edf, .bdf, .gdf, .scp, .xml, .ecg, .hl7; any case).

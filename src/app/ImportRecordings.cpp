@@ -15,6 +15,7 @@
 
 #include "acquisition/AverageFile.h"
 #include "app/DirectoryChooser.h"
+#include "base/LargeBuffers.h"
 #include "app/MainWindow.h"
 #include "app/TextForms.h"
 
@@ -36,7 +37,7 @@ void TSDIAppForm::ImportRecordingsClick() {
 
   std::vector<std::string> recordings;
   for (const QString& file : files) recordings.push_back(ToBytes(file));
-  KeepRecordingBuffersInTheHeap();
+  KeepLargeBuffersInTheHeap();
   const std::vector<std::string> names = RecordNamesOf(recordings);
   const std::string folder = ToBytes(target);
   const AverageFileRequest request;

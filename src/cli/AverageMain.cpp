@@ -17,6 +17,7 @@
 
 #include "acquisition/AverageFile.h"
 #include "base/AtomicFile.h"
+#include "base/LargeBuffers.h"
 #include "cli/AverageOptions.h"
 #include "cli/ToolDiagnostics.h"
 #include "output/CsvWriter.h"
@@ -118,7 +119,7 @@ int main(int argc, char** argv) {
     std::printf("%s %s\n", kProgram, kBuildVersion);
     return kExitSuccess;
   }
-  KeepRecordingBuffersInTheHeap();
+  KeepLargeBuffersInTheHeap();
   int jobs = options.Jobs;
   if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 

@@ -19,6 +19,7 @@
 #include "cli/ToolDiagnostics.h"
 #include "output/BatchGrid.h"
 #include "base/AtomicFile.h"
+#include "base/LargeBuffers.h"
 #include "output/CsvWriter.h"
 #include "output/LatePotentialTexts.h"
 #include "version/Version.h"
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
   const ParsedOptions parsed = ParseBatchOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.Ok) return UsageError(kProgram, parsed.ErrorText);
   const BatchOptions& options = parsed.Options;
+  // The report pages are recorded, sent and dropped one after another.
+  KeepLargeBuffersInTheHeap();
   if (options.Help) {
     std::fputs(BatchUsageText(), stdout);
     return 0;

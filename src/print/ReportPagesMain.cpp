@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "base/FileDescriptor.h"
+#include "base/LargeBuffers.h"
 #include "output/RecordedPage.h"
 #include "print/ReportDocument.h"
 #include "version/Version.h"
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
   });
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
+  KeepLargeBuffersInTheHeap();  // each page's commands and content, page after page
 
   ReportDocument document(output, PortraitPage(letter));
   const std::string size =
