@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "base/AtomicFile.h"
+#include "output/PdfPageContent.h"
 
 namespace wavelet {
 
@@ -49,31 +50,94 @@ Outcome MergePdfPages(const std::vector<std::string>& parts, const std::vector<P
   return file.Commit();
 }
 
-Outcome SetPdfTitle(const std::string& path, const std::string& title) {
-  const std::string titled = path + ".title";
+namespace {
+
+void SetTitle(QPDF& pdf, const std::string& title) {
+  QPDFObjectHandle trailer = pdf.getTrailer();
+  QPDFObjectHandle info = trailer.getKey("/Info");
+  if (!info.isDictionary()) {
+    info = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    trailer.replaceKey("/Info", info);
+  }
+  info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title));
+}
+
+// Rewrites `path` through a temporary file after `change` has changed it.
+template <typename Change>
+Outcome RewritePdf(const std::string& path, Change change) {
+  const std::string rewritten = path + ".rewrite";
   try {
     QPDF pdf;
     pdf.processFile(path.c_str());
-    QPDFObjectHandle trailer = pdf.getTrailer();
-    QPDFObjectHandle info = trailer.getKey("/Info");
-    if (!info.isDictionary()) {
-      info = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-      trailer.replaceKey("/Info", info);
+    if (!change(pdf)) {
+      return Outcome::Failure(FailureKind::Failed, CannotWriteText(path),
+                              "the pages and their line art do not match");
     }
-    info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title));
-    QPDFWriter writer(pdf, titled.c_str());
+    QPDFWriter writer(pdf, rewritten.c_str());
     writer.setDeterministicID(true);
     writer.write();
   } catch (const std::exception& error) {
-    std::remove(titled.c_str());
+    std::remove(rewritten.c_str());
     return Outcome::Failure(FailureKind::Failed, CannotWriteText(path), error.what());
   }
-  if (std::rename(titled.c_str(), path.c_str()) != 0) {
+  if (std::rename(rewritten.c_str(), path.c_str()) != 0) {
     const int error = errno;
-    std::remove(titled.c_str());
+    std::remove(rewritten.c_str());
     return Outcome::Failure(FailureKindOf(error), CannotWriteText(path), ReasonOf(error));
   }
   return Outcome::Success();
+}
+
+}  // namespace
+
+Outcome AppendPageContents(const std::string& path, const PdfPageStreams& streams,
+                           const std::string& title) {
+  return RewritePdf(path, [&](QPDF& pdf) {
+    std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+    if (pages.size() != streams.Size()) return false;
+    // One "q" and one "Q" serve every page.
+    const QPDFObjectHandle save = pdf.newStream("q\n"), restore = pdf.newStream("\nQ\n");
+    QPDFObjectHandle state = QPDFObjectHandle::newDictionary();
+    state.replaceKey("/Type", QPDFObjectHandle::newName("/ExtGState"));
+    state.replaceKey("/SA", QPDFObjectHandle::newBool(true));
+    state = pdf.makeIndirectObject(state);
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+      QPDFObjectHandle lines = pdf.newStream();
+      lines.replaceStreamData(
+          [&streams, i](Pipeline* pipeline, bool, bool) {
+            std::string deflated;
+            if (!streams.Read(i, deflated)) return false;
+            pipeline->write(reinterpret_cast<const unsigned char*>(deflated.data()), deflated.size());
+            pipeline->finish();
+            return true;
+          },
+          QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
+      QPDFPageObjectHelper& page = pages[i];
+      page.addPageContents(save, true);
+      page.addPageContents(restore, false);
+      page.addPageContents(lines, false);
+      QPDFObjectHandle resources = page.getAttribute("/Resources", true);
+      if (!resources.isDictionary()) {
+        resources = QPDFObjectHandle::newDictionary();
+        page.getObjectHandle().replaceKey("/Resources", resources);
+      }
+      QPDFObjectHandle states = resources.getKey("/ExtGState");
+      if (!states.isDictionary()) {
+        states = QPDFObjectHandle::newDictionary();
+        resources.replaceKey("/ExtGState", states);
+      }
+      states.replaceKey(kPdfStrokeState, state);
+    }
+    if (!title.empty()) SetTitle(pdf, title);
+    return true;
+  });
+}
+
+Outcome SetPdfTitle(const std::string& path, const std::string& title) {
+  return RewritePdf(path, [&](QPDF& pdf) {
+    SetTitle(pdf, title);
+    return true;
+  });
 }
 
 }  // namespace wavelet

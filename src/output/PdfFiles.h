@@ -1,6 +1,7 @@
 #pragma once
 // PDF files after they are drawn, with qpdf: the parts the page processes wrote side
-// by side merged in the pages' order, and a document's title set for what it holds.
+// by side merged in the pages' order, the pages' own line art added, and a document's
+// title set for what it holds.
 
 #include <string>
 #include <utility>
@@ -20,6 +21,17 @@ struct PageSource {
 // given. A part that cannot be read or a page it lacks fails the whole merge.
 Outcome MergePdfPages(const std::vector<std::string>& parts, const std::vector<PageSource>& order,
                       const std::string& output, const std::string& title = {});
+
+class PdfPageStreams;
+
+// Adds to each page of the PDF file `path` (in place, through a temporary file) the
+// content stream of the same index in `streams`, after the page's own content, which is
+// wrapped in "q" ... "Q" so the added content starts from the page's initial state; the
+// added content's graphics state joins the page's resources. `title`, when given,
+// becomes the document title. Fails, leaving the file as it was, when the counts of
+// pages and streams differ.
+Outcome AppendPageContents(const std::string& path, const PdfPageStreams& streams,
+                           const std::string& title = {});
 
 // Sets the document title of the PDF file `path` in place (through a temporary file).
 Outcome SetPdfTitle(const std::string& path, const std::string& title);

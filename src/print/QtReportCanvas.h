@@ -2,21 +2,21 @@
 // The report canvas on a QPainter over a QPrinter: a system printer or a PDF file.
 
 #include <QFont>
-#include <QLine>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPen>
-#include <QPoint>
 
-#include <vector>
+#include <array>
 
 #include "output/ReportCanvas.h"
+#include "output/ReportStrokes.h"
 
 class QPrinter;
 
 namespace wavelet {
 
-class QtReportCanvas final : public ReportCanvas {
+class PdfPageContent;
+
+class QtReportCanvas final : public ReportCanvas, private StrokeSink {
  public:
   explicit QtReportCanvas(QPrinter& printer);
   ~QtReportCanvas() override;
@@ -25,6 +25,11 @@ class QtReportCanvas final : public ReportCanvas {
   // file instead of a new file, until EndDocument. False when the device failed.
   void SetPageSequence(bool sequence) { sequence_ = sequence; }
   bool EndDocument();
+  // A PDF document's lines and rectangles go to `lines`, a page at a time, its texts
+  // to the printer.
+  void SendLinesTo(PdfPageContent* lines) { lines_ = lines; }
+  // The matrix that takes the device units of a PDF printer to the page's points.
+  std::array<double, 6> PdfPageMatrix() const;
 
   // The printable area in device pixels; the painter's origin is its top-left.
   int PageWidth() const override;
@@ -42,22 +47,17 @@ class QtReportCanvas final : public ReportCanvas {
   void TextOut(int x, int y, const std::string& text) override;
 
  private:
-  void ExtendRun(QPoint end);
-  void EndRun();
-  void StrokeCurve();
-  void StrokeColumn();
+  void Line(StrokePoint from, StrokePoint to, int penWidth) override;
+  void DashedLine(StrokePoint from, StrokePoint to, int dash, int gap, int penWidth) override;
   void StrokeEverything();
-  void UsePageCoordinates();
   void StartPage();
+  void FinishPage();
 
   QPrinter& printer_;
   QPainter painter_;
   QPen pen_;
-  QPoint position_;
-  // The connected lines being collected (empty, or two points on), and the single
-  // lines waiting for more in the same column.
-  std::vector<QPoint> run_;
-  std::vector<QLine> column_;
+  StrokeCollector strokes_{*this};
+  PdfPageContent* lines_ = nullptr;
   // The font last set, so a repeated choice changes nothing on the page; its ascent
   // once measured (-1 until then).
   QString fontName_;

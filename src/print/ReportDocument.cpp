@@ -6,11 +6,12 @@
 #include "print/QtReportCanvas.h"
 #include "base/AtomicFile.h"
 #include "output/PdfFiles.h"
+#include "output/PdfPageContent.h"
 #include "output/Report.h"
 
 namespace wavelet {
 
-ReportDocument::ReportDocument(const std::string& path, const QPageLayout& layout)
+ReportDocument::ReportDocument(const std::string& path, const QPageLayout& layout, int resolution)
     : path_(path), file_(std::make_unique<AtomicFileWriter>(path)) {
   if (!file_->Good()) {
     failed_ = true;
@@ -20,11 +21,17 @@ ReportDocument::ReportDocument(const std::string& path, const QPageLayout& layou
   // The print dialog's PDF output, on the file the writer has made ready.
   printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
   printer_->setOutputFormat(QPrinter::PdfFormat);
+  if (resolution > 0) printer_->setResolution(resolution);
   printer_->setOutputFileName(QString::fromStdString(file_->WritePath()));
   printer_->setPageLayout(layout);
   printer_->setCopyCount(1);
   canvas_ = std::make_unique<QtReportCanvas>(*printer_);
   canvas_->SetPageSequence(true);
+  // The toolkit writes the texts; the lines and rectangles are written here and added
+  // to each page when the document is finished.
+  streams_ = std::make_unique<PdfPageStreams>();
+  lines_ = std::make_unique<PdfPageContent>(*streams_);
+  canvas_->SendLinesTo(lines_.get());
 }
 
 ReportDocument::~ReportDocument() = default;
@@ -76,8 +83,9 @@ bool ReportDocument::Finish() {
     return true;
   }
   // The title the first page gave the document names only that record.
-  if (pages_ > 1 &&
-      !SetPdfTitle(file_->WritePath(), ReportDocumentTitle(firstEntry_, lastEntry_, pages_)).Ok) {
+  const std::string title =
+      pages_ > 1 ? ReportDocumentTitle(firstEntry_, lastEntry_, pages_) : std::string();
+  if (!streams_->Good() || !AppendPageContents(file_->WritePath(), *streams_, title).Ok) {
     file_.reset();
     return false;
   }

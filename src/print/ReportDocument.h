@@ -14,12 +14,16 @@
 namespace wavelet {
 
 class AtomicFileWriter;
+class PdfPageContent;
+class PdfPageStreams;
 class QtReportCanvas;
 
 class ReportDocument {
  public:
-  // `layout`: the page size and orientation (the window passes its printer's).
-  ReportDocument(const std::string& path, const QPageLayout& layout);
+  // `layout`: the page size and orientation (the window passes its printer's);
+  // `resolution`: the device units per inch the pages are laid out in (0: the printer
+  // dialog's high resolution).
+  ReportDocument(const std::string& path, const QPageLayout& layout, int resolution = 0);
   ~ReportDocument();
   ReportDocument(const ReportDocument&) = delete;
   ReportDocument& operator=(const ReportDocument&) = delete;
@@ -48,6 +52,8 @@ class ReportDocument {
   std::string path_;
   std::unique_ptr<AtomicFileWriter> file_;
   std::unique_ptr<QPrinter> printer_;
+  std::unique_ptr<PdfPageStreams> streams_;
+  std::unique_ptr<PdfPageContent> lines_;
   std::unique_ptr<QtReportCanvas> canvas_;
   int pages_ = 0;
   std::string firstEntry_;
