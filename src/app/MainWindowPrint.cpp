@@ -78,7 +78,8 @@ void TSDIAppForm::BeginBatchPrinting() {
     return;
   }
   batchPrinterMissing_ = true;
-  auto document = std::make_unique<ReportDocument>(ToBytes(path), printer.Printer().pageLayout());
+  auto document = std::make_unique<ReportDocument>(ToBytes(path), printer.Printer().pageLayout(),
+                                                   printer.Printer().resolution());
   if (!document->Good()) {
     ShowError("Cannot write [" + path + "]", DisplayText(document->FailureReason()));
     return;

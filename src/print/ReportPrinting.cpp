@@ -1,16 +1,30 @@
 #include "print/ReportPrinting.h"
 
+#include <QFile>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 
 #include "print/QtReportCanvas.h"
+#include "print/ReportDocument.h"
 
 namespace wavelet {
 
 PrintStatus PrintReportOn(QPrinter& printer, AnalysisState& state, LoadedRecord& record,
                           ReportSources& sources) {
+  // A PDF file is written as the batch's PDF documents are, atomically and with their
+  // line art. One that cannot be made fails its job on the printer as before, after
+  // the analysis, which the window shows either way.
+  if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+    ReportDocument document(QFile::encodeName(printer.outputFileName()).toStdString(),
+                            printer.pageLayout(), printer.resolution());
+    if (document.Good()) {
+      const PrintStatus status = document.Print(state, record, sources);
+      if (status != PrintStatus::Printed) return status;
+      return document.Finish() ? PrintStatus::Printed : PrintStatus::JobFailed;
+    }
+  }
   QtReportCanvas canvas(printer);
   switch (PrintReport(canvas, state, record, sources)) {
     case ReportOutcome::Printed:
