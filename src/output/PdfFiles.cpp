@@ -4,26 +4,70 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <system_error>
 
 #include "base/AtomicFile.h"
 #include "output/PdfPageContent.h"
 
 namespace wavelet {
 
+namespace {
+
+// A PDF file read where it lies, mapped into memory: qpdf reading from a file seeks
+// before every object it reads, and those system calls took half the time of merging
+// a run's parts.
+class MappedPdf {
+ public:
+  explicit MappedPdf(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw std::system_error(errno, std::generic_category(), path);
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && status.st_size > 0) {
+      size_ = static_cast<std::size_t>(status.st_size);
+      void* data = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+      data_ = data == MAP_FAILED ? nullptr : data;
+    }
+    const int error = errno;
+    ::close(fd);
+    if (data_ == nullptr) throw std::system_error(size_ == 0 ? EINVAL : error, std::generic_category(), path);
+  }
+  ~MappedPdf() { ::munmap(data_, size_); }
+  MappedPdf(const MappedPdf&) = delete;
+  MappedPdf& operator=(const MappedPdf&) = delete;
+
+  // Reads the file into `pdf`, which must not outlive this mapping.
+  void ReadInto(QPDF& pdf, const std::string& path) const {
+    pdf.processMemoryFile(path.c_str(), static_cast<const char*>(data_), size_);
+  }
+
+ private:
+  void* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+}  // namespace
+
 Outcome MergePdfPages(const std::vector<std::string>& parts, const std::vector<PageSource>& order,
                       const std::string& output, const std::string& title) {
   AtomicFileWriter file(output);
   if (!file.Good()) return file.Commit();
   try {
+    std::vector<std::unique_ptr<MappedPdf>> files;
     std::vector<std::unique_ptr<QPDF>> sources;
     std::vector<std::vector<QPDFPageObjectHelper>> pages;
     for (const std::string& part : parts) {
+      files.push_back(std::make_unique<MappedPdf>(part));
       sources.push_back(std::make_unique<QPDF>());
-      sources.back()->processFile(part.c_str());
+      files.back()->ReadInto(*sources.back(), part);
       pages.push_back(QPDFPageDocumentHelper(*sources.back()).getAllPages());
     }
     QPDF merged;
@@ -67,8 +111,9 @@ template <typename Change>
 Outcome RewritePdf(const std::string& path, Change change) {
   const std::string rewritten = path + ".rewrite";
   try {
+    const MappedPdf file(path);
     QPDF pdf;
-    pdf.processFile(path.c_str());
+    file.ReadInto(pdf, path);
     if (!change(pdf)) {
       return Outcome::Failure(FailureKind::Failed, CannotWriteText(path),
                               "the pages and their line art do not match");
