@@ -1,5 +1,6 @@
 #include "output/PdfPageContent.h"
 
+#include <fcntl.h>
 #include <libdeflate.h>
 #include <unistd.h>
 
@@ -161,8 +162,12 @@ struct PdfPageStreams::Compressor {
   }
 };
 
-PdfPageStreams::PdfPageStreams()
-    : file_(std::tmpfile()), compressor_(std::make_unique<Compressor>()) {
+PdfPageStreams::PdfPageStreams(const std::string& directory)
+    : compressor_(std::make_unique<Compressor>()) {
+  const int fd = directory.empty() ? -1 : ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  file_ = fd >= 0 ? ::fdopen(fd, "w+b") : nullptr;
+  if (fd >= 0 && file_ == nullptr) ::close(fd);
+  if (file_ == nullptr) file_ = std::tmpfile();
   good_ = compressor_->Handle != nullptr;
 }
 

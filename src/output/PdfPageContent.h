@@ -28,7 +28,9 @@ inline constexpr const char* kPdfStrokeState = "/WStroke";
 // the document is put together, so a run of thousands of pages holds none in memory.
 class PdfPageStreams {
  public:
-  PdfPageStreams();
+  // The file is made nameless in `directory` (the document's own, whose file system
+  // has to hold the pages anyway), else among the system's temporary files.
+  explicit PdfPageStreams(const std::string& directory = {});
   ~PdfPageStreams();
   PdfPageStreams(const PdfPageStreams&) = delete;
   PdfPageStreams& operator=(const PdfPageStreams&) = delete;

@@ -3,6 +3,8 @@
 #include <QPageSize>
 #include <QPrinter>
 
+#include <filesystem>
+
 #include "print/QtReportCanvas.h"
 #include "base/AtomicFile.h"
 #include "output/PdfFiles.h"
@@ -29,7 +31,8 @@ ReportDocument::ReportDocument(const std::string& path, const QPageLayout& layou
   canvas_->SetPageSequence(true);
   // The toolkit writes the texts; the lines and rectangles are written here and added
   // to each page when the document is finished.
-  streams_ = std::make_unique<PdfPageStreams>();
+  const std::filesystem::path folder = std::filesystem::path(file_->WritePath()).parent_path();
+  streams_ = std::make_unique<PdfPageStreams>(folder.empty() ? "." : folder.string());
   lines_ = std::make_unique<PdfPageContent>(*streams_);
   canvas_->SendLinesTo(lines_.get());
 }

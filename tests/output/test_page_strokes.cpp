@@ -129,7 +129,7 @@ std::string Inflated(const std::string& deflated) {
 }
 
 TEST(PdfPageContent, EachLineMovesOnFromTheLastInShortNumbers) {
-  PdfPageStreams streams;
+  PdfPageStreams streams(::testing::TempDir());  // a nameless file there
   ASSERT_TRUE(streams.Good());
   PdfPageContent content(streams);
   // An A4 page at 1200 dots an inch, its printable area 167 dots in.
