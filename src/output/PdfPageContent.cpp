@@ -29,6 +29,10 @@ void AppendDecimal(std::string& out, double value) {
     out += '-';
     value = -value;
   }
+  if (!(value < 4.0e9)) {  // not a number, or beyond any page: as the toolkit, nothing
+    out += '0';
+    return;
+  }
   auto whole = static_cast<unsigned>(value);
   auto fraction = static_cast<int>((value - whole) * 1000000000);
   if (fraction == 1000000000) {
