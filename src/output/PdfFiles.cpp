@@ -106,15 +106,57 @@ void SetTitle(QPDF& pdf, const std::string& title) {
   info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title));
 }
 
-// Rewrites `path` through a temporary file after `change` has changed it.
-template <typename Change>
-Outcome RewritePdf(const std::string& path, Change change) {
+// Adds each page's line art; false when the counts of pages and streams differ.
+bool AddLineArt(QPDF& pdf, const PdfPageStreams& streams, const std::string& title) {
+  std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+  if (pages.size() != streams.Size()) return false;
+  // One "q" and one "Q" serve every page.
+  const QPDFObjectHandle save = pdf.newStream("q\n"), restore = pdf.newStream("\nQ\n");
+  QPDFObjectHandle state = QPDFObjectHandle::newDictionary();
+  state.replaceKey("/Type", QPDFObjectHandle::newName("/ExtGState"));
+  state.replaceKey("/SA", QPDFObjectHandle::newBool(true));
+  state = pdf.makeIndirectObject(state);
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    QPDFObjectHandle lines = pdf.newStream();
+    lines.replaceStreamData(
+        [&streams, i](Pipeline* pipeline, bool, bool) {
+          std::string deflated;
+          if (!streams.Read(i, deflated)) return false;
+          pipeline->write(reinterpret_cast<const unsigned char*>(deflated.data()), deflated.size());
+          pipeline->finish();
+          return true;
+        },
+        QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
+    QPDFPageObjectHelper& page = pages[i];
+    page.addPageContents(save, true);
+    page.addPageContents(restore, false);
+    page.addPageContents(lines, false);
+    QPDFObjectHandle resources = page.getAttribute("/Resources", true);
+    if (!resources.isDictionary()) {
+      resources = QPDFObjectHandle::newDictionary();
+      page.getObjectHandle().replaceKey("/Resources", resources);
+    }
+    QPDFObjectHandle states = resources.getKey("/ExtGState");
+    if (!states.isDictionary()) {
+      states = QPDFObjectHandle::newDictionary();
+      resources.replaceKey("/ExtGState", states);
+    }
+    states.replaceKey(kPdfStrokeState, state);
+  }
+  if (!title.empty()) SetTitle(pdf, title);
+  return true;
+}
+
+}  // namespace
+
+Outcome AppendPageContents(const std::string& path, const PdfPageStreams& streams,
+                           const std::string& title) {
   const std::string rewritten = path + ".rewrite";
   try {
     const MappedPdf file(path);
     QPDF pdf;
     file.ReadInto(pdf, path);
-    if (!change(pdf)) {
+    if (!AddLineArt(pdf, streams, title)) {
       return Outcome::Failure(FailureKind::Failed, CannotWriteText(path),
                               "the pages and their line art do not match");
     }
@@ -131,58 +173,6 @@ Outcome RewritePdf(const std::string& path, Change change) {
     return Outcome::Failure(FailureKindOf(error), CannotWriteText(path), ReasonOf(error));
   }
   return Outcome::Success();
-}
-
-}  // namespace
-
-Outcome AppendPageContents(const std::string& path, const PdfPageStreams& streams,
-                           const std::string& title) {
-  return RewritePdf(path, [&](QPDF& pdf) {
-    std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
-    if (pages.size() != streams.Size()) return false;
-    // One "q" and one "Q" serve every page.
-    const QPDFObjectHandle save = pdf.newStream("q\n"), restore = pdf.newStream("\nQ\n");
-    QPDFObjectHandle state = QPDFObjectHandle::newDictionary();
-    state.replaceKey("/Type", QPDFObjectHandle::newName("/ExtGState"));
-    state.replaceKey("/SA", QPDFObjectHandle::newBool(true));
-    state = pdf.makeIndirectObject(state);
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-      QPDFObjectHandle lines = pdf.newStream();
-      lines.replaceStreamData(
-          [&streams, i](Pipeline* pipeline, bool, bool) {
-            std::string deflated;
-            if (!streams.Read(i, deflated)) return false;
-            pipeline->write(reinterpret_cast<const unsigned char*>(deflated.data()), deflated.size());
-            pipeline->finish();
-            return true;
-          },
-          QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
-      QPDFPageObjectHelper& page = pages[i];
-      page.addPageContents(save, true);
-      page.addPageContents(restore, false);
-      page.addPageContents(lines, false);
-      QPDFObjectHandle resources = page.getAttribute("/Resources", true);
-      if (!resources.isDictionary()) {
-        resources = QPDFObjectHandle::newDictionary();
-        page.getObjectHandle().replaceKey("/Resources", resources);
-      }
-      QPDFObjectHandle states = resources.getKey("/ExtGState");
-      if (!states.isDictionary()) {
-        states = QPDFObjectHandle::newDictionary();
-        resources.replaceKey("/ExtGState", states);
-      }
-      states.replaceKey(kPdfStrokeState, state);
-    }
-    if (!title.empty()) SetTitle(pdf, title);
-    return true;
-  });
-}
-
-Outcome SetPdfTitle(const std::string& path, const std::string& title) {
-  return RewritePdf(path, [&](QPDF& pdf) {
-    SetTitle(pdf, title);
-    return true;
-  });
 }
 
 }  // namespace wavelet

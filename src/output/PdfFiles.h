@@ -33,7 +33,4 @@ class PdfPageStreams;
 Outcome AppendPageContents(const std::string& path, const PdfPageStreams& streams,
                            const std::string& title = {});
 
-// Sets the document title of the PDF file `path` in place (through a temporary file).
-Outcome SetPdfTitle(const std::string& path, const std::string& title);
-
 }  // namespace wavelet

@@ -28,8 +28,6 @@ class QtReportCanvas final : public ReportCanvas, private StrokeSink {
   // A PDF document's lines and rectangles go to `lines`, a page at a time, its texts
   // to the printer.
   void SendLinesTo(PdfPageContent* lines) { lines_ = lines; }
-  // The matrix that takes the device units of a PDF printer to the page's points.
-  std::array<double, 6> PdfPageMatrix() const;
 
   // The printable area in device pixels; the painter's origin is its top-left.
   int PageWidth() const override;
@@ -52,6 +50,8 @@ class QtReportCanvas final : public ReportCanvas, private StrokeSink {
   void StrokeEverything();
   void StartPage();
   void FinishPage();
+  // The matrix that takes the device units of a PDF printer to the page's points.
+  std::array<double, 6> PdfPageMatrix() const;
 
   QPrinter& printer_;
   QPainter painter_;
