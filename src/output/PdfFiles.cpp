@@ -160,9 +160,20 @@ Outcome AppendPageContents(const std::string& path, const PdfPageStreams& stream
       return Outcome::Failure(FailureKind::Failed, CannotWriteText(path),
                               "the pages and their line art do not match");
     }
-    QPDFWriter writer(pdf, rewritten.c_str());
+    // The rewritten file replaces the one the caller's writer made and will sync, so it
+    // is synced here before it takes that name; else a crash could leave the document
+    // empty under its final name.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(rewritten.c_str(), "wb"),
+                                                        &std::fclose);
+    if (!out) throw std::system_error(errno, std::generic_category(), rewritten);
+    QPDFWriter writer(pdf);
+    writer.setOutputFile(rewritten.c_str(), out.get(), false);
     writer.setDeterministicID(true);
     writer.write();
+    if (std::fflush(out.get()) != 0 || ::fsync(::fileno(out.get())) != 0 ||
+        std::fclose(out.release()) != 0) {
+      throw std::system_error(errno, std::generic_category(), rewritten);
+    }
   } catch (const std::exception& error) {
     std::remove(rewritten.c_str());
     return Outcome::Failure(FailureKind::Failed, CannotWriteText(path), error.what());
