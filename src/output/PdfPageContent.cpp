@@ -1,7 +1,6 @@
 #include "output/PdfPageContent.h"
 
 #include <fcntl.h>
-#include <libdeflate.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -159,20 +158,11 @@ void PdfPageContent::FinishPage() {
   content_.clear();
 }
 
-struct PdfPageStreams::Compressor {
-  libdeflate_compressor* Handle = libdeflate_alloc_compressor(kDeflateLevel);
-  ~Compressor() {
-    if (Handle) libdeflate_free_compressor(Handle);
-  }
-};
-
-PdfPageStreams::PdfPageStreams(const std::string& directory)
-    : compressor_(std::make_unique<Compressor>()) {
+PdfPageStreams::PdfPageStreams(const std::string& directory) : compressor_(kDeflateLevel) {
   const int fd = directory.empty() ? -1 : ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   file_ = fd >= 0 ? ::fdopen(fd, "w+b") : nullptr;
   if (fd >= 0 && file_ == nullptr) ::close(fd);
   if (file_ == nullptr) file_ = std::tmpfile();
-  good_ = compressor_->Handle != nullptr;
 }
 
 PdfPageStreams::~PdfPageStreams() {
@@ -181,9 +171,7 @@ PdfPageStreams::~PdfPageStreams() {
 
 void PdfPageStreams::Add(const std::string& content) {
   if (!Good()) return;
-  buffer_.resize(libdeflate_zlib_compress_bound(compressor_->Handle, content.size()));
-  const std::size_t size = libdeflate_zlib_compress(compressor_->Handle, content.data(),
-                                                    content.size(), buffer_.data(), buffer_.size());
+  const std::size_t size = compressor_.Compress(content.data(), content.size(), buffer_);
   if (size == 0 || std::fwrite(buffer_.data(), 1, size, file_) != size) {
     good_ = false;
     return;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "output/ReportStrokes.h"
+#include "output/ZlibStream.h"
 
 namespace wavelet {
 
@@ -51,9 +52,8 @@ class PdfPageStreams {
   std::FILE* file_ = nullptr;
   std::vector<Extent> pages_;
   std::uint64_t end_ = 0;
-  std::string buffer_;
-  struct Compressor;
-  std::unique_ptr<Compressor> compressor_;
+  std::vector<unsigned char> buffer_;
+  ZlibCompressor compressor_;
   bool good_ = true;
 };
 

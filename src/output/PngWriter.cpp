@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "output/ZlibStream.h"
+
 #include <memory>
 
 namespace wavelet {
@@ -49,13 +51,6 @@ class Palette {
   int count_ = 0;
 };
 
-struct CompressorDeleter {
-  void operator()(libdeflate_compressor* compressor) const {
-    libdeflate_free_compressor(compressor);
-  }
-};
-using Compressor = std::unique_ptr<libdeflate_compressor, CompressorDeleter>;
-
 // Levels measured on the pictures of sample records (bench_png): palette indices (black
 // with thin lines) come out both smaller and faster at level 2 than at level 1; a
 // map's RGB compresses a third faster at level 1 than at level 2, for 3 % more bytes.
@@ -71,20 +66,12 @@ struct EncoderWorkspace {
   Palette palette;
   std::vector<unsigned char> scanlines;  // filter byte + samples, row after row
   std::vector<unsigned char> stream;     // the zlib stream of the scanlines
-  Compressor paletteCompressor, rgbCompressor;
+  ZlibCompressor paletteCompressor{kPaletteLevel}, rgbCompressor{kRgbLevel};
 };
 
 EncoderWorkspace& ThreadWorkspace() {
   thread_local EncoderWorkspace workspace;
   return workspace;
-}
-
-libdeflate_compressor* Ready(Compressor& compressor, int level) {
-  if (!compressor) {
-    compressor.reset(libdeflate_alloc_compressor(level));
-    if (!compressor) throw std::runtime_error("Cannot encode a PNG image");
-  }
-  return compressor.get();
 }
 
 struct ImageShape {
@@ -301,13 +288,10 @@ Scanlines MakeScanlines(const std::uint32_t* pixels, ImageShape shape,
 
 // The scanlines' zlib stream into the workspace; its length.
 std::size_t Compress(EncoderWorkspace& workspace, const Scanlines& lines) {
-  libdeflate_compressor* compressor = lines.ColourType == 3
-                                          ? Ready(workspace.paletteCompressor, kPaletteLevel)
-                                          : Ready(workspace.rgbCompressor, kRgbLevel);
-  workspace.stream.resize(libdeflate_zlib_compress_bound(compressor, lines.Size));
+  ZlibCompressor& compressor =
+      lines.ColourType == 3 ? workspace.paletteCompressor : workspace.rgbCompressor;
   const std::size_t compressed =
-      libdeflate_zlib_compress(compressor, workspace.scanlines.data(), lines.Size,
-                               workspace.stream.data(), workspace.stream.size());
+      compressor.Compress(workspace.scanlines.data(), lines.Size, workspace.stream);
   if (compressed == 0) throw std::runtime_error("Cannot encode a PNG image");
   return compressed;
 }
