@@ -4,8 +4,6 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -18,10 +16,12 @@
 #include "analysis/AnalysisState.h"
 #include "print/ReportPrinting.h"
 #include "session/ReportDriver.h"
+#include "support/AppTestSupport.h"
 #include "support/FakeReportSources.h"
 #include "support/Records.h"
 
 using namespace wavelet;
+using apptest::SetUpPdf;
 
 namespace {
 
@@ -29,13 +29,6 @@ namespace {
 wavelet::testing::FakeReportSources SampleSources(AnalysisState& state, LoadedRecord& record, int index) {
   return wavelet::testing::FakeReportSources(state, record, *wavelet::testing::Decoded(MakeSampleRecord(7, index)),
                                     SampleRecordName(index));
-}
-
-void SetUpPdf(QPrinter& printer, const QString& path) {
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(path);
-  printer.setPageSize(QPageSize(QPageSize::A4));
-  printer.setPageOrientation(QPageLayout::Portrait);
 }
 
 int PdfPageCount(const QString& path) {

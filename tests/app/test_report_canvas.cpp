@@ -1,14 +1,11 @@
 // The report's page renderers, on a printer and into a PDF document, against the
 // yardstick of one stroke per line.
 
-#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
-#include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -21,9 +18,12 @@
 #include "print/ReportDocument.h"
 #include "session/ReportDriver.h"
 #include "support/FakeReportSources.h"
+#include "support/AppTestSupport.h"
 #include "support/Records.h"
 
 using namespace wavelet;
+using apptest::RenderedPdfPage;
+using apptest::SetUpPdf;
 
 namespace {
 
@@ -73,12 +73,6 @@ class LineByLineCanvas final : public ReportCanvas {
   QPoint at_;
 };
 
-void SetUpPdf(QPrinter& printer, const QString& path) {
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(path);
-  printer.setPageSize(QPageSize(QPageSize::A4));
-}
-
 // The report of sample record `index` drawn on `canvas`.
 void DrawSampleReport(ReportCanvas& canvas, int index) {
   AnalysisState state;
@@ -87,22 +81,6 @@ void DrawSampleReport(ReportCanvas& canvas, int index) {
   const LoadedRecord file = *wavelet::testing::Decoded(MakeSampleRecord(7, index));
   wavelet::testing::FakeReportSources sources(state, record, file, SampleRecordName(index));
   QCOMPARE(PrintReport(canvas, state, record, sources), ReportOutcome::Printed);
-}
-
-// The first page rendered at 150 dpi in grey, one byte a pixel ("" when it failed).
-QByteArray RenderedPage(const QString& pdftoppm, const QString& pdf) {
-  QProcess process;
-  process.start(pdftoppm, {"-r", "150", "-gray", "-f", "1", "-l", "1", "-singlefile", pdf, pdf});
-  if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
-  QFile file(pdf + ".pgm");
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  QByteArray bytes = file.readAll();
-  // "P5", the size and the largest value, each ended by a line break.
-  for (int headerLines = 0, at = 0; headerLines < 3; ++at) {
-    if (at >= bytes.size()) return {};
-    if (bytes[at] == '\n' && ++headerLines == 3) return bytes.mid(at + 1);
-  }
-  return {};
 }
 
 // The bytes of a file.
@@ -151,10 +129,10 @@ class TestReportCanvas : public QObject {
       QCOMPARE(pages.Print(state, record, sources), PrintStatus::Printed);
       QVERIFY(pages.Finish());
     }
-    const QByteArray expected = RenderedPage(pdftoppm, single);
+    const QByteArray expected = RenderedPdfPage(single, 1, 150);
     QVERIFY(!expected.isEmpty());
     for (const QString& pdf : {printed, document}) {
-      const QByteArray page = RenderedPage(pdftoppm, pdf);
+      const QByteArray page = RenderedPdfPage(pdf, 1, 150);
       QCOMPARE(page.size(), expected.size());
       const int differ = Differ(page, expected);
       QVERIFY2(differ * 10000 <= page.size(), qPrintable(pdf + ": " + QString::number(differ)));

@@ -181,10 +181,7 @@ void ReportsAndPicturesTest::ToolPagesLookLikeTheWindowsPrint() {
   QTemporaryDir out;
   const QString printed = QDir(out.path()).filePath("window.pdf");
   QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(printed);
-  printer.setPageSize(QPageSize(QPageSize::A4));
-  printer.setPageOrientation(QPageLayout::Portrait);
+  apptest::SetUpPdf(printer, printed);
   QCOMPARE(w.PrintReportTo(printer), static_cast<int>(wavelet::PrintStatus::Printed));
   const QString tool = QDir(out.path()).filePath("tool.pdf");
   QProcess batch;
@@ -193,12 +190,7 @@ void ReportsAndPicturesTest::ToolPagesLookLikeTheWindowsPrint() {
                QDir(dir_->path()).filePath("P0002.R01")});
   QVERIFY(batch.waitForFinished(60000));
   QCOMPARE(batch.exitCode(), 0);
-  auto render = [&](const QString& pdf, int page) {
-    const QString prefix = pdf + QString::number(page);
-    QProcess::execute("pdftoppm", {"-r", "40", "-gray", "-f", QString::number(page), "-l",
-                                   QString::number(page), "-singlefile", pdf, prefix});
-    return ReadAll(prefix + ".pgm");
-  };
+  const auto render = [](const QString& pdf, int page) { return apptest::RenderedPdfPage(pdf, page, 40); };
   const QByteArray windowPage = render(printed, 1);
   QVERIFY(windowPage.size() > 1000);
   QCOMPARE(render(tool, 2), windowPage);

@@ -10,6 +10,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QMessageBox>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -109,6 +113,25 @@ inline QByteArray ReadAll(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return QByteArray();
   return file.readAll();
+}
+
+// A printer that writes an A4 portrait PDF file.
+inline void SetUpPdf(QPrinter& printer, const QString& path) {
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(path);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setPageOrientation(QPageLayout::Portrait);
+}
+
+// Page `page` of `pdf` as pdftoppm renders it in grey at `dpi`: a PGM file's bytes, ""
+// when it failed.
+inline QByteArray RenderedPdfPage(const QString& pdf, int page, int dpi) {
+  const QString prefix = pdf + QString::number(page);
+  QProcess process;
+  process.start("pdftoppm", {"-r", QString::number(dpi), "-gray", "-f", QString::number(page),
+                             "-l", QString::number(page), "-singlefile", pdf, prefix});
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
+  return ReadAll(prefix + ".pgm");
 }
 
 inline QStringList Texts(const QListWidget* list) {
