@@ -266,6 +266,7 @@ void Summarise(const Placement& p, const BeatFrame& frame, const AveragingOption
   if (f.QrsFound) {
     s.QrsOnset = f.Onset;
     s.QrsOffset = f.Offset;
+    s.QrsGuarded = f.OnsetGuarded;
     s.FqrsMs = f.FqrsdMs;
     s.Rms40Uv = f.Rms40Uv;
     s.Las40Ms = f.Las40Ms;

@@ -55,6 +55,7 @@ struct AveragingSummary {
   bool QrsFound = false;
   int QrsOnset = 0;  // with QrsFound false: the template's estimate (see Warnings)
   int QrsOffset = 0;
+  bool QrsGuarded = false;  // the rule's P-wave guard moved the onset
   int FqrsMs = 0;
   double Rms40Uv = 0.0;
   int Las40Ms = 0;

@@ -29,6 +29,8 @@ struct LatePotentialFigures {
   bool QrsFound = false;   // false: the figures below are not defined (shown blank)
   int Onset = 0;
   int Offset = 0;
+  // The P-wave guard moved the onset later than the plain walk from the peak found it.
+  bool OnsetGuarded = false;
   int FqrsdMs = 0;
   double Rms40Uv = 0.0;
   int Las40Ms = 0;

@@ -32,6 +32,10 @@ struct RecordTag {
   double MicrovoltsPerUnit = kDefaultMicrovoltsPerUnit;
   int SamplingRateHz = kSamplingRateHz;
   std::string SourceName;  // the recording's file name, cut to fit its field
+  // The recording stated no sex: the header's sex byte holds the loader's default only.
+  bool SexNotStated = false;
+  // The averaging that made the record gave warnings (onset not placed, few beats...).
+  bool AveragedWithWarnings = false;
 };
 
 // The tag of a record, or nothing when bytes 0-139 hold none (or a damaged one).
