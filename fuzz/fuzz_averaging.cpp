@@ -38,7 +38,7 @@ double Sample(std::int16_t value, double step) {
   return value * step;
 }
 
-void CheckRecord(const AveragingOutcome& outcome, double unit) {
+void CheckRecord(const AveragingOutcome& outcome, double unit, int onsetAt) {
   const AveragingSummary& s = outcome.Summary;
   if (s.BeatsKept < kFewestAveragedBeats) Fail("record of fewer than 8 beats");
   if (s.BeatsKept + s.BeatsUnused + s.RejectedEctopic + s.RejectedNoisy + s.BeatsIncomplete !=
@@ -52,6 +52,7 @@ void CheckRecord(const AveragingOutcome& outcome, double unit) {
       loaded.QrsOffset != s.QrsOffset) {
     Fail("header differs from the summary");
   }
+  if (s.QrsFound && s.QrsOnset != onsetAt) Fail("QRS onset not on the sample asked for");
   const std::optional<RecordTag> tag = ReadRecordTag(outcome.Record);
   if (!tag || tag->MicrovoltsPerUnit != unit) Fail("tag missing or wrong");
 }
@@ -86,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const AveragingOutcome outcome = AverageRecording(recording, options);
   if (outcome.Ok) {
-    CheckRecord(outcome, options.MicrovoltsPerUnit);
+    CheckRecord(outcome, options.MicrovoltsPerUnit, options.OnsetAt);
   } else if (outcome.ErrorText.empty()) {
     Fail("refusal without a reason");
   }

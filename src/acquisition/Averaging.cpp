@@ -28,6 +28,9 @@ constexpr int kPlacementSearch = 5;
 // The template's QRS onset may be this far from the average's without a second round:
 // the knot search, the noise guards and the placement margin all absorb it.
 constexpr int kFrameTolerance = 10;
+// Framing again around the average's QRS converges in one round nearly always; a few
+// more let a far-off first frame come in, and bound the work where nothing lands.
+constexpr int kReframings = 3;
 // The header's averaging count holds 16 bits: the averaging stops there.
 constexpr int kMostAveragedBeats = 65535;
 
@@ -271,10 +274,6 @@ void Summarise(const Placement& p, const BeatFrame& frame, const AveragingOption
     s.Rms40Uv = f.Rms40Uv;
     s.Las40Ms = f.Las40Ms;
     s.LatePotentials = f.LatePotentials;
-    if (f.Onset != options.OnsetAt) {
-      out.Warnings.push_back("the QRS onset could be placed at sample " + std::to_string(f.Onset) +
-                             " only, not at " + std::to_string(options.OnsetAt));
-    }
   } else {
     // Where the template's QRS (or its estimate) lies in the record.
     const int shift = options.OnsetAt + kPlacementMargin - p.Offset;
@@ -367,19 +366,28 @@ AveragedBeat AverageBeats(const Recording& recording, const AveragingOptions& op
   }
   BeatTemplate t = BuildTemplate(leads, centres, options.OnsetAt);
   Attempt a = AverageOver(leads, beats, t, options);
-  if (const std::optional<BeatFrame> better = BetterFrame(a, t, options.OnsetAt)) {
-    BeatTemplate reframed = t;
-    reframed.Frame = *better;
+  // Each round frames the beats around the QRS the rule found on the last average, so
+  // a template's frame however far off (beyond the placement margin) is mended too.
+  for (int round = 0; round < kReframings; ++round) {
+    const std::optional<BeatFrame> better = BetterFrame(a, t, options.OnsetAt);
+    if (!better) break;
+    BeatTemplate reframed = BuildTemplate(leads, centres, options.OnsetAt, better);
     Attempt again = AverageOver(leads, beats, reframed, options);
-    if (again.Placed) {
-      a = std::move(again);
-      t = reframed;
-    }
+    if (!again.Placed) break;
+    a = std::move(again);
+    t = reframed;
   }
   out.Summary = a.Counts;
   out.Summary.UnusableSamples = unusable;
   if (!a.Placed) {
     out.ErrorText = TooFewText(out.Summary, leads.Length());
+    return out;
+  }
+  if (a.Placed->Figures.QrsFound && a.Placed->Figures.Onset != options.OnsetAt) {
+    // A record's header onset must be its QRS's onset on the sample promised.
+    out.ErrorText = "the QRS onset of the averaged beat could be placed at sample " +
+                    std::to_string(a.Placed->Figures.Onset) + " only, not at " +
+                    std::to_string(options.OnsetAt) + ", so no record is written";
     return out;
   }
   out.Microvolts = a.Placed->Microvolts;

@@ -18,7 +18,9 @@
 //     or once the late-potential noise reaches a target;
 //   - the record is moved within a margin until the rule's onset on the average lands
 //     on the sample asked for; where the average's QRS lies well off the template's,
-//     everything from the measures on is done once more around the average's.
+//     everything from the measures on is done again around the average's (a few rounds
+//     at most), so the record's header onset and offset are the QRS's wherever the
+//     recording starts; an average whose QRS still cannot land makes no record.
 
 #include <optional>
 #include <string>
@@ -71,8 +73,9 @@ struct AveragedBeat {
   std::vector<std::string> Warnings;  // what the caller should know about an Ok beat
 };
 
-// Refuses (Ok false) a recording not at 1000 samples/s, options outside their ranges
-// and recordings with fewer than 8 beats to average; never throws for any samples.
+// Refuses (Ok false) a recording not at 1000 samples/s, options outside their ranges,
+// recordings with fewer than 8 beats to average and averages whose QRS, found by the
+// late-potential rule, cannot be placed on OnsetAt; never throws for any samples.
 AveragedBeat AverageBeats(const Recording& recording, const AveragingOptions& options);
 
 // Microvolts in whole units of `microvoltsPerUnit`, rounded to nearest (halves away

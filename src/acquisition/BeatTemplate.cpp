@@ -144,17 +144,18 @@ BeatFrame FrameAround(const LeadSamples& beat, int onset, int offset, bool qrsFo
   return f;
 }
 
-BeatTemplate BuildTemplate(const UsableLeads& leads, const std::vector<Index>& centres, int onsetAt) {
+BeatTemplate BuildTemplate(const UsableLeads& leads, const std::vector<Index>& centres, int onsetAt,
+                           const std::optional<BeatFrame>& frame) {
   BeatTemplate t;
   t.Beat = CentralBeat(leads, centres, Central::Median);
-  const QrsTemplate median(t.Beat, kTemplateCentre, FrameOf(t.Beat, onsetAt).Correlation);
+  const QrsTemplate median(t.Beat, kTemplateCentre, (frame ? *frame : FrameOf(t.Beat, onsetAt)).Correlation);
   std::vector<Index> matching;
   for (Index c : centres) {
     const QrsTemplate::Match m = median.Align(leads, c);
     if (m.Correlation >= kMatchingCorrelation) matching.push_back(c + m.Shift);
   }
   if (!matching.empty()) t.Beat = CentralBeat(leads, matching, Central::Mean);
-  t.Frame = FrameOf(t.Beat, onsetAt);
+  t.Frame = frame ? *frame : FrameOf(t.Beat, onsetAt);
   return t;
 }
 

@@ -3,6 +3,7 @@
 // gives: where, around a beat's aligned fiducial point, its QRS, its noise segments,
 // its baseline knot and the record lie.
 
+#include <optional>
 #include <vector>
 
 #include "acquisition/BeatDetection.h"
@@ -42,9 +43,12 @@ std::vector<Index> TemplateBeats(const UsableLeads& leads, const std::vector<Ind
 // The median beat of `centres` gives the shape, robustly against the odd ectopic
 // beat among them; the template is the mean of those that match it, aligned (a median
 // of beats on different levels, as a wandering baseline puts them, would keep nearly
-// all of their noise). Its frame comes from the late-potential rule on it. `centres`
-// must not be empty.
-BeatTemplate BuildTemplate(const UsableLeads& leads, const std::vector<Index>& centres, int onsetAt);
+// all of their noise). Its frame comes from the late-potential rule on it, or is
+// `frame` where one is given (the QRS found on an average): the beats then match the
+// median over that frame's QRS too, so a frame the rule misplaced on the few beats of
+// the template lets no premature beat into it. `centres` must not be empty.
+BeatTemplate BuildTemplate(const UsableLeads& leads, const std::vector<Index>& centres, int onsetAt,
+                           const std::optional<BeatFrame>& frame = std::nullopt);
 
 // The frame of a QRS from `onset` to `offset`, with the knot looked for on `beat`
 // (the template).

@@ -28,6 +28,12 @@ constexpr int kTailSamples = 40;  // RMS40 and LAS40 look at the last 40 ms
 constexpr double kBandLowHz = 40.0;
 constexpr double kBandHighHz = 250.0;
 constexpr double kNoiseSds = 3.0;
+// The P-wave guard on the onset (see GuardedOnset).
+constexpr double kSecondLookThresholds = 2.0;
+constexpr int kSecondLookGain = 20;
+constexpr int kValleyReach = 100;
+constexpr int kValleyNearest = 10;
+constexpr double kValleyThresholds = 3.0;
 
 constexpr std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
@@ -112,13 +118,48 @@ int RunEdgeNearPeak(const Trace& m, int peak, int step, double threshold) {
   return -1;
 }
 
+// A P wave with high-frequency content can run into the QRS with no five quiet samples
+// between them, and the walk from the peak then takes its start for the QRS onset.
+// Two looks guard against it, the offset untouched: the walk again at a higher
+// threshold, taken where it stops well after the first (a valley not quite quiet), and
+// where the onset still lies far before the peak, the deepest valley in the 100 ms
+// before it, if that is low enough to part two waves.
+int GuardedOnset(const Trace& m, int peak, double threshold, int onset) {
+  const int second = RunEdgeNearPeak(m, peak, -1, kSecondLookThresholds * threshold);
+  if (second >= 0 && (second + 1) - onset > kSecondLookGain) onset = second + 1;
+  if (peak - onset <= kValleyReach) return onset;
+  int valley = peak - kValleyReach;
+  for (int i = valley + 1; i <= peak - kValleyNearest; ++i) {
+    if (m[At(i)] <= m[At(valley)]) valley = i;  // the one nearest the peak on ties
+  }
+  return m[At(valley)] < kValleyThresholds * threshold ? valley + 1 : onset;
+}
+
+}  // namespace
+
+QrsEdges FindQrsEdges(const std::array<double, kSamplesPerLead>& m, int peak, double threshold) {
+  QrsEdges edges;
+  const int before = RunEdgeNearPeak(m, peak, -1, threshold);
+  const int after = RunEdgeNearPeak(m, peak, +1, threshold);
+  if (before < 0 || after < 0) return edges;
+  const int onset = GuardedOnset(m, peak, threshold, before + 1);
+  if ((after - 1) - onset < kShortestQrsMs) return edges;
+  edges.Found = true;
+  edges.Onset = onset;
+  edges.Offset = after - 1;
+  edges.OnsetGuarded = onset != before + 1;
+  return edges;
+}
+
+namespace {
+
 void MeasureQrs(LatePotentialFigures& f, const Trace& m) {
-  const int before = RunEdgeNearPeak(m, f.Peak, -1, f.ThresholdUv);
-  const int after = RunEdgeNearPeak(m, f.Peak, +1, f.ThresholdUv);
-  if (before < 0 || after < 0 || (after - 1) - (before + 1) < kShortestQrsMs) return;
+  const QrsEdges edges = FindQrsEdges(m, f.Peak, f.ThresholdUv);
+  if (!edges.Found) return;
   f.QrsFound = true;
-  f.Onset = before + 1;
-  f.Offset = after - 1;
+  f.Onset = edges.Onset;
+  f.Offset = edges.Offset;
+  f.OnsetGuarded = edges.OnsetGuarded;
   f.FqrsdMs = f.Offset - f.Onset;
   double squares = 0.0;
   for (int i = f.Offset - kTailSamples + 1; i <= f.Offset; ++i) {

@@ -40,6 +40,19 @@ struct LatePotentialFigures {
   bool LatePotentials = false;  // at least two of the three abnormal
 };
 
+// The QRS on `m`, the 5-sample mean of the filtered vector magnitude, around the peak
+// of m: from the walks outwards from `peak` to five consecutive means below
+// `thresholdUv`, the onset then guarded against a P wave joined to the QRS (moved
+// later, never earlier; the offset as the walk found it). Not found where either walk
+// leaves samples 20..779 or the QRS is shorter than 40 ms.
+struct QrsEdges {
+  bool Found = false;
+  int Onset = 0;
+  int Offset = 0;
+  bool OnsetGuarded = false;
+};
+QrsEdges FindQrsEdges(const std::array<double, kSamplesPerLead>& m, int peak, double thresholdUv);
+
 // `leads`: the decoded samples of X, Y, Z, 1 ms apart; `microvoltsPerUnit`: their unit.
 // A unit that is not a finite number above 0, or a sample that is not finite in
 // microvolts, finds no QRS and leaves Magnitude zero. A noise threshold that overflows

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <utility>
 #include <stdexcept>
 #include <tuple>
 #include <vector>
@@ -133,6 +134,57 @@ TEST(LatePotentials, FiguresOfEncodedBeatsInTheirUnit) {
   ExpectFigures(ComputeLatePotentials(late, 0.2),
                 {339, 347, 20, 1.068311755942279, 299, 400, 39.054048519841679, 31, 0, 0, 0, 0});
   EXPECT_EQ(ComputeLatePotentials(late, 0.2).MicrovoltsPerUnit, 0.2);
+}
+
+// The QRS on a mean magnitude made by hand: 0 outside, 10 from `onset` to 400, the
+// peak at 350, threshold 1.
+struct HandMadeMean {
+  std::array<double, kSamplesPerLead> m{};
+  explicit HandMadeMean(int onset) {
+    for (int i = onset; i <= 400; ++i) m[i] = 10.0;
+  }
+  QrsEdges Edges(int peak = 350) const { return FindQrsEdges(m, peak, 1.0); }
+};
+
+TEST(LatePotentials, TheSecondLookTakesAnOnsetMoreThan20SamplesLater) {
+  // A shoulder between the threshold and twice it, 20 or 21 samples long.
+  for (const auto& [shoulder, onset] : {std::pair{20, 280}, std::pair{21, 300}}) {
+    HandMadeMean mean(300);
+    for (int i = 300 - shoulder; i < 300; ++i) mean.m[i] = 1.5;
+    const QrsEdges e = mean.Edges();
+    ASSERT_TRUE(e.Found);
+    EXPECT_EQ(e.Onset, onset) << shoulder;
+    EXPECT_EQ(e.OnsetGuarded, onset == 300);
+    EXPECT_EQ(e.Offset, 400);
+  }
+}
+
+TEST(LatePotentials, AValleyUnderThreeThresholdsPartsAWaveFarBeforeThePeak) {
+  // The onset 100 or 101 samples before the peak, a valley of 2.5 at 300.
+  for (const auto& [onset, moved] : {std::pair{250, false}, std::pair{249, true}}) {
+    HandMadeMean mean(onset);
+    mean.m[300] = 2.5;
+    const QrsEdges e = mean.Edges();
+    ASSERT_TRUE(e.Found);
+    EXPECT_EQ(e.Onset, moved ? 301 : onset) << onset;
+    EXPECT_EQ(e.OnsetGuarded, moved);
+  }
+  // Exactly three thresholds parts nothing; of equal valleys the one nearest the peak.
+  HandMadeMean level(200);
+  level.m[280] = 3.0;
+  EXPECT_EQ(level.Edges().Onset, 200);
+  HandMadeMean ties(200);
+  ties.m[260] = ties.m[290] = 2.0;
+  ties.m[341] = 0.5;  // 9 samples before the peak: nearer than the valley looks
+  EXPECT_EQ(ties.Edges().Onset, 291);
+  // The valley looks no further than 100 samples before the peak.
+  HandMadeMean far(200);
+  far.m[249] = 0.5;
+  EXPECT_EQ(far.Edges().Onset, 200);
+  // A guarded QRS shorter than 40 ms is not found.
+  HandMadeMean shortened(200);
+  shortened.m[370] = 0.5;
+  EXPECT_FALSE(shortened.Edges(380).Found);
 }
 
 TEST(LatePotentials, NoQrsWhereNothingStandsOutOfTheNoise) {
