@@ -47,15 +47,17 @@ struct BeatMeasure {
 
 std::string OptionsError(const Recording& recording, const AveragingOptions& options) {
   if (recording.SamplingHz != kSamplingRateHz) {
-    return "averaging needs 1000 samples/s; the recording has " +
+    return "averaging needs " + std::to_string(kSamplingRateHz) + " samples/s; the recording has " +
            NumberText(recording.SamplingHz);
   }
   if (options.OnsetAt < kEarliestOnset || options.OnsetAt > kLatestOnset) {
-    return "the QRS onset can be placed at samples 290..607 only, not " +
+    return "the QRS onset can be placed at samples " + std::to_string(kEarliestOnset) + ".." +
+           std::to_string(kLatestOnset) + " only, not " +
            std::to_string(options.OnsetAt);
   }
   if (options.MaxBeats && *options.MaxBeats < kFewestAveragedBeats) {
-    return "a beat count below 8 makes no record (asked for " + std::to_string(*options.MaxBeats) +
+    return "a beat count below " + std::to_string(kFewestAveragedBeats) + " makes no record (asked for " +
+           std::to_string(*options.MaxBeats) +
            ")";
   }
   if (options.NoiseTargetUv && !(std::isfinite(*options.NoiseTargetUv) && *options.NoiseTargetUv > 0)) {
@@ -252,9 +254,11 @@ std::string TooFewText(const AveragingSummary& s, Index length) {
     return "no QRS complexes found in the recording (" + std::to_string(length) +
            " samples): it is flat or shorter than a few beats" + unusable;
   }
-  return "only " + std::to_string(s.BeatsKept) + " beats could be averaged and at least 8 are needed: of " +
-         std::to_string(s.BeatsFound) + " beats found, " + std::to_string(s.RejectedEctopic) +
-         " correlate below 0.97 with the template (premature or aberrant), " +
+  static_assert(kNoiseRatioLimit == 2.0, "the text says twice");
+  return "only " + std::to_string(s.BeatsKept) + " beats could be averaged and at least " +
+         std::to_string(kFewestAveragedBeats) + " are needed: of " + std::to_string(s.BeatsFound) +
+         " beats found, " + std::to_string(s.RejectedEctopic) + " correlate below " +
+         NumberText(kMatchingCorrelation) + " with the template (premature or aberrant), " +
          std::to_string(s.RejectedNoisy) + " are noisy (high-frequency noise above twice the median), " +
          std::to_string(s.BeatsIncomplete) +
          " lie too near an end of the recording or over unusable samples" + unusable;

@@ -27,13 +27,14 @@
 #include <vector>
 
 #include "acquisition/Recording.h"
+#include "analysis/Features.h"
 #include "record/RecordFormat.h"
 
 namespace wavelet {
 
 // The analysis windows take a QRS onset within these samples.
-inline constexpr int kEarliestOnset = 290;
-inline constexpr int kLatestOnset = 607;
+inline constexpr int kEarliestOnset = kAnalysableFirst;
+inline constexpr int kLatestOnset = kAnalysableLast;
 inline constexpr int kFewestAveragedBeats = 8;
 
 struct AveragingOptions {

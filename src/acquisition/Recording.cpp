@@ -90,7 +90,7 @@ RecordingOutcome Finish(const std::string& path, SourceRecording source, const R
     recording.Microvolts[axis] = std::move(resampled.Values);
   }
   recording.Source = path;
-  recording.SamplingHz = kRecordingHz;
+  recording.SamplingHz = kSamplingRateHz;
   recording.SourceSamplingHz = source.SamplingHz;
   recording.Leads = choice.Value.Source;
   recording.LeadLabels = choice.Value.Labels;

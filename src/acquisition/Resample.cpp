@@ -8,7 +8,7 @@
 namespace wavelet {
 
 std::size_t ResampledLength(std::size_t count, double hz) {
-  const double length = static_cast<double>(count) * (kRecordingHz / hz);
+  const double length = static_cast<double>(count) * (kSamplingRateHz / hz);
   // A rate near zero would overflow the conversion; such a length is refused anyway.
   if (!(length < 1e18)) return SIZE_MAX;
   return static_cast<std::size_t>(std::llround(length));
@@ -20,7 +20,7 @@ ResampleOutcome ResampleTo1000(std::vector<double> values, double hz) {
     outcome.Reason = "the sampling rate is not a positive number";
     return outcome;
   }
-  if (hz == kRecordingHz) {
+  if (hz == kSamplingRateHz) {
     outcome.Values = std::move(values);
     outcome.Ok = true;
     return outcome;
@@ -33,7 +33,7 @@ ResampleOutcome ResampleTo1000(std::vector<double> values, double hz) {
   std::size_t used = 0;
   std::size_t made = 0;
   const soxr_error_t error =
-      soxr_oneshot(hz, kRecordingHz, 1, values.data(), values.size(), &used, outcome.Values.data(),
+      soxr_oneshot(hz, kSamplingRateHz, 1, values.data(), values.size(), &used, outcome.Values.data(),
                    outcome.Values.size(), &made, &io, &quality, &runtime);
   if (error != nullptr) {
     outcome.Reason = std::string("resampling to 1000 samples/s failed (") + error + ")";

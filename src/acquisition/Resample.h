@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace wavelet {
+#include "record/RecordFormat.h"
 
-inline constexpr double kRecordingHz = 1000.0;
+namespace wavelet {
 
 // The length of `count` samples at `hz` once at 1000 samples/s (rounded to nearest).
 std::size_t ResampledLength(std::size_t count, double hz);

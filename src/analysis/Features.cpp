@@ -30,7 +30,7 @@ FeatureWindows ComputeFeatureWindows(int qrsOnset, int qrsOffset) {
   w.AreaTo = SaturateToInt(offset - 210, 0, kPositions);
   // Starts past 394 leave the rise search empty, as they would unclamped.
   w.RiseStart = SaturateToInt(onset - 285, 0, kRiseSearchLast + 1);
-  w.Clamped = !(290 <= qrsOnset && qrsOnset < qrsOffset && qrsOffset <= 607);
+  w.Clamped = !(kAnalysableFirst <= qrsOnset && qrsOnset < qrsOffset && qrsOffset <= kAnalysableLast);
   // An onset at or after the offset describes no QRS: no maxima and no area, rather
   // than windows that overlap the wrong way round.
   if (qrsOnset >= qrsOffset) {

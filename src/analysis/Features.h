@@ -7,6 +7,11 @@
 
 namespace wavelet {
 
+// The QRS window the analysis windows hold as its onset and offset ask:
+// kAnalysableFirst <= onset < offset <= kAnalysableLast. Elsewhere they are clamped.
+inline constexpr int kAnalysableFirst = 290;
+inline constexpr int kAnalysableLast = 607;
+
 // Transform-position windows derived from the QRS onset and offset. Ranges are
 // [From, To); an empty range has From >= To. An onset at or after the offset gives
 // empty peak and area windows.
@@ -16,7 +21,7 @@ struct FeatureWindows {
   int AreaFrom = 0;   // onset - 290, kept within 0..400
   int AreaTo = 0;     // offset - 210, likewise
   int RiseStart = 0;  // onset - 285, not below 0 (searched up to 394)
-  // The record lies outside 290 <= onset < offset <= 607, so its windows were
+  // The record lies outside the analysable QRS window, so its windows were
   // clamped (or are empty) rather than the ones its onset and offset ask for.
   bool Clamped = false;
 };

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 
+#include "analysis/Features.h"
 #include "session/AnalysisDriver.h"
 #include "output/CalculationSheet.h"
 #include "app/CanvasWidget.h"
@@ -128,8 +129,9 @@ void TSDIAppForm::ShowClampNote() {
   // Shown for the loaded record's own results; the "not analysed" note has the line
   // while its images wait for "GO".
   const bool shown = workbench_->ClampedWindowsShown();
-  const QString note = shown ? QStringLiteral("QRS window outside the analysable range 290-607: "
-                                              "results clamped")
+  const QString note = shown ? QStringLiteral("QRS window outside the analysable range %1-%2: results clamped")
+                                   .arg(kAnalysableFirst)
+                                   .arg(kAnalysableLast)
                              : QString();
   ClampNote->setText(AnalysisNote->text().isEmpty() ? note : QString());
   SheetClampNote->setText(note);
