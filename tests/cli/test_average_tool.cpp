@@ -61,6 +61,12 @@ TEST(AverageTool, RecordsTableRefusalsAndReplacing) {
   EXPECT_NE(err.find("exists already"), std::string::npos) << err;
   EXPECT_EQ(RunAverage("-q --force -o " + out + " " + kPtb + "/s0010_re.hea", scratch), 0);
   EXPECT_EQ(ReadAll(out + "/s0010_re.R01"), bytes);
+  // Given twice (a folder and a file in it, say): one record, the second refused.
+  EXPECT_EQ(RunAverage("-q -o " + scratch.File("twice") + " " + kPtb + "/s0010_re.hea " + kPtb +
+                           "/s0010_re.hea",
+                       scratch, &err),
+            1);
+  EXPECT_NE(err.find("earlier in the same run, has its record name s0010_re.R01"), std::string::npos) << err;
 
   const std::string one = scratch.File("one"), two = scratch.File("two");
   ASSERT_EQ(RunAverage("-q -j 1 -o " + one + " " + kPtb, scratch), 0);
