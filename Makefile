@@ -9,7 +9,7 @@ JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 RUN_DIR := $(BUILD)/run
 SAMPLES := $(RUN_DIR)/samples
 
-.PHONY: deps configure build window samples run run-display test bench
+.PHONY: deps configure build tools window samples run run-display test bench
 
 deps:
 	@bash scripts/install-deps.sh
@@ -20,11 +20,17 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Only what the window needs: the program and the sample generator, not the tests.
-window: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target wavelet make-sample-records
+# Every program, not the tests: the window and the recording reader its import runs,
+# the tools of the README's examples with the page helper of their reports, and the
+# sample generator.
+PROGRAMS := wavelet wavelet-read-recording wavelet-batch wavelet-average wavelet-report-pages \
+  make-sample-records
+tools: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target $(PROGRAMS)
 
-samples: window
+window: tools
+
+samples: tools
 	@test -d $(SAMPLES) || $(BUILD)/make-sample-records $(SAMPLES)
 
 run-display:

@@ -10,7 +10,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <span>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "acquisition/AverageFile.h"
@@ -68,6 +70,10 @@ void TSDIAppForm::ImportRecordingsClick() {
   }
   worker.join();
   progress.setValue(static_cast<int>(recordings.size()));
+  // The folder's averaging table gains this import's rows, as after the averaging tool.
+  const Outcome table = UpdateAveragingTable(folder, std::span(recordings).first(done),
+                                             std::span(std::as_const(results)).first(done));
+  if (!table.Ok) ShowError(DisplayText(table.Message()));
 
   QStringList refused;
   for (std::size_t i = 0; i < done; ++i) {

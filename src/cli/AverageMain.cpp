@@ -2,12 +2,15 @@
 // of what each gave.
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -20,7 +23,6 @@
 #include "base/LargeBuffers.h"
 #include "cli/AverageOptions.h"
 #include "cli/ToolDiagnostics.h"
-#include "output/CsvWriter.h"
 #include "version/Version.h"
 
 namespace {
@@ -46,12 +48,28 @@ std::vector<std::string> ExpandRecordings(const std::vector<std::string>& paths,
   return recordings;
 }
 
+// A recording whose record an earlier one of the run makes (the same file given twice,
+// or files of one name from two folders) is refused rather than averaged over it.
+std::vector<std::string> SharedRecordTexts(const std::vector<std::string>& recordings,
+                                           const std::vector<std::string>& names) {
+  std::vector<std::string> refusals(names.size());
+  std::map<std::string, std::size_t> first;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const auto [at, fresh] = first.emplace(names[i], i);
+    if (!fresh) {
+      refusals[i] = "[" + recordings[i] + "] is not averaged: [" + recordings[at->second] +
+                    "], earlier in the same run, has its record name " + names[i];
+    }
+  }
+  return refusals;
+}
+
 // Results are made on the workers and handed over in input order.
 class AveragingRun {
  public:
   AveragingRun(const std::vector<std::string>& recordings, const std::vector<std::string>& targets,
-               const wavelet::AverageFileRequest& request)
-      : recordings_(recordings), targets_(targets), request_(request),
+               const std::vector<std::string>& refusals, const wavelet::AverageFileRequest& request)
+      : recordings_(recordings), targets_(targets), refusals_(refusals), request_(request),
         results_(recordings.size()) {}
 
   template <typename Done>
@@ -77,8 +95,12 @@ class AveragingRun {
   void Work() {
     wavelet::DeferredRenames renames;
     for (std::size_t i; (i = next_++) < recordings_.size();) {
-      wavelet::AverageFileResult result =
-          wavelet::AverageRecordingFile(recordings_[i], targets_[i], request_, &renames);
+      wavelet::AverageFileResult result;
+      if (refusals_[i].empty()) {
+        result = wavelet::AverageRecordingFile(recordings_[i], targets_[i], request_, &renames);
+      } else {
+        result.ErrorText = refusals_[i];
+      }
       {
         std::lock_guard lock(mutex_);
         results_[i] = std::move(result);
@@ -94,6 +116,7 @@ class AveragingRun {
 
   const std::vector<std::string>& recordings_;
   const std::vector<std::string>& targets_;
+  const std::vector<std::string>& refusals_;
   const wavelet::AverageFileRequest& request_;
   std::vector<std::optional<wavelet::AverageFileResult>> results_;
   std::atomic<std::size_t> next_{0};
@@ -127,25 +150,25 @@ int main(int argc, char** argv) {
   const std::vector<std::string> recordings = ExpandRecordings(options.Paths, early);
   ToolDiagnostics diagnostics(kProgram, options.Quiet, recordings.size(), "recordings");
 
+  const std::string& folder = options.OutputDirectory;
   std::error_code error;
-  std::filesystem::create_directories(options.OutputDirectory, error);
-  if (!std::filesystem::is_directory(options.OutputDirectory)) {
-    diagnostics.Error(CannotWriteText(options.OutputDirectory) +
-                      (error ? ": " + error.message() : std::string()));
+  std::filesystem::create_directories(folder, error);
+  if (!std::filesystem::is_directory(folder)) {
+    diagnostics.Error(CannotWriteText(folder) + (error ? ": " + error.message() : std::string()));
     return kExitSomeFailed;
   }
-  const std::string table = options.OutputDirectory + "/averaging.csv";
-  AtomicFileWriter csv(table);
-  if (!csv.Good()) {
-    diagnostics.Error(csv.Commit().Message());
+  // Nothing is averaged for a folder that takes no files.
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+    diagnostics.Error(CannotWriteText(folder) + ": " + ReasonOf(errno));
     return kExitSomeFailed;
   }
-  csv.Write(CsvLine(AveragingTitles()));
 
   const std::vector<std::string> names = RecordNamesOf(recordings);
   std::vector<std::string> targets;
-  for (const std::string& name : names) targets.push_back(options.OutputDirectory + "/" + name);
-  AveragingRun run(recordings, targets, options.Request);
+  for (const std::string& name : names) targets.push_back(folder + "/" + name);
+  const std::vector<std::string> refusals = SharedRecordTexts(recordings, names);
+  AveragingRun run(recordings, targets, refusals, options.Request);
+  std::vector<AverageFileResult> results(recordings.size());
   int refused = 0;
   run.Run(std::min<int>(jobs, static_cast<int>(std::max<std::size_t>(1, recordings.size()))),
           [&](std::size_t i, const AverageFileResult& result) {
@@ -158,7 +181,7 @@ int main(int argc, char** argv) {
               ++refused;
               diagnostics.Error(result.ErrorText + (result.Exists ? " (--force replaces it)" : ""));
             }
-            csv.Write(CsvLine(AveragingCells(names[i], recordings[i], result)));
+            results[i] = result;
             diagnostics.Progress(i + 1);
           });
   diagnostics.Finish();
@@ -166,7 +189,8 @@ int main(int argc, char** argv) {
     ++refused;
     diagnostics.Error(failure.Message());
   }
-  const Outcome written = csv.Commit();
+  // After every rename of the run, so the table sees the folder as the run left it.
+  const Outcome written = UpdateAveragingTable(folder, recordings, results);
   if (!written.Ok) diagnostics.Error(written.Message());
   if (refused > 0) {
     diagnostics.Error(std::to_string(refused) + " of " + std::to_string(recordings.size()) +

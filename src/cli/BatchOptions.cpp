@@ -42,7 +42,7 @@ const char* BatchUsageText() {
          "Analyses signal-averaged records and writes the 157-column batch table as CSV,\n"
          "one row per record in argument order, exactly as the window's batch export.\n"
          "Each PATH is a record file or a directory; a directory contributes its entries\n"
-         "named like \"*.r**\" (any case), sorted by name as the window lists them\n"
+         "named like \"*.r*\" (any case), sorted by name as the window lists them\n"
          "(case aside, runs of digits by their value).\n"
          "\n"
          "  -o FILE      write to FILE (through a temporary file renamed at the end);\n"

@@ -62,8 +62,8 @@ RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
     const std::optional<LatePotentialFigures> figures =
         !row.Load.Ok ? std::nullopt
                      : picture ? bench.DrawLatePotentials(*unit) : bench.LatePotentials(*unit);
-    row.LatePotentialLine = CsvLine(LatePotentialCells(input.Name, figures, bench.Record().QrsOnset,
-                                                       bench.Record().QrsOffset));
+    row.LatePotentialLine = CsvTableLine(LatePotentialCells(
+        input.Name, figures, bench.Record().QrsOnset, bench.Record().QrsOffset));
     if (picture) {
       const Canvas& image = bench.LatePotentialImage();
       row.Pictures = WritePng(worker.request.PictureDirectory + "/" + input.Name + "_LP.png",

@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
       diagnostics.Error(latePotentials->Commit().Message());
       return kExitSomeFailed;
     }
-    latePotentials->Write(CsvLine(LatePotentialTitles()));
+    latePotentials->Write(CsvTableLine(LatePotentialTitles()));
     request.LatePotentialUnit = options.UnitUv;
   }
 

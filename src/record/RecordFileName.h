@@ -1,5 +1,5 @@
 #pragma once
-// Which directory entries count as record files: the "*.r**" rule.
+// Which directory entries count as record files: the "*.r*" rule.
 
 #include <functional>
 #include <string>
@@ -8,7 +8,7 @@
 
 namespace wavelet {
 
-// "*.r**", case-insensitive, where "*" spans any run of characters including dots:
+// "*.r*", case-insensitive, where "*" spans any run of characters including dots:
 // true for every name that holds a dot directly followed by 'r' or 'R'.
 bool MatchesRecordPattern(std::string_view name);
 

@@ -13,12 +13,15 @@
 #include <utility>
 #include <vector>
 
+#include "acquisition/AverageFile.h"
 #include "acquisition/AveragedRecord.h"
 #include "analysis/LatePotentials.h"
 #include "record/RecordDecoder.h"
 #include "record/RecordTag.h"
+#include "record/SampleRecords.h"
 #include "support/Records.h"
 #include "support/SyntheticRecordings.h"
+#include "support/TempDir.h"
 
 namespace wavelet {
 namespace {
@@ -201,6 +204,46 @@ TEST(AveragedRecord, HoldsThePatientTheCountAndTheTag) {
   EXPECT_EQ(tag->MicrovoltsPerUnit, 0.1);
   EXPECT_EQ(tag->SamplingRateHz, 1000);
   EXPECT_EQ(tag->SourceName, "s0001.hea");
+}
+
+// A record is named by its recording alone, whatever else is in the run: a WFDB record
+// by its record name, any other file by its whole name; a record this recording made
+// under its stem alone (as EDF and SCP records were named) keeps that name, and a
+// recording that gives no record under Replace takes the record it would replace away.
+TEST(AverageFile, NamesARecordByItsRecordingAloneAndKeepsAnEarlierName) {
+  EXPECT_EQ(RecordNameOf("/data/ptb/s0010_re.hea"), "s0010_re.R01");
+  EXPECT_EQ(RecordNameOf("S0010_RE.HEA"), "S0010_RE.R01");
+  EXPECT_EQ(RecordNamesOf({"x/0000050.ECG.edf"}), std::vector<std::string>{"0000050.ECG.edf.R01"});
+  EXPECT_EQ(RecordNamesOf({"x/0000050.ECG.edf", "x/0000050.ECG.scp", "x/ecg"}),
+            (std::vector<std::string>{"0000050.ECG.edf.R01", "0000050.ECG.scp.R01", "ecg.R01"}));
+
+  testing::TempDir folder;
+  const std::string recording = folder.File("x.edf"), other = folder.File("y.edf");
+  testing::WriteAll(recording, "no recording");
+  testing::WriteAll(other, "no recording");
+  RecordBytes earlier = MakeSampleRecord(1, 0);
+  WriteRecordTag(earlier, {0.1, 1000, "x.edf"});
+  testing::WriteAll(folder.File("x.R01"), earlier.data(), earlier.size());
+  WriteRecordTag(earlier, {0.1, 1000, "another.edf"});  // not this recording's
+  testing::WriteAll(folder.File("y.R01"), earlier.data(), earlier.size());
+
+  const AverageFileResult kept = AverageRecordingFile(recording, folder.File("x.edf.R01"), {});
+  EXPECT_TRUE(kept.Exists);
+  EXPECT_EQ(kept.RecordPath, folder.File("x.R01"));
+  const AverageFileResult fresh = AverageRecordingFile(other, folder.File("y.edf.R01"), {});
+  EXPECT_FALSE(fresh.Exists || fresh.Written);
+  EXPECT_EQ(fresh.RecordPath, folder.File("y.edf.R01"));
+  EXPECT_TRUE(std::filesystem::exists(folder.File("y.R01")));
+
+  AverageFileRequest replace;
+  replace.Replace = true;
+  const AverageFileResult removed = AverageRecordingFile(recording, folder.File("x.edf.R01"), replace);
+  EXPECT_FALSE(removed.Written);
+  EXPECT_TRUE(removed.RemovedEarlier);
+  EXPECT_NE(removed.ErrorText.find("its earlier record [" + folder.File("x.R01") + "] is removed"),
+            std::string::npos)
+      << removed.ErrorText;
+  EXPECT_FALSE(std::filesystem::exists(folder.File("x.R01")));
 }
 
 TEST(AveragedRecord, LeavesBlankWhatThePatientLacksOrHoldsInAnotherForm) {

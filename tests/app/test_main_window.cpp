@@ -559,7 +559,8 @@ void MainWindowTest::AnalyseReportsOnlyTheRecordItShows() {
 }
 
 // The import averages the recordings into the folder chosen, names each recording that
-// gave no record once, and lists the folder with the new records.
+// gave no record once, updates the folder's table and lists the folder with the new
+// records.
 void MainWindowTest::ImportAveragesRecordingsAndListsTheFolder() {
   const QString ptb = QString(WAVELET_SOURCE_DIR) + "/../shared/recordings/ptb/s0010_re.hea";
   if (!QFileInfo::exists(ptb)) QSKIP("no recordings beside the project");
@@ -573,6 +574,12 @@ void MainWindowTest::ImportAveragesRecordingsAndListsTheFolder() {
   w.ImportFolderChooser = [&] { return target; };
   w.ButtonImport->click();
   QVERIFY(QFileInfo(QDir(target).filePath("s0010_re.R01")).size() == 5025);
+  // The folder's averaging table, as wavelet-average keeps it: the record's row, then
+  // the recording that gave none.
+  const QList<QByteArray> table = apptest::ReadAll(QDir(target).filePath("averaging.csv")).split('\n');
+  QCOMPARE(table.size(), 4);
+  QVERIFY(table[1].startsWith("s0010_re.R01," + ptb.toUtf8() + ",frank,1000,"));
+  QCOMPARE(table[2], "," + junk.toUtf8() + ",,,,,,,,,,,,,,\r");
   QCOMPARE(w.DirectoryListBox1->Directory(), QDir(target).absolutePath());
   QCOMPARE(apptest::Texts(w.ListBox1), QStringList{"s0010_re.R01"});
   QCOMPARE(w.LastErrorText().count(junk), 1);

@@ -425,13 +425,13 @@ TEST_F(BatchTool, LatePotentialTableAndPictures) {
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0], "Filename,unit_uv,noise_uv,qrs_onset,qrs_offset,fqrs_ms,rms40_uv,las40_ms,"
                      "fqrs_abnormal,rms40_abnormal,las40_abnormal,late_potentials,header_onset,"
-                     "header_offset,");
-  EXPECT_EQ(rows[1], "a.r01,0.1,0.458,302,419,117,15.24,83,1,1,1,1,295,422,");
+                     "header_offset");
+  EXPECT_EQ(rows[1], "a.r01,0.1,0.458,302,419,117,15.24,83,1,1,1,1,295,422");
   // Twice the microvolts: the same QRS, twice its RMS40 (15.236 uV).
   EXPECT_EQ(rows[2].substr(0, 10), "b.r01,0.2,");
   EXPECT_NE(rows[2].find(",302,419,117,30.47,"), std::string::npos) << rows[2];
-  EXPECT_EQ(rows[3], "c.r01,0.1,0.000,,,,,,,,,,0,0,");  // flat: no QRS
-  EXPECT_EQ(rows[4], "gone.r01,,,,,,,,,,,,,,");
+  EXPECT_EQ(rows[3], "c.r01,0.1,0.000,,,,,,,,,,0,0");  // flat: no QRS
+  EXPECT_EQ(rows[4], "gone.r01,,,,,,,,,,,,,");
   const testing::DecodedPng picture = testing::DecodePng(ReadAll(scratch.File("img") + "/a.r01_LP.png"));
   EXPECT_EQ(picture.Width, 872);
   EXPECT_EQ(picture.Height, 320);

@@ -52,6 +52,26 @@ TEST(CsvLines, CellsThatWouldBreakTheLineAreQuoted) {
   EXPECT_EQ(CsvLine({"\""}), "\"\"\"\",\r\n");
 }
 
+// The tools' tables end each line with its last field, quoted as the grid's cells are;
+// reading gives the cells back, whichever writer made the line.
+TEST(CsvLines, TablesEndWithTheirLastFieldAndReadBack) {
+  EXPECT_EQ(CsvTableLine({"a", "", "12.5"}), "a,,12.5\r\n");
+  EXPECT_EQ(CsvTableLine({"a", ""}), "a,\r\n");
+  EXPECT_EQ(CsvTableLine({"YAMADA, TARO", "say \"hi\"", "two\r\nlines"}),
+            "\"YAMADA, TARO\",\"say \"\"hi\"\"\",\"two\r\nlines\"\r\n");
+  const std::vector<std::string> cells = {"YAMADA, TARO", "", "say \"hi\"", "two\r\nlines", "\"\""};
+  const std::string text = CsvTableLine({"x"}) + "\r\n" + CsvTableLine(cells) + CsvLine(cells) + "last,\"\"";
+  const std::vector<std::vector<std::string>> rows = CsvRows(text);
+  ASSERT_EQ(rows.size(), 4u);  // the empty line is skipped
+  EXPECT_EQ(rows[0], std::vector<std::string>{"x"});
+  EXPECT_EQ(rows[1], cells);
+  std::vector<std::string> trailing = cells;
+  trailing.push_back("");  // the grid's trailing comma
+  EXPECT_EQ(rows[2], trailing);
+  EXPECT_EQ(rows[3], (std::vector<std::string>{"last", ""}));  // no line end at the end
+  EXPECT_EQ(CsvRows("a\nb,c\n").size(), 2u);  // LF alone ends a row too
+}
+
 TEST(CsvLines, TitleRow) {
   BatchGrid grid = TitledGrid();
   std::string line;
