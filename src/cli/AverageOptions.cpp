@@ -41,6 +41,10 @@ std::vector<std::string> SplitCommas(const std::string& text) {
 
 }  // namespace
 
+// The usage text states the averager's limits as literals: they are checked here.
+static_assert(kEarliestOnset == 290 && kLatestOnset == 607 && kFewestAveragedBeats == 8,
+              "the usage text states these limits");
+
 const char* AverageUsageText() {
   return "usage: wavelet-average -o DIR [options] RECORDING|DIR...\n"
          "Averages the beats of ECG recordings (WFDB; EDF, EDF+, BDF, GDF, SCP-ECG,\n"
@@ -116,7 +120,8 @@ ParsedAverageOptions ParseAverageOptions(const std::vector<std::string>& argumen
   }
   AveragingOptions& averaging = options.Request.Averaging;
   if (onset && !ParseWhole(*onset, kEarliestOnset, kLatestOnset, averaging.OnsetAt)) {
-    return refuse("option --onset-at needs a sample from 290 to 607, not \"" + *onset + "\"");
+    return refuse("option --onset-at needs a sample from " + std::to_string(kEarliestOnset) + " to " +
+                  std::to_string(kLatestOnset) + ", not \"" + *onset + "\"");
   }
   if (noise) {
     double value = 0;
@@ -128,7 +133,8 @@ ParsedAverageOptions ParseAverageOptions(const std::vector<std::string>& argumen
   if (beats) {
     int value = 0;
     if (!ParseWhole(*beats, kFewestAveragedBeats, 1000000, value)) {
-      return refuse("option --beats needs a whole number of at least 8, not \"" + *beats + "\"");
+      return refuse("option --beats needs a whole number of at least " + std::to_string(kFewestAveragedBeats) +
+                    ", not \"" + *beats + "\"");
     }
     averaging.MaxBeats = value;
   }
