@@ -34,8 +34,6 @@ constexpr int kReframings = 3;
 // The header's averaging count holds 16 bits: the averaging stops there.
 constexpr int kMostAveragedBeats = 65535;
 
-std::size_t At(Index i) { return static_cast<std::size_t>(i); }
-
 enum class BeatClass { Incomplete, Ectopic, Noisy, Candidate };
 
 struct BeatMeasure {

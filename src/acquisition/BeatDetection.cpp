@@ -100,42 +100,6 @@ void ForEachEnergyHolding(const UsableLeads& leads, Visit& visit) {
 // Calls visit(i, energy) for every sample i in turn with the integrated QRS-band
 // energy there. An unusable sample counts as the lead's last usable value and the
 // signal before the start as the first, so the sums start from rest.
-template <bool kHolding, typename Visit>
-void ForEachEnergyOf(const UsableLeads& leads, Visit& visit) {
-  std::array<const double*, 3> x{};
-  std::array<double, 3> held{}, band{};
-  std::array<std::array<double, kHistory>, 3> history{};
-  for (std::size_t l = 0; l < 3; ++l) {
-    x[l] = leads.Lead(static_cast<int>(l));
-    const Index first = std::find_if(x[l], x[l] + leads.Length(), IsUsableSample) - x[l];
-    held[l] = first < leads.Length() ? x[l][first] : 0.0;
-    history[l].fill(held[l]);
-  }
-  std::array<double, kIntegration> recent{};
-  std::size_t oldest = 0;
-  double integrated = 0.0;
-  for (Index i = 0; i < leads.Length(); ++i) {
-    const std::size_t now = static_cast<std::size_t>(i & (kHistory - 1));
-    const std::size_t behind = static_cast<std::size_t>((i - kBoxcar) & (kHistory - 1));
-    const std::size_t further = static_cast<std::size_t>((i - 2 * kBoxcar) & (kHistory - 1));
-    double sum = 0.0;
-    for (std::size_t l = 0; l < 3; ++l) {
-      const double v = x[l][i];
-      if (!kHolding || IsUsableSample(v)) held[l] = v;
-      history[l][now] = held[l];
-      band[l] += held[l] - 2.0 * history[l][behind] + history[l][further];
-      sum += band[l] * band[l];
-    }
-    integrated += sum - recent[oldest];
-    recent[oldest] = sum;
-    oldest = oldest + 1 == recent.size() ? 0 : oldest + 1;
-    visit(i, integrated);
-  }
-}
-
-// Calls visit(i, energy) for every sample i in turn with the integrated QRS-band
-// energy there. An unusable sample counts as the lead's last usable value and the
-// signal before the start as the first, so the sums start from rest.
 template <typename Visit>
 void ForEachEnergy(const UsableLeads& leads, Visit visit) {
   if (leads.UnusableCount() > 0) {

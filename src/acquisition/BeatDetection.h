@@ -12,6 +12,8 @@
 namespace wavelet::averaging {
 
 using Index = std::ptrdiff_t;
+// An index into a recording's or a beat's samples, as the containers take it.
+inline std::size_t At(Index i) { return static_cast<std::size_t>(i); }
 
 // Far beyond any body-surface potential (electrode offsets included); a larger or a
 // non-finite sample is unusable, as a filter would carry it along the recording.

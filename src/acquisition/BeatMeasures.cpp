@@ -15,8 +15,6 @@ constexpr double kB2 = 0.8370891905663447;
 constexpr double kA1 = -1.6474599810769763;
 constexpr double kA2 = 0.7008967811884025;
 
-std::size_t At(int i) { return static_cast<std::size_t>(i); }
-
 }  // namespace
 
 QrsTemplate::QrsTemplate(const LeadSamples& beat, int centre, Span qrs) : qrs_(qrs) {

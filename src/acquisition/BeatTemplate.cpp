@@ -27,8 +27,6 @@ constexpr int kKnotLength = 20;
 constexpr int kNominalHalfQrs = 50;
 constexpr int kPeakSearch = 60;
 
-std::size_t At(Index i) { return static_cast<std::size_t>(i); }
-
 enum class Central { Median, Mean };
 
 // The median or the mean, sample by sample, of the beats around `centres`, each lead

@@ -68,7 +68,7 @@ ReportOutcome PrintReport(ReportCanvas& printer, AnalysisState& state, LoadedRec
   ReportPageDrawing page(printer, state, record, sources.WorkListEntry(), state.Display.SelectedScale);
   RunBasicAnalysisSequence(state, record, page);
   sources.ShowCalculationData();
-  return page.Finish(sources.BannerText()) ? ReportOutcome::Printed : ReportOutcome::JobNotStarted;
+  return page.Finish() ? ReportOutcome::Printed : ReportOutcome::JobNotStarted;
 }
 
 }  // namespace wavelet

@@ -51,7 +51,6 @@ class ReportSources {
   virtual void ShowCalculationData() = 0;
   // The work-list entry at the patient selector's position.
   virtual std::string WorkListEntry() const = 0;
-  virtual std::string BannerText() const { return kReportBannerText; }
 };
 
 enum class ReportOutcome {
