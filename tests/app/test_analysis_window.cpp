@@ -21,6 +21,7 @@
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
 #include "support/Analysis.h"
+#include "record/RecordTag.h"
 #include "record/SampleRecords.h"
 #include "support/AppTestSupport.h"
 
@@ -88,6 +89,8 @@ class AnalysisWindowTest : public QObject {
   void ClampedWindowsAreNoted();
   void RecordChangeWithoutAnalysisShowsNoEarlierResults();
   void LatePotentialsFollowEveryRecordChange();
+  void LatePotentialNoteSaysHowSureTheFiguresAre();
+  void LatePotentialNoteOfARecordAveragedWithWarnings();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -320,6 +323,7 @@ void AnalysisWindowTest::LatePotentialsFollowEveryRecordChange() {
   QCOMPARE(w.LatePotentialValues[2]->text(), QString("83 ms"));
   QCOMPARE(w.LatePotentialVerdict->text(), QString("late potentials present"));
   QVERIFY(w.LatePotentialUnit->text().contains("0.1 uV per unit"));
+  QVERIFY(w.LatePotentialNote->text().isEmpty());  // no tag, so no averaging's warnings
   w.UnitSetting->setValue(0.2);  // the setting applies to records without a unit
   QCOMPARE(w.LatePotentialValues[1]->text(), QString("30.47 uV"));
 
@@ -338,6 +342,44 @@ void AnalysisWindowTest::LatePotentialsFollowEveryRecordChange() {
     for (int x = 0; x < image.Width(); ++x) lit += image.Pixel(x, y) != 0;
   }
   QVERIFY(lit < 24 * 35 * 2);  // the note's letters only, no curve
+}
+
+// The note below the figures: the P-wave guard's move of the onset (only where a QRS was
+// found, since the onset means nothing otherwise) and an averaging with warnings.
+void AnalysisWindowTest::LatePotentialNoteSaysHowSureTheFiguresAre() {
+  wavelet::LatePotentialFigures figures;
+  figures.QrsFound = true;
+  QCOMPARE(wavelet::LatePotentialNoteText(figures, false), QString());
+  figures.OnsetGuarded = true;
+  const QString guarded = wavelet::LatePotentialNoteText(figures, false);
+  QVERIFY2(guarded.startsWith("The P-wave guard moved the QRS onset later") && !guarded.contains("\n"),
+           qPrintable(guarded));
+  const QString both = wavelet::LatePotentialNoteText(figures, true);
+  QVERIFY2(both.startsWith(guarded + "\nThis record was averaged with warnings"), qPrintable(both));
+  figures.QrsFound = false;
+  QVERIFY(wavelet::LatePotentialNoteText(figures, true).startsWith("This record was averaged with warnings"));
+  QCOMPARE(wavelet::LatePotentialNoteText(figures, false), QString());
+}
+
+// A record whose tag says its averaging gave warnings carries the note on the tab; the
+// next record, without such a tag, does not.
+void AnalysisWindowTest::LatePotentialNoteOfARecordAveragedWithWarnings() {
+  wavelet::RecordBytes warned = wavelet::MakeSampleRecord(1, 0);
+  wavelet::RecordTag tag;
+  tag.AveragedWithWarnings = true;
+  wavelet::WriteRecordTag(warned, tag);
+  const std::optional<wavelet::RecordTag> read = wavelet::ReadRecordTag(warned);
+  QVERIFY(read.has_value());
+  if (!read->AveragedWithWarnings) QSKIP("this tag version does not carry the averaging's warnings");
+  const QString dir = dir_->path();
+  apptest::WriteRecord(QDir(dir).filePath("P0001.R01"), warned);
+  apptest::WriteRecord(QDir(dir).filePath("P0002.R01"), wavelet::MakeSampleRecord(1, 0));
+  TSDIAppForm& w = *window_;
+  apptest::ListAndAnalyse(w, dir, [](int, const QString&) { return true; });
+  QVERIFY2(w.LatePotentialNote->text().startsWith("This record was averaged with warnings"),
+           qPrintable(w.LatePotentialNote->text()));
+  w.ScrollBarFile->setValue(1);
+  QCOMPARE(w.LatePotentialNote->text(), QString());
 }
 
 QTEST_MAIN(AnalysisWindowTest)

@@ -29,6 +29,7 @@
 #include "app/MainWindow.h"
 #include "output/BatchGrid.h"
 #include "record/RecordDecoder.h"
+#include "record/RecordEncoder.h"
 #include "version/Version.h"
 
 using wavelet::TSDIAppForm;
@@ -61,6 +62,7 @@ class MainWindowTest : public QObject {
   void ListingADirectory();
   void AddDeleteAndAnalyse();
   void TwelveRecords();
+  void LongNamesShowWholeInTheirLabels();
   void SelectorBeforeTheFirstAnalyse();
   void OneClickOnTheSelectorArrowIsOneStepAndOneBox();
   void DirectoryChangeEmptiesTheWorkList();
@@ -421,6 +423,43 @@ void MainWindowTest::TwelveRecords() {
   w.ButtonAnalyse->click();
   QCOMPARE(w.Label22->text(), QString("1/12"));
   QCOMPARE(Caption(w, "LabelP1"), QString("P0001.R01"));
+}
+
+// A patient's name fills its 21 bytes before the ID, more than the header labels of
+// either tab were made for: it shows whole, narrowed, in the labels' own place and size.
+void MainWindowTest::LongNamesShowWholeInTheirLabels() {
+  TSDIAppForm& w = *window_;
+  // The second runs on into the ID's first bytes, as in real records: 24 characters.
+  const char* const names[] = {"NAKAMURA SHIGERU", "MATSUMOTO MICHIKO WWM"};
+  QString shown[2];
+  for (int i = 0; i < 2; ++i) {
+    wavelet::RecordFields fields = apptest::Fields(i + 1);
+    fields.PatientName = names[i];
+    const wavelet::RecordBytes bytes = wavelet::EncodeRecord(
+        fields, wavelet::testing::BeatSamples(i + 1, fields.QrsOnset, fields.QrsOffset));
+    shown[i] = QString::fromStdString(wavelet::DecodeHeaderTexts(bytes).PatientName);
+    apptest::WriteRecord(QDir(dir_->path()).filePath(QString("P%1.R01").arg(i + 1)), bytes);
+  }
+  QCOMPARE(shown[1], QString("MATSUMOTO MICHIKO WWMID1"));
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));
+  w.ListBox1->selectAll();
+  w.ButtonAdd->click();
+  QLabel* analysis = w.findChild<QLabel*>("LabelP3");
+  QLabel* sheet = w.findChild<QLabel*>("Label230");
+  const QRect analysisPlace = analysis->geometry();
+  const QRect sheetPlace = sheet->geometry();
+  w.ButtonAnalyse->click();
+  for (int i = 0; i < 2; ++i) {
+    w.ScrollBarFile->setValue(i);
+    for (QLabel* label : {analysis, sheet}) {
+      QCOMPARE(label->text(), shown[i]);
+      QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),
+               qPrintable(QString("%1: %2 in %3 px").arg(label->objectName()).arg(label->text())
+                              .arg(label->contentsRect().width())));
+    }
+    QCOMPARE(analysis->geometry(), analysisPlace);
+    QCOMPARE(sheet->geometry(), sheetPlace);
+  }
 }
 
 void MainWindowTest::SelectorBeforeTheFirstAnalyse() {
