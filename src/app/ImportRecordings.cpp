@@ -62,15 +62,19 @@ QString ImportSummaryText(const std::vector<std::string>& recordings,
     for (const std::string& warning : result.Warnings) written << "      " + DisplayText(warning);
   }
   QStringList text;
-  text << QString("%1 of %2 recordings gave a record in %3%4")
+  text << QString("%1 of %2 %3 gave a record in %4%5")
               .arg(records)
               .arg(recordings.size())
+              .arg(recordings.size() == 1 ? "recording" : "recordings")
               .arg(QDir::toNativeSeparators(target))
               .arg(records == 0 ? "." : ":");
   text << written;
   if (!refused.isEmpty()) text << "" << "These recordings gave no record:" << refused;
   if (done < recordings.size()) {
-    text << "" << QString("Cancelled: %1 recordings were not averaged.").arg(recordings.size() - done);
+    const std::size_t left = recordings.size() - done;
+    text << "" << QString("Cancelled: %1 %2 not averaged.")
+                      .arg(left)
+                      .arg(left == 1 ? "recording was" : "recordings were");
   }
   return text.join("\n");
 }

@@ -700,7 +700,7 @@ void MainWindowTest::ImportKeepsTheWorkList() {
   w.ImportFolderChooser = [&] { return target; };
 
   w.ButtonImport->click();
-  QVERIFY(w.LastImportSummary().startsWith("0 of 1 recordings gave a record"));
+  QVERIFY(w.LastImportSummary().startsWith("0 of 1 recording gave a record in " + shown + "."));
   QCOMPARE(apptest::Texts(w.ListBox1), QStringList{"P0002.R01"});
   QCOMPARE(apptest::Texts(w.ListBox2), work);
 
