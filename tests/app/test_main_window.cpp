@@ -425,40 +425,27 @@ void MainWindowTest::TwelveRecords() {
   QCOMPARE(Caption(w, "LabelP1"), QString("P0001.R01"));
 }
 
-// A patient's name fills its 21 bytes before the ID, more than the header labels of
-// either tab were made for: it shows whole, narrowed, in the labels' own place and size.
+// A patient's name that runs on into the ID's first bytes, as in real records (24
+// characters, where the labels of both tabs were made for about ten), shows whole,
+// narrowed, in the labels' own place and size.
 void MainWindowTest::LongNamesShowWholeInTheirLabels() {
   TSDIAppForm& w = *window_;
-  // The second runs on into the ID's first bytes, as in real records: 24 characters.
-  const char* const names[] = {"NAKAMURA SHIGERU", "MATSUMOTO MICHIKO WWM"};
-  QString shown[2];
-  for (int i = 0; i < 2; ++i) {
-    wavelet::RecordFields fields = apptest::Fields(i + 1);
-    fields.PatientName = names[i];
-    const wavelet::RecordBytes bytes = wavelet::EncodeRecord(
-        fields, wavelet::testing::BeatSamples(i + 1, fields.QrsOnset, fields.QrsOffset));
-    shown[i] = QString::fromStdString(wavelet::DecodeHeaderTexts(bytes).PatientName);
-    apptest::WriteRecord(QDir(dir_->path()).filePath(QString("P%1.R01").arg(i + 1)), bytes);
-  }
-  QCOMPARE(shown[1], QString("MATSUMOTO MICHIKO WWMID1"));
+  wavelet::RecordFields fields = apptest::Fields(1);
+  fields.PatientName = "MATSUMOTO MICHIKO WWM";
+  apptest::WriteRecord(QDir(dir_->path()).filePath("P0001.R01"),
+                       wavelet::EncodeRecord(fields, wavelet::testing::BeatSamples(
+                                                         1, fields.QrsOnset, fields.QrsOffset)));
   QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));
   w.ListBox1->selectAll();
   w.ButtonAdd->click();
-  QLabel* analysis = w.findChild<QLabel*>("LabelP3");
-  QLabel* sheet = w.findChild<QLabel*>("Label230");
-  const QRect analysisPlace = analysis->geometry();
-  const QRect sheetPlace = sheet->geometry();
-  w.ButtonAnalyse->click();
-  for (int i = 0; i < 2; ++i) {
-    w.ScrollBarFile->setValue(i);
-    for (QLabel* label : {analysis, sheet}) {
-      QCOMPARE(label->text(), shown[i]);
-      QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),
-               qPrintable(QString("%1: %2 in %3 px").arg(label->objectName()).arg(label->text())
-                              .arg(label->contentsRect().width())));
-    }
-    QCOMPARE(analysis->geometry(), analysisPlace);
-    QCOMPARE(sheet->geometry(), sheetPlace);
+  for (const char* name : {"LabelP3", "Label230"}) {
+    QLabel* label = w.findChild<QLabel*>(name);
+    const QRect place = label->geometry();
+    w.ButtonAnalyse->click();
+    QCOMPARE(label->text(), QString("MATSUMOTO MICHIKO WWMID1"));
+    QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),
+             name);
+    QCOMPARE(label->geometry(), place);
   }
 }
 
@@ -664,8 +651,8 @@ void MainWindowTest::ImportAveragesRecordingsAndListsTheFolder() {
   QVERIFY2(summary.startsWith("1 of 2 recordings gave a record in " + target + ":\n  s0010_re.R01: " +
                               QString::fromStdString(header.AveragingCount) + " of "),
            qPrintable(summary));
-  QVERIFY2(QRegularExpression(" beats kept, noise [0-9]+\\.[0-9]{2} uV, with warnings:\n      "
-                              "CR LF line ends in the header of \\[" +
+  QVERIFY2(QRegularExpression(" beats kept, noise [0-9]+\\.[0-9]{2} uV, with warnings:\n"
+                              "(      .*\n)*      CR LF line ends in the header of \\[" +
                               QRegularExpression::escape(recording) + "\\]")
                .match(summary)
                .hasMatch(),
