@@ -53,21 +53,21 @@ QString ImportSummaryText(const std::vector<std::string>& recordings,
     }
     ++records;
     const AveragingSummary& summary = result.Summary;
-    written << QString("  %1: %2 of %3 beats kept, noise %4 uV%5")
-                   .arg(DisplayText(names[i]))
-                   .arg(summary.BeatsKept)
-                   .arg(summary.BeatsFound)
-                   .arg(summary.NoiseUv, 0, 'f', 2)
-                   .arg(result.Warnings.empty() ? QString() : QString(", with warnings:"));
+    // Names and paths are joined, not substituted: a "%1" in a file name stays as it is.
+    written << "  " + DisplayText(names[i]) +
+                   QString(": %1 of %2 beats kept, noise %3 uV")
+                       .arg(summary.BeatsKept)
+                       .arg(summary.BeatsFound)
+                       .arg(summary.NoiseUv, 0, 'f', 2) +
+                   (result.Warnings.empty() ? QString() : QString(", with warnings:"));
     for (const std::string& warning : result.Warnings) written << "      " + DisplayText(warning);
   }
   QStringList text;
-  text << QString("%1 of %2 %3 gave a record in %4%5")
-              .arg(records)
-              .arg(recordings.size())
-              .arg(recordings.size() == 1 ? "recording" : "recordings")
-              .arg(QDir::toNativeSeparators(target))
-              .arg(records == 0 ? "." : ":");
+  text << QString("%1 of %2 %3 gave a record in ")
+                  .arg(records)
+                  .arg(recordings.size())
+                  .arg(recordings.size() == 1 ? "recording" : "recordings") +
+              QDir::toNativeSeparators(target) + (records == 0 ? "." : ":");
   text << written;
   if (!refused.isEmpty()) text << "" << "These recordings gave no record:" << refused;
   if (done < recordings.size()) {
