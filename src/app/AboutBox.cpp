@@ -53,9 +53,11 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 
   ProductName = BoldLabel(Panel1, "ProductName", "wavelet", 8, 176);
   Version = BoldLabel(Panel1, "Version", "workbench", 120, 176);
-  Label1 = BoldLabel(Panel1, "Label1", "Version : 1.00", 112, 192);
+  // One version, the program's, as --version and the package give it; the line that
+  // once held a build number stays empty.
+  Label1 = BoldLabel(Panel1, "Label1", QString("Version : ") + kBuildVersion, 112, 192);
   Copyright = BoldLabel(Panel1, "Copyright", "Signal-averaged ECG", 8, 224);
-  Comments = BoldLabel(Panel1, "Comments", QString("Build ") + kBuildVersion, 8, 248);
+  Comments = BoldLabel(Panel1, "Comments", QString(), 8, 248);
   for (QLabel* line : {ProductName, Version, Label1, Copyright, Comments}) KeepInside(line, Panel1);
 
   OKButton = new QPushButton("OK", this);

@@ -1,13 +1,21 @@
 // "Import recordings...": ECG recordings averaged into records of a chosen folder, off
-// the user-interface thread, with a progress dialog; the folder is listed afterwards so
-// the new records can go on the work list.
+// the user-interface thread, with a progress dialog; then a summary of what each
+// recording gave (beats kept, noise, the averager's warnings, or why there is no
+// record), and the new records listed where that loses no work list.
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QVBoxLayout>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <span>
@@ -20,8 +28,81 @@
 #include "base/LargeBuffers.h"
 #include "app/MainWindow.h"
 #include "app/TextForms.h"
+#include "record/RecordFileName.h"
 
 namespace wavelet {
+namespace {
+
+bool SameFolder(const QString& a, const QString& b) {
+  const QString ca = QFileInfo(a).canonicalFilePath();
+  return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+// The summary's text: one line per record written with its quality and its warnings
+// under it, then the recordings that gave none, then what the run left undone.
+QString ImportSummaryText(const std::vector<std::string>& recordings,
+                          const std::vector<std::string>& names,
+                          const std::vector<AverageFileResult>& results, std::size_t done,
+                          const QString& target) {
+  QStringList written;
+  QStringList refused;
+  int records = 0;
+  for (std::size_t i = 0; i < done; ++i) {
+    const AverageFileResult& result = results[i];
+    if (!result.Written) {
+      refused << "  " + DisplayText(result.ErrorText);
+      continue;
+    }
+    ++records;
+    const AveragingSummary& summary = result.Summary;
+    // Names and paths are joined, not substituted: a "%1" in a file name stays as it is.
+    written << "  " + DisplayText(names[i]) +
+                   QString(": %1 of %2 beats kept, noise %3 uV")
+                       .arg(summary.BeatsKept)
+                       .arg(summary.BeatsFound)
+                       .arg(summary.NoiseUv, 0, 'f', 2) +
+                   (result.Warnings.empty() ? QString() : QString(", with warnings:"));
+    for (const std::string& warning : result.Warnings) written << "      " + DisplayText(warning);
+  }
+  QStringList text;
+  text << QString("%1 of %2 %3 gave a record in ")
+                  .arg(records)
+                  .arg(recordings.size())
+                  .arg(recordings.size() == 1 ? "recording" : "recordings") +
+              QDir::toNativeSeparators(target) + (records == 0 ? "." : ":");
+  text << written;
+  if (!refused.isEmpty()) text << "" << "These recordings gave no record:" << refused;
+  if (done < recordings.size()) {
+    const std::size_t left = recordings.size() - done;
+    text << "" << QString("Cancelled: %1 %2 not averaged.")
+                      .arg(left)
+                      .arg(left == 1 ? "recording was" : "recordings were");
+  }
+  return text.join("\n");
+}
+
+}  // namespace
+
+void TSDIAppForm::ShowImportSummary(const QString& text) {
+  lastImportSummary_ = text;
+  if (!interactiveMessages_) return;
+  EndSelectorPress();
+  // A list of every recording can be long: it scrolls inside a dialog of a fixed size.
+  QDialog box(this);
+  box.setObjectName("ImportSummary");
+  box.setWindowTitle("Import recordings");
+  auto* layout = new QVBoxLayout(&box);
+  auto* view = new QPlainTextEdit(text, &box);
+  view->setObjectName("ImportSummaryText");
+  view->setReadOnly(true);
+  view->setLineWrapMode(QPlainTextEdit::NoWrap);
+  layout->addWidget(view);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+  connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+  layout->addWidget(buttons);
+  box.resize(720, 360);
+  box.exec();
+}
 
 void TSDIAppForm::ImportRecordingsClick() {
   const QString start = DirectoryListBox1->Directory();
@@ -75,15 +156,36 @@ void TSDIAppForm::ImportRecordingsClick() {
                                              std::span(std::as_const(results)).first(done));
   if (!table.Ok) ShowError(DisplayText(table.Message()));
 
-  QStringList refused;
-  for (std::size_t i = 0; i < done; ++i) {
-    if (!results[i].Written) refused << DisplayText(results[i].ErrorText);
+  QString summary = ImportSummaryText(recordings, names, results, done, target);
+  bool anyWritten = false;
+  for (std::size_t i = 0; i < done; ++i) anyWritten = anyWritten || results[i].Written;
+  // The work list is the user's work (hundreds of entries, perhaps): it is never
+  // emptied for the new records. They are listed as candidates where that keeps it:
+  // in the folder shown, or in another folder while the work list is empty.
+  if (anyWritten) {
+    if (SameFolder(target, DirectoryListBox1->Directory())) {
+      ListNewCandidates();
+    } else if (ListBox2->count() == 0) {
+      DirectoryListBox1->OpenDirectory(target);
+    } else {
+      summary += "\n\nThe work list is kept: open " + QDir::toNativeSeparators(target) +
+                 " in the chooser to list the new records.";
+    }
   }
-  // The folder shown already is listed again, so the new records show.
-  if (!DirectoryListBox1->OpenDirectory(target)) DirectoryListBox1Change();
-  if (!refused.isEmpty()) {
-    ShowError("These recordings gave no record:\n" + refused.join("\n"));
-  }
+  ShowImportSummary(summary);
+}
+
+// The folder shown is listed again without touching the work list: the candidates are
+// its records that are not on the work list, in the listing's order.
+void TSDIAppForm::ListNewCandidates() {
+  std::vector<std::string> candidates = wavelet::ListRecordFiles(ToBytes(DirectoryListBox1->Directory()));
+  const std::vector<std::string> work = Entries(ListBox2);
+  std::erase_if(candidates, [&](const std::string& name) {
+    return std::find(work.begin(), work.end(), name) != work.end();
+  });
+  SortRecordNames(candidates);
+  FillList(ListBox1, candidates);
+  SetWorkButtonsEnabled(true);
 }
 
 }  // namespace wavelet

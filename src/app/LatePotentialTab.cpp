@@ -12,6 +12,7 @@
 #include "app/MainWindow.h"
 #include "app/TextForms.h"
 #include "output/LatePotentialTexts.h"
+#include "record/RecordTag.h"
 #include "views/LatePotentialView.h"
 
 namespace wavelet {
@@ -70,7 +71,26 @@ void TSDIAppForm::BuildLatePotentialTab() {
   UnitSetting->setSingleStep(0.01);
   UnitSetting->setValue(kDefaultMicrovoltsPerUnit);
   connect(UnitSetting, &QDoubleSpinBox::valueChanged, this, [this] { ShowLatePotentials(); });
+  // Below everything else, so nothing above moves for it.
+  LatePotentialNote = TabLabel(panel, "LatePotentialNote", QString(), 16, top + 236, 872);
+  LatePotentialNote->resize(872, 40);
+  LatePotentialNote->setWordWrap(true);
+  LatePotentialNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  LatePotentialNote->setStyleSheet("color: #00309a;");
   ShowLatePotentials();
+}
+
+QString LatePotentialNoteText(const LatePotentialFigures& figures, bool averagedWithWarnings) {
+  QStringList notes;
+  if (figures.QrsFound && figures.OnsetGuarded) {
+    notes << "The P-wave guard moved the QRS onset later: the P wave ran into the QRS "
+             "without a quiet gap. Check the onset on the picture.";
+  }
+  if (averagedWithWarnings) {
+    notes << "This record was averaged with warnings (few beats kept, the onset not placed, "
+             "...): the import's summary and averaging.csv name them.";
+  }
+  return notes.join("\n");
 }
 
 void TSDIAppForm::ShowLatePotentials() {
@@ -99,8 +119,11 @@ void TSDIAppForm::ShowLatePotentials() {
                                       : QString());
     LatePotentialNoise->clear();
     LatePotentialUnit->clear();
+    LatePotentialNote->clear();
     return;
   }
+  const std::optional<RecordTag> tag = ReadRecordTag(workbench_->Record().RecordBuffer);
+  LatePotentialNote->setText(LatePotentialNoteText(*figures, tag && tag->AveragedWithWarnings));
   LatePotentialVerdict->setText(QString::fromStdString(wavelet::LatePotentialVerdict(*figures)));
   LatePotentialNoise->setText(QString::fromStdString(NoiseText(*figures)));
   const bool tagged = workbench_->RecordStatesUnit();

@@ -249,12 +249,14 @@ void TSDIAppForm::ListRecordFiles(const std::string& directoryText) {
   BusyCursor::Restore();
 }
 
-void TSDIAppForm::ButtonAddClick() { MoveSelectedBetweenLists(ListBox1, ListBox2); }
+void TSDIAppForm::ButtonAddClick() { MoveSelectedBetweenLists(ListBox1, ListBox2, false); }
 
-void TSDIAppForm::ButtonDeleteClick() { MoveSelectedBetweenLists(ListBox2, ListBox1); }
+// Names go back to their places in the candidate list, which stays in the listing's
+// order; the work list keeps the order the user added its names in.
+void TSDIAppForm::ButtonDeleteClick() { MoveSelectedBetweenLists(ListBox2, ListBox1, true); }
 
 // "Add >>" and "<< Delete" are the same move with the lists' roles exchanged.
-void TSDIAppForm::MoveSelectedBetweenLists(QListWidget* from, QListWidget* to) {
+void TSDIAppForm::MoveSelectedBetweenLists(QListWidget* from, QListWidget* to, bool sortTarget) {
   Button1->setEnabled(false);
   ButtonAdd->setEnabled(false);
   ButtonDelete->setEnabled(false);
@@ -266,6 +268,7 @@ void TSDIAppForm::MoveSelectedBetweenLists(QListWidget* from, QListWidget* to) {
   const std::size_t before = target.size();
   MoveSelectedEntries(source, selected, target);
   if (target.size() != before) {
+    if (sortTarget) SortRecordNames(target);
     FillList(from, source);
     FillList(to, target);
   }
@@ -323,15 +326,25 @@ void TSDIAppForm::ShowRecordPosition() {
 
 QLabel* TSDIAppForm::ValueLabel(const QString& name) const { return labels_.value(name, nullptr); }
 
-// A value label keeps its place and size; a text a little wider than it is set a little
-// narrower (down to 70 % of its width) instead of losing its last characters.
-void FitTextToLabel(QLabel* label) {
+// A value label keeps its place and size; a text wider than it is set narrower (down
+// to `leastStretch` % of its width) instead of losing its last characters.
+void FitTextToLabel(QLabel* label, int leastStretch) {
   QFont font = label->font();
   font.setStretch(QFont::Unstretched);
   // Two pixels spare: a glyph may reach past its advance, and positions are rounded.
   const int room = label->contentsRect().width() - 2;
   const int advance = QFontMetrics(font).horizontalAdvance(label->text());
-  if (room > 0 && advance > room) font.setStretch(std::max(70, 100 * room / advance));
+  if (room > 0 && advance > room) {
+    int stretch = std::max(leastStretch, 100 * room / advance);
+    font.setStretch(stretch);
+    // Stretched glyph widths round on their own: a little narrower still until it fits
+    // (a few steps; a font that cannot narrow stays as it is).
+    for (int step = 0; step < 6 && stretch > leastStretch &&
+                       QFontMetrics(font).horizontalAdvance(label->text()) > room;
+         ++step) {
+      font.setStretch(--stretch);
+    }
+  }
   label->setFont(font);
 }
 
@@ -340,7 +353,9 @@ void TSDIAppForm::SetCaption(const QString& labelName, const std::string& bytes)
   if (label == nullptr) return;
   label->setText(DisplayText(bytes));
   label->setProperty("CaptionBytes", QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  FitTextToLabel(label);
+  // A record's text (a patient's whole name of up to 24 characters in a label made for
+  // about ten) is shown whole however narrow that makes it; the tooltip has it wide.
+  FitTextToLabel(label, 1);
 }
 
 std::string TSDIAppForm::CaptionBytes(const QString& labelName) const {

@@ -42,8 +42,13 @@ class CanvasWidget;
 class DirectoryChooser;
 class TAboutBox;
 
-// Narrows the label's font just enough for its text to show whole (see MainWindow.cpp).
-void FitTextToLabel(QLabel* label);
+// Narrows the label's font just enough for its text to show whole, but not below
+// `leastStretch` per cent of its width (see MainWindow.cpp).
+void FitTextToLabel(QLabel* label, int leastStretch = 70);
+
+// The late-potential tab's note on how sure its figures are: the P-wave guard moved
+// the onset, or the record's tag says its averaging gave warnings; empty when neither.
+QString LatePotentialNoteText(const LatePotentialFigures& figures, bool averagedWithWarnings);
 
 // What the calculation sheet's labels show until a basic analysis fills them.
 inline constexpr const char* kInitialSheetValue = "0000000000";
@@ -86,6 +91,8 @@ class TSDIAppForm : public QMainWindow {
   // Where the import's dialogs are skipped (tests): the recordings and the folder.
   std::function<QStringList()> RecordingsChooser;
   std::function<QString()> ImportFolderChooser;
+  // The text of the last import's summary (tests read it).
+  QString LastImportSummary() const { return lastImportSummary_; }
   void ScrollBarFileChange();
   void ShowRecordPosition();
   // Loads the work-list entry at the selector's position. Returns false when the
@@ -204,6 +211,7 @@ class TSDIAppForm : public QMainWindow {
   QLabel* LatePotentialVerdict = nullptr;
   QLabel* LatePotentialNoise = nullptr;
   QLabel* LatePotentialUnit = nullptr;
+  QLabel* LatePotentialNote = nullptr;  // how sure the figures are (empty: no doubt known)
   QDoubleSpinBox* UnitSetting = nullptr;
   // Shows the late-potential figures of the record shown (costs microseconds).
   void ShowLatePotentials();
@@ -251,7 +259,11 @@ class TSDIAppForm : public QMainWindow {
   // Shows `why` in the error box and returns true when it is not empty.
   bool Refused(const std::string& why);
   void SetWorkButtonsEnabled(bool enabled);
-  void MoveSelectedBetweenLists(QListWidget* from, QListWidget* to);
+  // The import's summary box (its text is kept for LastImportSummary).
+  void ShowImportSummary(const QString& text);
+  void ListNewCandidates();
+  // `sortTarget`: `to` is put in the record-name order afterwards.
+  void MoveSelectedBetweenLists(QListWidget* from, QListWidget* to, bool sortTarget);
   void SetBatchControlsEnabled(bool enabled);
   // The error box: `text` as the box's message, `reason` (why, when known) below it.
   void ShowError(const QString& text, const QString& reason = QString());
@@ -298,6 +310,7 @@ class TSDIAppForm : public QMainWindow {
   std::vector<std::string> batchUnreadable_;
   QString lastErrorText_;
   QString lastErrorReason_;
+  QString lastImportSummary_;
   bool centred_ = false;
   bool closeRequested_ = false;
   bool batchPrinterMissing_ = false;

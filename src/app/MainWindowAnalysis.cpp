@@ -83,6 +83,13 @@ void TSDIAppForm::RunBasicAnalysis() {
 void TSDIAppForm::RunAnalysis() {
   // After a failed load the record in memory is another one than the selector names.
   if (Refused(workbench_->AnalysisRefusal())) return;
+  // Before the first load the record in memory is the all-zero one, whose curves and
+  // judgements would look like a patient's.
+  if (workbench_->State() == RecordState::NothingLoaded) {
+    Refused("No record is loaded, so there is nothing to analyse: put records on the work "
+            "list and press \"Analyse >>\".");
+    return;
+  }
   WindowHooks hooks(*this);
   workbench_->RunAnalysis(CurrentView(), hooks);
   ShowRecordState();

@@ -88,6 +88,7 @@ class AnalysisWindowTest : public QObject {
   void ClampedWindowsAreNoted();
   void RecordChangeWithoutAnalysisShowsNoEarlierResults();
   void LatePotentialsFollowEveryRecordChange();
+  void LatePotentialNoteSaysHowSureTheFiguresAre();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -320,6 +321,7 @@ void AnalysisWindowTest::LatePotentialsFollowEveryRecordChange() {
   QCOMPARE(w.LatePotentialValues[2]->text(), QString("83 ms"));
   QCOMPARE(w.LatePotentialVerdict->text(), QString("late potentials present"));
   QVERIFY(w.LatePotentialUnit->text().contains("0.1 uV per unit"));
+  QVERIFY(w.LatePotentialNote->text().isEmpty());  // no tag, so no averaging's warnings
   w.UnitSetting->setValue(0.2);  // the setting applies to records without a unit
   QCOMPARE(w.LatePotentialValues[1]->text(), QString("30.47 uV"));
 
@@ -338,6 +340,21 @@ void AnalysisWindowTest::LatePotentialsFollowEveryRecordChange() {
     for (int x = 0; x < image.Width(); ++x) lit += image.Pixel(x, y) != 0;
   }
   QVERIFY(lit < 24 * 35 * 2);  // the note's letters only, no curve
+}
+
+// The note below the figures: the P-wave guard's move of the onset (only where a QRS was
+// found, since the onset means nothing otherwise) and an averaging with warnings.
+void AnalysisWindowTest::LatePotentialNoteSaysHowSureTheFiguresAre() {
+  wavelet::LatePotentialFigures figures;
+  figures.QrsFound = true;
+  QCOMPARE(wavelet::LatePotentialNoteText(figures, false), QString());
+  figures.OnsetGuarded = true;
+  const QString guarded = wavelet::LatePotentialNoteText(figures, false);
+  QVERIFY(guarded.startsWith("The P-wave guard moved the QRS onset later") && !guarded.contains("\n"));
+  QVERIFY(wavelet::LatePotentialNoteText(figures, true).startsWith(guarded + "\nThis record was averaged with warnings"));
+  figures.QrsFound = false;
+  QVERIFY(wavelet::LatePotentialNoteText(figures, true).startsWith("This record was averaged with warnings"));
+  QCOMPARE(wavelet::LatePotentialNoteText(figures, false), QString());
 }
 
 QTEST_MAIN(AnalysisWindowTest)

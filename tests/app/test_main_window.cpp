@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QtTest>
@@ -28,6 +29,7 @@
 #include "app/MainWindow.h"
 #include "output/BatchGrid.h"
 #include "record/RecordDecoder.h"
+#include "record/RecordEncoder.h"
 #include "version/Version.h"
 
 using wavelet::TSDIAppForm;
@@ -60,6 +62,7 @@ class MainWindowTest : public QObject {
   void ListingADirectory();
   void AddDeleteAndAnalyse();
   void TwelveRecords();
+  void LongNamesShowWholeInTheirLabels();
   void SelectorBeforeTheFirstAnalyse();
   void OneClickOnTheSelectorArrowIsOneStepAndOneBox();
   void DirectoryChangeEmptiesTheWorkList();
@@ -68,6 +71,7 @@ class MainWindowTest : public QObject {
   void NestedRecordChangeLoadsTheFinalPosition();
   void AnalyseReportsOnlyTheRecordItShows();
   void ImportAveragesRecordingsAndListsTheFolder();
+  void ImportKeepsTheWorkList();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -264,8 +268,9 @@ void MainWindowTest::AboutOpensAndClosesTwice() {
   QCOMPARE(about->windowTitle(), QString("About"));
   QVERIFY(about->isHidden());
   QVERIFY(about->OKButton->isDefault());
-  QCOMPARE(about->Label1->text(), QString("Version : 1.00"));
-  QCOMPARE(about->Comments->text(), QString("Build ") + wavelet::kBuildVersion);
+  // One version, the build's: no second number beside it.
+  QCOMPARE(about->Label1->text(), QString("Version : ") + wavelet::kBuildVersion);
+  QVERIFY(about->Comments->text().isEmpty());
   // Every line stays inside the panel rather than being clipped by it.
   for (const QLabel* line : {about->ProductName, about->Version, about->Label1, about->Copyright,
                              about->Comments}) {
@@ -345,28 +350,33 @@ void MainWindowTest::AddDeleteAndAnalyse() {
   TSDIAppForm& w = *window_;
   QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));  // empty: enables Add/Delete
   w.ListBox1->clear();
-  for (const char* name : {"a", "b", "c", "d"}) {
+  // The listing's order: case aside, numbers by value (neither the bytes' order nor a
+  // case-blind one of characters).
+  const QStringList listed = {"P2.R01", "p10.r01", "Q1.r01", "q20.r01"};
+  for (const QString& name : listed) {
     auto* item = new QListWidgetItem(name);
-    item->setData(Qt::UserRole + 1, QByteArray(name));
+    item->setData(Qt::UserRole + 1, name.toUtf8());
     w.ListBox1->addItem(item);
   }
   w.ButtonAdd->click();  // nothing selected: nothing moves
-  QCOMPARE(apptest::Texts(w.ListBox1), QStringList({"a", "b", "c", "d"}));
+  QCOMPARE(apptest::Texts(w.ListBox1), listed);
   QVERIFY(w.ButtonAdd->isEnabled() && !w.ButtonAnalyse->isEnabled());
 
-  apptest::SelectRows(w.ListBox1, {1, 3});
+  apptest::SelectRows(w.ListBox1, {3, 1});
   w.ButtonAdd->click();
-  QCOMPARE(apptest::Texts(w.ListBox1), QStringList({"a", "c"}));
-  QCOMPARE(apptest::Texts(w.ListBox2), QStringList({"b", "d"}));
+  QCOMPARE(apptest::Texts(w.ListBox1), QStringList({"P2.R01", "Q1.r01"}));
+  QCOMPARE(apptest::Texts(w.ListBox2), QStringList({"p10.r01", "q20.r01"}));
   QVERIFY(w.ButtonAnalyse->isEnabled());
   QVERIFY(w.Button1->isEnabled());
 
+  // "<< Delete" puts each name back at its place in the candidate list.
+  apptest::SelectRows(w.ListBox2, {1});
+  w.ButtonDelete->click();
+  QCOMPARE(apptest::Texts(w.ListBox1), QStringList({"P2.R01", "Q1.r01", "q20.r01"}));
+  QCOMPARE(apptest::Texts(w.ListBox2), QStringList({"p10.r01"}));
   apptest::SelectRows(w.ListBox2, {0});
   w.ButtonDelete->click();
-  QCOMPARE(apptest::Texts(w.ListBox1), QStringList({"a", "c", "b"}));
-  QCOMPARE(apptest::Texts(w.ListBox2), QStringList({"d"}));
-  apptest::SelectRows(w.ListBox2, {0});
-  w.ButtonDelete->click();
+  QCOMPARE(apptest::Texts(w.ListBox1), listed);
   QVERIFY(!w.ButtonAnalyse->isEnabled());
   QVERIFY(QApplication::overrideCursor() == nullptr);
 }
@@ -415,13 +425,51 @@ void MainWindowTest::TwelveRecords() {
   QCOMPARE(Caption(w, "LabelP1"), QString("P0001.R01"));
 }
 
+// A patient's name that runs on into the ID's first bytes, as in real records (24
+// characters, where the labels of both tabs were made for about ten), shows whole,
+// narrowed, in the labels' own place and size.
+void MainWindowTest::LongNamesShowWholeInTheirLabels() {
+  TSDIAppForm& w = *window_;
+  wavelet::RecordFields fields = apptest::Fields(1);
+  fields.PatientName = "MATSUMOTO MICHIKO WWM";
+  apptest::WriteRecord(QDir(dir_->path()).filePath("P0001.R01"),
+                       wavelet::EncodeRecord(fields, wavelet::testing::BeatSamples(
+                                                         1, fields.QrsOnset, fields.QrsOffset)));
+  QVERIFY(w.DirectoryListBox1->OpenDirectory(dir_->path()));
+  w.ListBox1->selectAll();
+  w.ButtonAdd->click();
+  for (const char* name : {"LabelP3", "Label230"}) {
+    QLabel* label = w.findChild<QLabel*>(name);
+    const QRect place = label->geometry();
+    w.ButtonAnalyse->click();
+    QCOMPARE(label->text(), QString("MATSUMOTO MICHIKO WWMID1"));
+    QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),
+             name);
+    QCOMPARE(label->geometry(), place);
+  }
+}
+
 void MainWindowTest::SelectorBeforeTheFirstAnalyse() {
   TSDIAppForm& w = *window_;
-  // "GO" with no record analyses the all-zero record, with no note for it; the batch
-  // and "Print" wait for a work list.
+  // Before any record "GO" refuses as after a failed load, and so does every control
+  // that analyses (auto calculation, a scale, the squares): the record in memory is
+  // the all-zero one, whose flat curves and "judge 1: 1" would look like a patient's.
+  // The batch and "Print" wait for a work list.
   w.SetInteractiveMessages(false);
-  w.Button1->click();
+  for (QAbstractButton* control : std::initializer_list<QAbstractButton*>{
+           w.Button1, w.RadioButton4, w.ScaleButtons[3], w.CheckBoxDot}) {
+    w.Button2->click();
+    QVERIFY(w.LastErrorText().startsWith("No work list yet"));
+    control->click();
+    QVERIFY2(w.LastErrorText().startsWith("No record is loaded, so there is nothing to analyse"),
+             qPrintable(control->objectName() + ": " + w.LastErrorText()));
+  }
+  for (int i = 0; i < wavelet::kImageCount; ++i) QVERIFY(AllBlack(w.Images().Lead(i)));
+  for (const char* name : {"Label242", "Label243", "LabelA01", "Label228"}) {
+    QCOMPARE(Caption(w, name), QString("0000000000"));
+  }
   QVERIFY(w.ClampNote->text().isEmpty() && w.AnalysisNote->text().isEmpty());
+  w.RadioButton5->click();  // auto calculation off again
   w.Button2->click();
   QVERIFY(w.LastErrorText().contains("\"Analyse >>\""));
   QCOMPARE(w.Grid().RowCount(), 7);
@@ -558,32 +606,115 @@ void MainWindowTest::AnalyseReportsOnlyTheRecordItShows() {
   QCOMPARE(w.Label22->text(), QString("1/3"));
 }
 
-// The import averages the recordings into the folder chosen, names each recording that
-// gave no record once, updates the folder's table and lists the folder with the new
-// records.
+// A copy of a shared PTB recording whose header has CR LF line ends, which the reader
+// warns of; empty when the recordings are not beside the project.
+static QString CrLfRecording(const QString& folder) {
+  const QString ptb = QString(WAVELET_SOURCE_DIR) + "/../shared/recordings/ptb/";
+  QFile header(ptb + "s0010_re.hea");
+  if (!header.open(QIODevice::ReadOnly)) return QString();
+  QByteArray text = header.readAll();
+  text.replace("\r\n", "\n").replace("\n", "\r\n");
+  QDir().mkpath(folder);
+  const QString copy = QDir(folder).filePath("s0010_re.hea");
+  apptest::WriteBytes(copy, text.constData(), static_cast<std::size_t>(text.size()));
+  for (const char* data : {"s0010_re.dat", "s0010_re.xyz"}) {
+    if (!QFile::copy(ptb + data, QDir(folder).filePath(data))) return QString();
+  }
+  return copy;
+}
+
+// The import averages the recordings into the folder chosen, updates the folder's table,
+// and its summary gives each record's beats kept, noise and warnings, and names once each
+// recording that gave no record; with no work list to lose, the chooser then lists that
+// folder.
 void MainWindowTest::ImportAveragesRecordingsAndListsTheFolder() {
-  const QString ptb = QString(WAVELET_SOURCE_DIR) + "/../shared/recordings/ptb/s0010_re.hea";
-  if (!QFileInfo::exists(ptb)) QSKIP("no recordings beside the project");
+  const QString recording = CrLfRecording(QDir(dir_->path()).filePath("recordings"));
+  if (recording.isEmpty()) QSKIP("no recordings beside the project");
   TSDIAppForm& w = *window_;
   w.SetInteractiveMessages(false);
   const QString junk = QDir(dir_->path()).filePath("junk.edf");
   apptest::WriteBytes(junk, "not a recording", 15);
   const QString target = QDir(dir_->path()).filePath("records");
   QVERIFY(QDir().mkpath(target));
-  w.RecordingsChooser = [&] { return QStringList{ptb, junk}; };
+  w.RecordingsChooser = [&] { return QStringList{recording, junk}; };
   w.ImportFolderChooser = [&] { return target; };
   w.ButtonImport->click();
-  QVERIFY(QFileInfo(QDir(target).filePath("s0010_re.R01")).size() == 5025);
+  const QString record = QDir(target).filePath("s0010_re.R01");
+  QVERIFY(QFileInfo(record).size() == 5025);
   // The folder's averaging table, as wavelet-average keeps it: the record's row, then
   // the recording that gave none.
   const QList<QByteArray> table = apptest::ReadAll(QDir(target).filePath("averaging.csv")).split('\n');
   QCOMPARE(table.size(), 4);
-  QVERIFY(table[1].startsWith("s0010_re.R01," + ptb.toUtf8() + ",frank,1000,"));
+  QVERIFY(table[1].startsWith("s0010_re.R01," + recording.toUtf8() + ",frank,1000,"));
   QCOMPARE(table[2], "," + junk.toUtf8() + ",,,,,,,,,,,,,,\r");
   QCOMPARE(w.DirectoryListBox1->Directory(), QDir(target).absolutePath());
   QCOMPARE(apptest::Texts(w.ListBox1), QStringList{"s0010_re.R01"});
-  QCOMPARE(w.LastErrorText().count(junk), 1);
-  QVERIFY(!w.LastErrorText().contains("s0010_re"));
+  // The beats kept as the record's own averaging count states them.
+  const QByteArray bytes = apptest::ReadAll(record);
+  wavelet::RecordBytes recordBytes{};
+  std::copy(bytes.begin(), bytes.end(), recordBytes.begin());
+  const wavelet::RecordHeaderTexts header = wavelet::DecodeHeaderTexts(recordBytes);
+  const QString summary = w.LastImportSummary();
+  QVERIFY2(summary.startsWith("1 of 2 recordings gave a record in " + target + ":\n  s0010_re.R01: " +
+                              QString::fromStdString(header.AveragingCount) + " of "),
+           qPrintable(summary));
+  QVERIFY2(QRegularExpression(" beats kept, noise [0-9]+\\.[0-9]{2} uV, with warnings:\n"
+                              "(      .*\n)*      CR LF line ends in the header of \\[" +
+                              QRegularExpression::escape(recording) + "\\]")
+               .match(summary)
+               .hasMatch(),
+           qPrintable(summary));
+  QCOMPARE(summary.count(junk), 1);
+  QVERIFY(summary.contains("These recordings gave no record:\n  "));
+  QVERIFY(w.LastErrorText().isEmpty());
+}
+
+// The import never empties the work list: records imported into the folder shown join
+// the candidates, records imported elsewhere leave both lists and the chooser as they
+// are (the summary says where the records went), and an import that gave no record
+// changes nothing.
+void MainWindowTest::ImportKeepsTheWorkList() {
+  const QString recording = CrLfRecording(QDir(dir_->path()).filePath("recordings"));
+  if (recording.isEmpty()) QSKIP("no recordings beside the project");
+  TSDIAppForm& w = *window_;
+  w.SetInteractiveMessages(false);
+  OpenAndAddAll(3);
+  apptest::SelectRows(w.ListBox2, {1});
+  w.ButtonDelete->click();
+  const QStringList work = {"P0001.R01", "P0003.R01"};
+  QCOMPARE(apptest::Texts(w.ListBox2), work);
+  const QString shown = w.DirectoryListBox1->Directory();
+  const QString junk = QDir(dir_->path()).filePath("junk.edf");
+  apptest::WriteBytes(junk, "not a recording", 15);
+  const QString elsewhere = QDir(dir_->path()).filePath("elsewhere");
+  QVERIFY(QDir().mkpath(elsewhere));
+  QStringList recordings = {junk};
+  QString target = shown;
+  w.RecordingsChooser = [&] { return recordings; };
+  w.ImportFolderChooser = [&] { return target; };
+
+  w.ButtonImport->click();
+  QVERIFY(w.LastImportSummary().startsWith("0 of 1 recording gave a record in " + shown + "."));
+  QCOMPARE(apptest::Texts(w.ListBox1), QStringList{"P0002.R01"});
+  QCOMPARE(apptest::Texts(w.ListBox2), work);
+
+  recordings = {recording};
+  target = elsewhere;
+  w.ButtonImport->click();
+  QVERIFY(QFileInfo::exists(QDir(elsewhere).filePath("s0010_re.R01")));
+  QCOMPARE(w.DirectoryListBox1->Directory(), shown);
+  QCOMPARE(apptest::Texts(w.ListBox1), QStringList{"P0002.R01"});
+  QCOMPARE(apptest::Texts(w.ListBox2), work);
+  QVERIFY2(w.LastImportSummary().endsWith("The work list is kept: open " + elsewhere +
+                                          " in the chooser to list the new records."),
+           qPrintable(w.LastImportSummary()));
+
+  target = shown;
+  w.ButtonImport->click();
+  QCOMPARE(w.DirectoryListBox1->Directory(), shown);
+  QCOMPARE(apptest::Texts(w.ListBox1), QStringList({"P0002.R01", "s0010_re.R01"}));
+  QCOMPARE(apptest::Texts(w.ListBox2), work);
+  QVERIFY(w.ButtonAdd->isEnabled() && w.ButtonAnalyse->isEnabled());
 }
 
 // An ordinary click on the selector's arrow (pressed about 120 ms) while each step is an
