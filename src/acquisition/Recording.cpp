@@ -77,6 +77,16 @@ RecordingOutcome Finish(const std::string& path, SourceRecording source, const R
     const bool usedAgain = std::find(picks.begin() + static_cast<std::ptrdiff_t>(i) + 1, picks.end(), picks[i]) != picks.end();
     chosen.push_back(usedAgain ? samples : std::move(samples));
   }
+  if (choice.Value.Source == LeadSource::Kors) {
+    std::vector<std::string> leadLabels;
+    for (std::size_t pick : picks) leadLabels.push_back(source.Channels[pick].Label);
+    const KorsLeadCheck check = CheckKorsLeads(chosen, leadLabels, source.SamplingHz);
+    if (!check.Refusal.empty()) {
+      outcome.ErrorText = CannotReadText(path, check.Refusal);
+      return outcome;
+    }
+    if (!check.Warning.empty()) source.Warnings.push_back("the standard leads of [" + path + "] " + check.Warning);
+  }
   source.Channels.clear();
   std::array<std::vector<double>, 3> xyz = CombineLeads(choice.Value.Source, chosen);
 

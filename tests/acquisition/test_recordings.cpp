@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+#include "acquisition/BiosigRecord.h"
+#include "acquisition/ReaderStream.h"
 #include "acquisition/Recording.h"
 #include "support/TempDir.h"
 
@@ -112,7 +114,8 @@ TEST(OtherRecordings, KorsLeadsOfDemoScpFollowTheMatrixFromItsOwnStandardLeads) 
   }
   const RecordingOutcome kors = ReadRecording(kOther + "demo.scp");
   ASSERT_TRUE(kors.Ok) << kors.ErrorText;
-  EXPECT_EQ(kors.Value.Microvolts[0].size(), 10001u);  // 1000 Hz already
+  // 1000 Hz already; the lead table states 10001 samples, each lead's 20000 bytes hold 10000.
+  EXPECT_EQ(kors.Value.Microvolts[0].size(), 10000u);
   EXPECT_EQ(kors.Value.Patient.Name, "Patient Demo");
   EXPECT_EQ(kors.Value.Patient.HeightCm, 187);
   EXPECT_EQ(kors.Value.Patient.WeightKg, 82);
@@ -129,7 +132,7 @@ TEST(OtherRecordings, KorsLeadsOfDemoScpFollowTheMatrixFromItsOwnStandardLeads) 
   }
   const double kX[8] = {0.38, -0.07, -0.13, 0.05, -0.01, 0.14, 0.06, 0.54};
   const double kZ[8] = {0.11, -0.23, -0.43, -0.06, -0.14, -0.20, -0.11, 0.31};
-  for (std::size_t n : {0u, 1234u, 10000u}) {
+  for (std::size_t n : {0u, 1234u, 9999u}) {
     double x = 0;
     double z = 0;
     for (int lead = 0; lead < 8; ++lead) {
@@ -145,7 +148,14 @@ TEST(OtherRecordings, EdfAt800HzAndFilesNoReaderKnows) {
   if (!std::filesystem::exists(WAVELET_SOURCE_DIR "/../shared/recordings")) {
     GTEST_SKIP() << "no recordings beside the project";
   }
-  const RecordingOutcome edf = ReadRecording(kOther + "0000050.ECG.edf");
+  // Its V1-V6 hold the digital value 0 throughout, which its physical range makes
+  // 0.015 mV: no precordial leads for Kors' regression. The limb leads come as named.
+  EXPECT_EQ(ReadRecording(kOther + "0000050.ECG.edf").ErrorText,
+            "Cannot read [" + kOther + "0000050.ECG.edf]: leads V1, V2, V3, V4, V5, V6 are flat, so Kors' regression "
+            "cannot make X, Y and Z from the eight standard leads");
+  ReadOptions limbLeads;
+  limbLeads.LeadNames = std::array<std::string, 3>{"I", "II", "III"};
+  const RecordingOutcome edf = ReadRecording(kOther + "0000050.ECG.edf", limbLeads);
   ASSERT_TRUE(edf.Ok) << edf.ErrorText;
   EXPECT_EQ(edf.Value.Microvolts[1].size(), 47319u);  // 37855 samples at 800 Hz
   EXPECT_EQ(edf.Value.Patient.RecordingDate, "2020-11-16");
@@ -161,6 +171,49 @@ TEST(OtherRecordings, EdfAt800HzAndFilesNoReaderKnows) {
             "Dataformat not known.)");
   EXPECT_EQ(ReadRecording(kOther + "missing.scp").ErrorText,
             "Cannot read [" + kOther + "missing.scp]: No such file or directory");
+}
+
+// Every shared recording read again and again gives the same bytes: the reader program's
+// stream for the files libbiosig reads (the SCP-ECG file whose lead table states more
+// samples than it stores fifty times), the samples for the WFDB records.
+TEST(OtherRecordings, EveryRecordingGivesTheSameBytesInEveryRun) {
+  if (!std::filesystem::exists(WAVELET_SOURCE_DIR "/../shared/recordings")) {
+    GTEST_SKIP() << "no recordings beside the project";
+  }
+  const std::string program = FindRecordingReaderProgram();
+  ASSERT_FALSE(program.empty());
+  const auto stream = [&](const std::string& path) {
+    const ChildRun run = RunChild(program, ReaderArguments(path, {}), kReaderTimeLimit, ReaderOutputLimit({}));
+    EXPECT_EQ(run.How, ChildRun::End::Exited) << path;
+    return run.Output;
+  };
+  const std::string scp = kOther + "0000050.ECG.scp";
+  const std::vector<std::string> others = ListRecordings(kOther);
+  ASSERT_EQ(others.size(), 6u);
+  for (const std::string& path : others) {
+    const std::string first = stream(path);
+    const int runs = path == scp ? 50 : 4;
+    int same = 1;
+    for (int run = 1; run < runs; ++run) same += stream(path) == first ? 1 : 0;
+    EXPECT_EQ(same, runs) << path;
+  }
+  for (const std::string& path : ListRecordings(kPtb)) {
+    const RecordingOutcome first = ReadRecording(path);
+    ASSERT_TRUE(first.Ok) << first.ErrorText;
+    EXPECT_EQ(ReadRecording(path).Value.Microvolts, first.Value.Microvolts) << path;
+  }
+
+  // Its lead table states 37855 samples a lead; 16-bit byte counts of 65534 store 32767.
+  // The leads past its limb leads hold zeros only, which Kors' regression refuses.
+  const StreamOutcome decoded = DecodeReaderStream(stream(scp), 8, ReadOptions{}.MaxSamples);
+  ASSERT_TRUE(decoded.Ok) << decoded.Problem;
+  ASSERT_EQ(decoded.Value.Channels.size(), 8u);
+  for (const StreamChannel& channel : decoded.Value.Channels) EXPECT_EQ(channel.Values.size(), 32767u);
+  EXPECT_EQ(decoded.Value.Warnings,
+            (std::vector<std::string>{"the data section of [" + scp + "] stores 32767 samples per lead (65534 bytes) "
+                                      "where its lead table states 37855; read as far as the data go"}));
+  EXPECT_EQ(ReadRecording(scp).ErrorText, "Cannot read [" + scp + "]: leads V1, V2, V3, V4, V5, V6 are all zero, so "
+                                          "Kors' regression cannot make X, Y and Z from the eight standard leads");
 }
 
 // An EDF+ file of three Frank leads at 500 Hz: two data records of one second, each

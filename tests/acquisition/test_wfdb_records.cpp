@@ -181,10 +181,10 @@ TEST(WfdbRecords, APipeOrADirectoryInPlaceOfAFileIsRefusedAtOnce) {
 
 TEST(WfdbRecords, TwelveStandardLeadsGiveKorsXYZ) {
   TempDir dir;
-  // PTB's order; every lead constant over two frames, in microvolts (gain 1 adu/uV).
+  // PTB's order; every lead 0 and then its value, in microvolts (gain 1 adu/uV).
   const std::vector<std::string> labels = {"i", "ii", "iii", "avr", "avl", "avf", "v1", "v2", "v3", "v4", "v5", "v6"};
   const std::vector<int> values = {1000, 2000, 1000, -1500, -500, 1500, 100, 200, 300, 400, 500, 600};
-  std::vector<int> frames = values;
+  std::vector<int> frames(values.size(), 0);
   frames.insert(frames.end(), values.begin(), values.end());
   WriteAll(dir.File("s.dat"), Format16(frames));
   std::string header = "s 12 1000 2\n";
