@@ -100,10 +100,34 @@ std::string PatientName(std::string_view rest) {
   return name;
 }
 
-RecordingPatient PatientOf(HDRTYPE* hdr) {
+// EDF+ writes X for a subfield it does not know, and some writers leave the template
+// of the birth date, dd-MMM-yyyy, in the patient field: neither is the patient's. A
+// field made of nothing else is dropped, with `warnings` saying so.
+void DropPlaceholder(std::string& field, const char* what, const std::string& path,
+                     std::vector<std::string>& warnings) {
+  std::string_view rest = field;
+  bool any = false;
+  while (!(rest = Trimmed(rest)).empty()) {
+    const std::string_view word = rest.substr(0, std::min(rest.find_first_of(" \t"), rest.size()));
+    rest.remove_prefix(word.size());
+    const std::string lowered = AsciiLowered(word);
+    if (lowered != "x" && lowered != "dd-mmm-yyyy") return;
+    any = true;
+  }
+  if (!any) return;
+  warnings.push_back("the patient " + std::string(what) + " '" + field + "' of [" + path +
+                     "] is the EDF patient field's placeholder, not the patient's: left blank");
+  field.clear();
+}
+
+RecordingPatient PatientOf(HDRTYPE* hdr, const std::string& path, std::vector<std::string>& warnings) {
   RecordingPatient patient;
   patient.Name = PatientName(Field(hdr->Patient.Name));
   patient.Id = std::string(Trimmed(Field(hdr->Patient.Id)));
+  if (hdr->TYPE == EDF || hdr->TYPE == BDF) {
+    DropPlaceholder(patient.Id, "ID", path, warnings);
+    DropPlaceholder(patient.Name, "name", path, warnings);
+  }
   if (hdr->Patient.Sex == 1 || hdr->Patient.Sex == 2) patient.Sex.push_back(hdr->Patient.Sex == 1 ? 'M' : 'F');
   if (hdr->Patient.Height > 0 && hdr->Patient.Height < 255) patient.HeightCm = hdr->Patient.Height;
   if (hdr->Patient.Weight > 0 && hdr->Patient.Weight < 255) patient.WeightKg = hdr->Patient.Weight;
@@ -298,8 +322,12 @@ int ReadWithBiosig(const std::string& path, const ReadOptions& options, int fd) 
                 std::to_string(scp->StoredBytes) + " bytes) where its lead table states " +
                 std::to_string(scp->Stated) + "; read as far as the data go";
   }
-  if (!WritePatient(fd, PatientOf(hdr))) return 1;
-  if (shortened && !WriteWarning(fd, *shortened)) return 1;
+  std::vector<std::string> warnings;
+  if (!WritePatient(fd, PatientOf(hdr, path, warnings))) return 1;
+  if (shortened) warnings.push_back(*shortened);
+  for (const std::string& warning : warnings) {
+    if (!WriteWarning(fd, warning)) return 1;
+  }
   for (std::size_t c = 0; c < chosen.size(); ++c) {
     const CHANNEL_TYPE& channel = hdr->CHANNEL[chosen[c]];
     const char* unit = PhysDim3(channel.PhysDimCode);

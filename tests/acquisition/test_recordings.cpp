@@ -218,13 +218,13 @@ TEST(OtherRecordings, EveryRecordingGivesTheSameBytesInEveryRun) {
 
 // An EDF+ file of three Frank leads at 500 Hz: two data records of one second, each
 // lead a ramp (lead k holds (k + 1) * n adu at 0.1 uV per adu).
-std::string EdfPlusFrankLeads() {
+std::string EdfPlusFrankLeads(const std::string& patient = "MCH-0234567 F 02-MAY-1951 Haagse_Harry") {
   const auto field = [](std::string text, std::size_t width) {
     text.resize(width, ' ');
     return text;
   };
   const int perRecord = 500;
-  std::string bytes = field("0", 8) + field("MCH-0234567 F 02-MAY-1951 Haagse_Harry", 80) +
+  std::string bytes = field("0", 8) + field(patient, 80) +
                       field("Startdate 02-MAR-2002 EMG561 BK/JOP Sony", 80) + field("02.03.02", 8) +
                       field("14.30.00", 8) + field(std::to_string(256 + 3 * 256), 8) + field("EDF+C", 44) +
                       field("2", 8) + field("1", 8) + field("3", 4);
@@ -266,6 +266,32 @@ TEST(OtherRecordings, EdfPlusFrankLeadsAt500HzWithTheirPatientFields) {
   EXPECT_EQ(r.Patient.RecordingDate, "2002-03-02");
   EXPECT_EQ(r.Patient.RecordingTime, "14:30");
   EXPECT_EQ(r.Patient.AgeYears, 50);
+  EXPECT_TRUE(r.Warnings.empty());
+}
+
+TEST(OtherRecordings, EdfPatientPlaceholdersAreDroppedWithAWarning) {
+  TempDir dir;
+  testing::WriteAll(dir.File("unknown.edf"), EdfPlusFrankLeads("X X X X"));
+  const RecordingOutcome read = ReadRecording(dir.File("unknown.edf"));
+  ASSERT_TRUE(read.Ok) << read.ErrorText;
+  EXPECT_EQ(read.Value.Patient.Id, "");
+  EXPECT_EQ(read.Value.Patient.Name, "");
+  EXPECT_EQ(read.Value.Patient.Sex, "");
+  const std::string file = "of [" + dir.File("unknown.edf") + "] is the EDF patient field's placeholder, not the "
+                           "patient's: left blank";
+  EXPECT_EQ(read.Value.Warnings,
+            (std::vector<std::string>{"the patient ID 'X' " + file, "the patient name 'X' " + file}));
+
+  // A plain EDF file whose patient field holds the birth date's template only.
+  if (!std::filesystem::exists(kOther + "0000050.ECG.edf")) GTEST_SKIP() << "no recordings beside the project";
+  ReadOptions limbLeads;
+  limbLeads.LeadNames = std::array<std::string, 3>{"I", "II", "III"};
+  const RecordingOutcome edf = ReadRecording(kOther + "0000050.ECG.edf", limbLeads);
+  ASSERT_TRUE(edf.Ok) << edf.ErrorText;
+  EXPECT_EQ(edf.Value.Patient.Id, "");
+  EXPECT_EQ(edf.Value.Warnings, (std::vector<std::string>{"the patient ID 'dd-MMM-yyyy' of [" + kOther +
+                                                          "0000050.ECG.edf] is the EDF patient field's placeholder, "
+                                                          "not the patient's: left blank"}));
 }
 
 TEST(RecordingLists, WfdbHeadersAndLibbiosigFormatsOnceEachInNameOrder) {
