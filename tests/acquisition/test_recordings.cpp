@@ -56,6 +56,7 @@ TEST(PtbRecords, HeadersWithCrLfAndZeroedChecksumsGiveTheSameSamplesAndWarn) {
   // The zeroed header of s0010_re under its record's name, beside its data files.
   std::filesystem::copy_file(kPtb + "s0010_re.hea.zeroed-checksums", dir.File("s0010_re.hea"));
   std::filesystem::create_symlink(kPtb + "s0010_re.xyz", dir.File("s0010_re.xyz"));
+  std::filesystem::create_symlink(kPtb + "s0010_re.dat", dir.File("s0010_re.dat"));
   const RecordingOutcome zeroed = ReadRecording(dir.File("s0010_re.hea"));
   const RecordingOutcome original = ReadRecording(kPtb + "s0010_re.hea");
   ASSERT_TRUE(zeroed.Ok) << zeroed.ErrorText;
@@ -301,9 +302,13 @@ TEST(RecordingLists, WfdbHeadersAndLibbiosigFormatsOnceEachInNameOrder) {
     testing::WriteAll(dir.File(name), "x");
   }
   std::filesystem::create_directory(dir.File("folder.edf"));
-  EXPECT_EQ(ListRecordings(dir.Path()),
+  std::filesystem::create_directory(dir.File("x.hea"));
+  std::filesystem::create_directory(dir.File("y"));
+  std::vector<std::string> notFiles;
+  EXPECT_EQ(ListRecordings(dir.Path(), &notFiles),
             (std::vector<std::string>{dir.File("b.EDF"), dir.File("c.scp"), dir.File("d.xml"), dir.File("s9.hea"),
                                       dir.File("s10.hea")}));
+  EXPECT_EQ(notFiles, (std::vector<std::string>{dir.File("folder.edf"), dir.File("x.hea")}));
   EXPECT_TRUE(ListRecordings(dir.File("absent")).empty());
 }
 

@@ -126,6 +126,36 @@ TEST(WfdbRecords, TruncatedDataAreReadAsFarAsTheyGo) {
                                                            "read as far as it goes"}));
 }
 
+TEST(WfdbRecords, TheOtherDataFileMissingOrShortIsWarnedWhenXyzComeFromTheirOwn) {
+  TempDir dir;
+  // Standard leads in m.dat (unused while the Frank leads are there), vx vy vz in m.xyz.
+  const std::vector<int> standard = {10, 20, 30, 11, 21, 31, 12, 22, 32};
+  WriteAll(dir.File("m.xyz"), Format16(kFrames));
+  WriteAll(dir.File("m.hea"), "m 6 1000 3\n" + SignalLine("m.dat", "16", {10, 11, 12}, "i") +
+                                  SignalLine("m.dat", "16", {20, 21, 22}, "ii") +
+                                  SignalLine("m.dat", "16", {30, 31, 32}, "v1") + SignalLine("m.xyz", "16", kX, "vx") +
+                                  SignalLine("m.xyz", "16", kY, "vy") + SignalLine("m.xyz", "16", kZ, "vz"));
+  const std::string others = "; the signals read come from the header's other files";
+  RecordingOutcome read = ReadRecording(dir.File("m.hea"));
+  ASSERT_TRUE(read.Ok) << read.ErrorText;
+  EXPECT_EQ(read.Value.Microvolts[1], Microvolts(kY, 0.5));
+  EXPECT_EQ(read.Value.Warnings,
+            (std::vector<std::string>{"the header of [" + dir.File("m.hea") + "] names a data file that is missing: "
+                                      "cannot open the data file 'm.dat' (No such file or directory)" + others}));
+
+  WriteAll(dir.File("m.dat"), Format16(standard).substr(0, 12));  // two frames of three
+  read = ReadRecording(dir.File("m.hea"));
+  ASSERT_TRUE(read.Ok) << read.ErrorText;
+  EXPECT_EQ(read.Value.Warnings,
+            (std::vector<std::string>{"the data file 'm.dat' of [" + dir.File("m.hea") + "] is short: it ends after 2 "
+                                      "of the 3 samples the header gives" + others}));
+
+  WriteAll(dir.File("m.dat"), Format16(standard));
+  read = ReadRecording(dir.File("m.hea"));
+  ASSERT_TRUE(read.Ok) << read.ErrorText;
+  EXPECT_TRUE(read.Value.Warnings.empty());
+}
+
 TEST(WfdbRecords, RefusalsNameTheFileAndTheReason) {
   TempDir dir;
   WriteAll(dir.File("d.xyz"), Format16(kFrames));
