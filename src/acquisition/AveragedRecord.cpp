@@ -102,6 +102,8 @@ std::string ThreeDigits(const std::optional<int>& value) {
   return std::to_string(*value);
 }
 
+bool SexStated(const RecordingPatient& patient) { return patient.Sex == "M" || patient.Sex == "F"; }
+
 std::string FileName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -127,9 +129,9 @@ RecordFields PatientFields(const RecordingPatient& patient, std::vector<std::str
   fields.Height = ThreeDigits(patient.HeightCm);
   fields.Weight = ThreeDigits(patient.WeightKg);
   fields.Sex = patient.Sex == "F" ? 1 : 0;
-  if (patient.Sex != "M" && patient.Sex != "F") {
-    warnings.emplace_back("the recording does not state the sex; the record's sex byte has no blank "
-                          "and holds 0, shown as M");
+  if (!SexStated(patient)) {
+    warnings.emplace_back("the recording does not state the sex; the record's sex byte has no blank and holds "
+                          "0 (M to a program that reads only the byte), its tag says the sex is not stated");
   }
   return fields;
 }
@@ -153,7 +155,10 @@ AveragingOutcome AverageRecording(const Recording& recording, const AveragingOpt
   fields.QrsOffset = beat.Summary.QrsOffset;
   try {
     out.Record = EncodeRecord(fields, beat.Units);
-    WriteRecordTag(out.Record, {options.MicrovoltsPerUnit, kSamplingRateHz, FileName(recording.Source)});
+    // The sex warning has a flag of its own; any other, of the reading or the averaging, sets this one.
+    const bool warned = !recording.Warnings.empty() || !beat.Warnings.empty();
+    WriteRecordTag(out.Record, {options.MicrovoltsPerUnit, kSamplingRateHz, FileName(recording.Source),
+                                !SexStated(recording.Patient), warned});
   } catch (const std::invalid_argument& error) {
     out.ErrorText = std::string("the record cannot be written: ") + error.what();
     return out;

@@ -1,7 +1,8 @@
 #pragma once
 // A recording averaged into the bytes of a signal-averaged record: the averaged beat
 // through the record encoder, the averaging count and the late-potential QRS in the
-// header, the patient's fields, and the tag stating unit, rate and source.
+// header, the patient's fields, and the tag stating unit, rate and source, whether the
+// recording stated no sex and whether the reading or the averaging gave warnings.
 
 #include <optional>
 #include <string>
@@ -35,7 +36,8 @@ std::optional<double> UnitThatFits(const LeadSamples& microvolts, double unit);
 // the field's tail never shows in it) and ID cut at a character boundary, the date as
 // month, day and two year digits, the time, age, sex (0 male, 1 female), height and
 // weight; a field the recording lacks or holds in another form stays blank. The sex
-// byte has no blank: an unknown sex is written as 0 and said in `warnings`.
+// byte has no blank: an unknown sex is written as 0 and said in `warnings` (the record's
+// tag, written by AverageRecording, says the sex is not stated).
 RecordFields PatientFields(const RecordingPatient& patient, std::vector<std::string>& warnings);
 
 }  // namespace wavelet

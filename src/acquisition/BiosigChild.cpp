@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "acquisition/LeadChoice.h"
@@ -36,6 +39,12 @@ class BiosigFile {
     fresh->FLAG.OVERFLOWDETECTION = 0;
     fresh->FLAG.UCAL = 0;
     fresh->FLAG.ROW_BASED_CHANNELS = 0;
+    // The SCP-ECG reader measures these text fields with strlen before it has written
+    // them; cleared, they read the same (empty) in every run.
+    std::memset(fresh->Patient.Name, 0, sizeof fresh->Patient.Name);
+    std::memset(fresh->Patient.Id, 0, sizeof fresh->Patient.Id);
+    std::memset(fresh->ID.Recording, 0, sizeof fresh->ID.Recording);
+    std::memset(fresh->ID.Manufacturer._field, 0, sizeof fresh->ID.Manufacturer._field);
     hdr_ = sopen(path.c_str(), "r", fresh);
   }
   ~BiosigFile() {
@@ -91,10 +100,34 @@ std::string PatientName(std::string_view rest) {
   return name;
 }
 
-RecordingPatient PatientOf(HDRTYPE* hdr) {
+// EDF+ writes X for a subfield it does not know, and some writers leave the template
+// of the birth date, dd-MMM-yyyy, in the patient field: neither is the patient's. A
+// field made of nothing else is dropped, with `warnings` saying so.
+void DropPlaceholder(std::string& field, const char* what, const std::string& path,
+                     std::vector<std::string>& warnings) {
+  std::string_view rest = field;
+  bool any = false;
+  while (!(rest = Trimmed(rest)).empty()) {
+    const std::string_view word = rest.substr(0, std::min(rest.find_first_of(" \t"), rest.size()));
+    rest.remove_prefix(word.size());
+    const std::string lowered = AsciiLowered(word);
+    if (lowered != "x" && lowered != "dd-mmm-yyyy") return;
+    any = true;
+  }
+  if (!any) return;
+  warnings.push_back("the patient " + std::string(what) + " '" + field + "' of [" + path +
+                     "] is the EDF patient field's placeholder, not the patient's: left blank");
+  field.clear();
+}
+
+RecordingPatient PatientOf(HDRTYPE* hdr, const std::string& path, std::vector<std::string>& warnings) {
   RecordingPatient patient;
   patient.Name = PatientName(Field(hdr->Patient.Name));
   patient.Id = std::string(Trimmed(Field(hdr->Patient.Id)));
+  if (hdr->TYPE == EDF || hdr->TYPE == BDF) {
+    DropPlaceholder(patient.Id, "ID", path, warnings);
+    DropPlaceholder(patient.Name, "name", path, warnings);
+  }
   if (hdr->Patient.Sex == 1 || hdr->Patient.Sex == 2) patient.Sex.push_back(hdr->Patient.Sex == 1 ? 'M' : 'F');
   if (hdr->Patient.Height > 0 && hdr->Patient.Height < 255) patient.HeightCm = hdr->Patient.Height;
   if (hdr->Patient.Weight > 0 && hdr->Patient.Weight < 255) patient.WeightKg = hdr->Patient.Weight;
@@ -170,6 +203,76 @@ bool ReadChannels(HDRTYPE* hdr, std::size_t records, std::vector<std::vector<dou
   return true;
 }
 
+std::uint64_t LittleEndian(std::string_view bytes, std::size_t at, std::size_t count) {
+  std::uint64_t value = 0;
+  for (std::size_t i = count; i-- > 0;) value = value << 8 | static_cast<std::uint8_t>(bytes[at + i]);
+  return value;
+}
+
+// What an SCP-ECG file's own tables say of its samples per lead.
+struct ScpLeadLengths {
+  std::size_t Stated = 0;  // the longest lead of the lead table (section 3)
+  std::size_t Held = 0;    // the samples the shortest lead's stored bytes (section 6) hold
+  std::size_t StoredBytes = 0;  // that lead's byte count
+};
+
+// SCP-ECG keeps each lead's byte count in 16 bits, so a writer may state more samples
+// in the lead table than the data section stores; libbiosig then takes the missing
+// samples from the next lead's bytes and, for the last lead, from past the end of the
+// file (memory it never wrote, different from run to run). Known only where the data
+// are stored as plain 16-bit values: no Huffman table (section 2) and no bimodal
+// compression. Nothing when the file is no such SCP-ECG file or its tables are damaged.
+std::optional<ScpLeadLengths> ScpLengths(const std::string& path) {
+  std::string bytes;
+  std::string reason;
+  // Larger than any SCP-ECG file: its record length is 32 bits, its leads' byte counts 16.
+  constexpr std::uint64_t kLargest = 64u << 20;
+  if (!ReadSmallFile(path, kLargest, bytes, reason) || bytes.size() < 22) return std::nullopt;
+  constexpr std::size_t kSectionHead = 16;
+  constexpr std::size_t kPointerAt = 6;
+  struct Section {
+    std::size_t At = 0, Length = 0;
+  };
+  std::array<Section, 12> sections{};
+  const std::size_t pointersLength = LittleEndian(bytes, kPointerAt + 4, 4);
+  if (LittleEndian(bytes, kPointerAt + 2, 2) != 0 || pointersLength > bytes.size() - kPointerAt) return std::nullopt;
+  for (std::size_t at = kPointerAt + kSectionHead; at + 10 <= kPointerAt + pointersLength; at += 10) {
+    const std::size_t id = LittleEndian(bytes, at, 2);
+    const std::size_t length = LittleEndian(bytes, at + 2, 4);
+    const std::size_t index = LittleEndian(bytes, at + 6, 4);
+    if (id >= sections.size() || length == 0) continue;
+    if (index == 0 || index - 1 > bytes.size() || length > bytes.size() - (index - 1)) return std::nullopt;
+    sections[id] = {index - 1, length};
+  }
+  const Section& leads = sections[3];
+  const Section& data = sections[6];
+  if (sections[2].Length != 0 || leads.Length < kSectionHead + 2 || data.Length < kSectionHead + 6) return std::nullopt;
+  const std::size_t count = static_cast<std::uint8_t>(bytes[leads.At + kSectionHead]);
+  if (count == 0 || kSectionHead + 2 + 9 * count > leads.Length || kSectionHead + 6 + 2 * count > data.Length ||
+      bytes[data.At + kSectionHead + 5] != 0) {
+    return std::nullopt;
+  }
+  ScpLeadLengths lengths;
+  lengths.Held = SIZE_MAX;
+  std::size_t start = data.At + kSectionHead + 6 + 2 * count;
+  const std::size_t dataEnd = data.At + data.Length;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t entry = leads.At + kSectionHead + 2 + 9 * k;
+    const std::size_t first = LittleEndian(bytes, entry, 4);
+    const std::size_t last = LittleEndian(bytes, entry + 4, 4);
+    if (last >= first) lengths.Stated = std::max(lengths.Stated, last - first + 1);
+    const std::size_t stored = LittleEndian(bytes, data.At + kSectionHead + 6 + 2 * k, 2);
+    // What of the lead's bytes lies within the data section.
+    const std::size_t present = start >= dataEnd ? 0 : std::min(stored, dataEnd - start);
+    if (present / 2 < lengths.Held) {
+      lengths.Held = present / 2;
+      lengths.StoredBytes = stored;
+    }
+    start += stored;
+  }
+  return lengths;
+}
+
 int Refuse(int fd, const std::string& reason) { return WriteRefusal(fd, reason) && WriteEnd(fd) ? 0 : 1; }
 
 }  // namespace
@@ -210,7 +313,21 @@ int ReadWithBiosig(const std::string& path, const ReadOptions& options, int fd) 
 
   std::vector<std::vector<double>> columns(chosen.size());
   if (!ReadChannels(hdr, records, columns, problem)) return Refuse(fd, problem);
-  if (!WritePatient(fd, PatientOf(hdr))) return 1;
+  std::optional<std::string> shortened;
+  if (const std::optional<ScpLeadLengths> scp = hdr->TYPE == SCP_ECG ? ScpLengths(path) : std::nullopt;
+      scp && !columns.empty() && scp->Held < columns.front().size()) {
+    if (scp->Held == 0) return Refuse(fd, "its data section stores no samples of a lead");
+    for (std::vector<double>& column : columns) column.resize(std::min(column.size(), scp->Held));
+    shortened = "the data section of [" + path + "] stores " + std::to_string(scp->Held) + " samples per lead (" +
+                std::to_string(scp->StoredBytes) + " bytes) where its lead table states " +
+                std::to_string(scp->Stated) + "; read as far as the data go";
+  }
+  std::vector<std::string> warnings;
+  if (!WritePatient(fd, PatientOf(hdr, path, warnings))) return 1;
+  if (shortened) warnings.push_back(*shortened);
+  for (const std::string& warning : warnings) {
+    if (!WriteWarning(fd, warning)) return 1;
+  }
   for (std::size_t c = 0; c < chosen.size(); ++c) {
     const CHANNEL_TYPE& channel = hdr->CHANNEL[chosen[c]];
     const char* unit = PhysDim3(channel.PhysDimCode);

@@ -1,5 +1,7 @@
 #include "acquisition/LeadChoice.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "acquisition/Text.h"
@@ -72,7 +74,60 @@ bool FindAll(const std::vector<std::string>& canonical, std::span<const char* co
   return true;
 }
 
+constexpr double kFlatMicrovolts = 10.0;
+constexpr double kLargestSwingMicrovolts = 5000.0;
+
+// The median over whole seconds (all of a shorter recording) of max - min.
+double TypicalSwing(const std::vector<double>& lead, double hz) {
+  const std::size_t second = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(hz)));
+  std::vector<double> swings;
+  for (std::size_t from = 0; from < lead.size(); from += second) {
+    if (from > 0 && lead.size() - from < second) break;
+    const std::size_t to = std::min(lead.size(), from + second);
+    const auto [low, high] = std::minmax_element(lead.begin() + static_cast<std::ptrdiff_t>(from),
+                                                 lead.begin() + static_cast<std::ptrdiff_t>(to));
+    swings.push_back(*high - *low);
+  }
+  if (swings.empty()) return 0.0;
+  const auto middle = swings.begin() + static_cast<std::ptrdiff_t>(swings.size() / 2);
+  std::nth_element(swings.begin(), middle, swings.end());
+  return *middle;
+}
+
+std::string Listed(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : ", ") + names[i];
+  return text;
+}
+
 }  // namespace
+
+KorsLeadCheck CheckKorsLeads(std::span<const std::vector<double>> microvolts, std::span<const std::string> labels,
+                             double hz) {
+  std::vector<std::string> flat;
+  bool allZero = true;
+  std::vector<std::string> large;
+  for (std::size_t lead = 0; lead < microvolts.size() && lead < labels.size(); ++lead) {
+    const double swing = TypicalSwing(microvolts[lead], hz);
+    if (swing < kFlatMicrovolts) {
+      flat.push_back(labels[lead]);
+      allZero = allZero && std::all_of(microvolts[lead].begin(), microvolts[lead].end(), [](double v) { return v == 0.0; });
+    } else if (swing > kLargestSwingMicrovolts) {
+      large.push_back(labels[lead] + " " + NumberText(std::round(swing / 100.0) / 10.0) + " mV");
+    }
+  }
+  KorsLeadCheck check;
+  if (!flat.empty()) {
+    check.Refusal = std::string(flat.size() == 1 ? "lead " : "leads ") + Listed(flat) + (flat.size() == 1 ? " is" : " are") +
+                    (allZero ? " all zero" : " flat") +
+                    ", so Kors' regression cannot make X, Y and Z from the eight standard leads";
+  }
+  if (!large.empty()) {
+    check.Warning = "swing beyond an ECG's few millivolts in a typical second (" + Listed(large) +
+                    "): the file's stated unit or resolution may be wrong; X, Y and Z were made from them as stated";
+  }
+  return check;
+}
 
 std::string CanonicalLeadLabel(std::string_view label) {
   std::string text;

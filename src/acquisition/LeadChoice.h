@@ -36,6 +36,21 @@ LeadChoiceOutcome ChooseLeads(const std::vector<std::string>& labels, const Read
 // of one length: moved through for Frank leads, Kors' regression for the standard leads.
 std::array<std::vector<double>, 3> CombineLeads(LeadSource source, std::span<std::vector<double>> chosen);
 
+// What the eight standard leads, given in the order of LeadChoice::Channels with their
+// labels, say of Kors' regression over them, judged by each lead's typical swing (the
+// median over whole seconds of the largest minus the smallest sample). A lead that
+// barely swings (below 10 uV) carries no ECG: the regression would make X, Y and Z
+// without it, so Refusal names such leads. A lead swinging more than 5 mV is beyond an
+// ECG's few millivolts, most likely a wrong stated unit or resolution, yet the signal is
+// there: Warning names such leads and their swing (to follow "the standard leads of
+// [file] "). Both empty for leads that do.
+struct KorsLeadCheck {
+  std::string Refusal;
+  std::string Warning;
+};
+KorsLeadCheck CheckKorsLeads(std::span<const std::vector<double>> microvolts,
+                             std::span<const std::string> labels, double hz);
+
 // The label as the lead rule sees it: "Frank X" -> "X", "MDC_ECG_LEAD_V1" -> "V1".
 std::string CanonicalLeadLabel(std::string_view label);
 

@@ -77,6 +77,16 @@ RecordingOutcome Finish(const std::string& path, SourceRecording source, const R
     const bool usedAgain = std::find(picks.begin() + static_cast<std::ptrdiff_t>(i) + 1, picks.end(), picks[i]) != picks.end();
     chosen.push_back(usedAgain ? samples : std::move(samples));
   }
+  if (choice.Value.Source == LeadSource::Kors) {
+    std::vector<std::string> leadLabels;
+    for (std::size_t pick : picks) leadLabels.push_back(source.Channels[pick].Label);
+    const KorsLeadCheck check = CheckKorsLeads(chosen, leadLabels, source.SamplingHz);
+    if (!check.Refusal.empty()) {
+      outcome.ErrorText = CannotReadText(path, check.Refusal);
+      return outcome;
+    }
+    if (!check.Warning.empty()) source.Warnings.push_back("the standard leads of [" + path + "] " + check.Warning);
+  }
   source.Channels.clear();
   std::array<std::vector<double>, 3> xyz = CombineLeads(choice.Value.Source, chosen);
 
@@ -117,20 +127,25 @@ RecordingOutcome ReadRecording(const std::string& path, const ReadOptions& optio
   return Finish(path, std::move(source.Value), options);
 }
 
-std::vector<std::string> ListRecordings(const std::string& directory) {
+std::vector<std::string> ListRecordings(const std::string& directory, std::vector<std::string>* notFiles) {
   std::vector<std::string> names;
+  std::vector<std::string> others;
   std::error_code error;
   std::filesystem::directory_iterator it(std::filesystem::path(directory), error);
   for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
     const std::string name = it->path().filename().string();
     if (!IsWfdbHeader(name) && !IsBiosigFile(name)) continue;
     std::error_code kind;
-    if (it->is_regular_file(kind)) names.push_back(name);
+    (it->is_regular_file(kind) ? names : others).push_back(name);
   }
-  SortRecordNames(names);
-  std::vector<std::string> paths;
-  for (const std::string& name : names) paths.push_back(JoinRecordPath(directory, name));
-  return paths;
+  const auto paths = [&](std::vector<std::string>& list) {
+    SortRecordNames(list);
+    std::vector<std::string> joined;
+    for (const std::string& name : list) joined.push_back(JoinRecordPath(directory, name));
+    return joined;
+  };
+  if (notFiles != nullptr) *notFiles = paths(others);
+  return paths(names);
 }
 
 }  // namespace wavelet

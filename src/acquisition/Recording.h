@@ -57,7 +57,9 @@ RecordingOutcome ReadRecording(const std::string& path, const ReadOptions& optio
 // The paths of a directory's recordings, sorted by name as record files are: WFDB
 // records once each (by their .hea), and the files whose extension is one of the
 // formats read through libbiosig (.edf, .bdf, .gdf, .scp, .xml, .ecg, .hl7; any case).
-// An unreadable directory lists nothing.
-std::vector<std::string> ListRecordings(const std::string& directory);
+// An unreadable directory lists nothing. Entries named like recordings that are no
+// regular files (a folder "x.hea", a broken link, a pipe) are left out and, with
+// `notFiles`, their paths given there in the same order, so they can be named.
+std::vector<std::string> ListRecordings(const std::string& directory, std::vector<std::string>* notFiles = nullptr);
 
 }  // namespace wavelet

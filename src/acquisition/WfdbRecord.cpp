@@ -209,6 +209,36 @@ bool CountFrames(const WfdbHeader& header, const std::string& headerPath, const 
   return frames > 0;
 }
 
+// The data files of the signals not read here (a record's standard leads beside the
+// Frank leads of another file) are not needed for X, Y and Z, but one that is missing
+// or shorter than the header says is a damaged record, said in `warnings`.
+void CheckUnusedFiles(const WfdbHeader& header, const std::string& headerPath, const std::vector<FileGroup>& groups,
+                      const std::vector<std::size_t>& usedGroups, const WfdbFileOpener& open,
+                      std::vector<std::string>& warnings) {
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    if (std::find(usedGroups.begin(), usedGroups.end(), g) != usedGroups.end()) continue;
+    const WfdbSignal& lead = header.Signals[groups[g].First];
+    // A name that is no file beside the header is never opened.
+    if (!PlainFileName(lead.FileName)) continue;
+    const std::string unused = "; the signals read come from the header's other files";
+    std::string reason;
+    const std::unique_ptr<WfdbDataFile> file = open(lead.FileName, reason);
+    if (!file) {
+      warnings.push_back("the header of [" + headerPath + "] names a data file that is missing: " + reason + unused);
+      continue;
+    }
+    if (!header.FrameCount || !PackingOf(lead.Format)) continue;
+    const std::uint64_t size = file->Size();
+    const std::uint64_t bytes = size > lead.ByteOffset ? size - lead.ByteOffset : 0;
+    const std::uint64_t held = SamplesInBytes(lead.Format, bytes) / groups[g].Count;
+    if (held < *header.FrameCount) {
+      warnings.push_back("the data file " + Quoted(lead.FileName) + " of [" + headerPath + "] is short: it ends after " +
+                         std::to_string(held) + " of the " + std::to_string(*header.FrameCount) +
+                         " samples the header gives" + unused);
+    }
+  }
+}
+
 class DiskDataFile final : public WfdbDataFile {
  public:
   DiskDataFile(FileDescriptor file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
@@ -293,6 +323,7 @@ SourceOutcome ReadWfdbSignals(const WfdbHeader& header, const std::string& heade
     if (!DecodeGroup(header, groups[g], *files[g], frames, inGroup, reason)) return refuse(reason);
   }
 
+  CheckUnusedFiles(header, headerPath, groups, usedGroups, open, record.Warnings);
   if (header.CrLf) record.Warnings.push_back("CR LF line ends in the header of [" + headerPath + "]");
   if (!header.FrameCount || frames == *header.FrameCount) CheckSums(header, headerPath, wanted, record.Warnings);
   for (const WantedSignal& signal : wanted) {

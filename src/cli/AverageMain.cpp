@@ -36,7 +36,11 @@ std::vector<std::string> ExpandRecordings(const std::vector<std::string>& paths,
   for (const std::string& path : paths) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
-      const std::vector<std::string> found = wavelet::ListRecordings(path);
+      std::vector<std::string> notFiles;
+      const std::vector<std::string> found = wavelet::ListRecordings(path, &notFiles);
+      for (const std::string& other : notFiles) {
+        diagnostics.Warning("[" + other + "] is named like a recording but is no file: skipped");
+      }
       if (found.empty()) {
         diagnostics.Warning("no recordings in [" + path + "]");
       }

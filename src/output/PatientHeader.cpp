@@ -1,6 +1,9 @@
 #include "output/PatientHeader.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "record/RecordTag.h"
 
 namespace wavelet {
 
@@ -28,6 +31,15 @@ const std::string& PatientFieldText(const RecordHeaderTexts& t, const std::strin
     case PatientField::Time: return t.Time;
   }
   return fileName;
+}
+
+std::string ShownPatientFieldText(const RecordHeaderTexts& texts, const RecordBytes& record,
+                                  const std::string& fileName, PatientField field) {
+  if (field == PatientField::Sex) {
+    const std::optional<RecordTag> tag = ReadRecordTag(record);
+    if (tag && tag->SexNotStated) return kSexNotStatedText;
+  }
+  return PatientFieldText(texts, fileName, field);
 }
 
 }  // namespace wavelet

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "record/RecordDecoder.h"
+#include "record/RecordFormat.h"
 
 namespace wavelet {
 
@@ -56,5 +57,13 @@ std::array<PatientHeaderEntry, kPatientFieldCount> PatientHeaderByRow();
 // A field's text; the file name is not in the record and comes from the caller.
 const std::string& PatientFieldText(const RecordHeaderTexts& texts, const std::string& fileName,
                                     PatientField field);
+
+// What the window's header and the printed report show for a field: its text, except
+// for the sex of a record whose tag says the recording stated none, whose byte holds
+// the loader's "M" only. The batch grid and its table keep the byte's letter, which
+// other programs read.
+inline constexpr const char* kSexNotStatedText = "sex not stated";
+std::string ShownPatientFieldText(const RecordHeaderTexts& texts, const RecordBytes& record,
+                                  const std::string& fileName, PatientField field);
 
 }  // namespace wavelet

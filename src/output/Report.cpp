@@ -120,7 +120,7 @@ void DrawTexts(ReportCanvas& canvas, const ReportLayout& layout, const LoadedRec
   for (const PatientHeaderEntry& entry : PatientHeaderByRow()) {
     canvas.TextOut(layout.LeftM, line * lineH, entry.ReportCaption);
     canvas.TextOut(layout.LeftM + third, line * lineH,
-                   PatientFieldText(header, entryName, entry.Field));
+                   ShownPatientFieldText(header, record.RecordBuffer, entryName, entry.Field));
     ++line;
   }
   const std::vector<ResultColumn>& columns = ResultColumns();

@@ -8,14 +8,18 @@
 //     0-7    magic 89 57 4C 54 47 0D 0A 1A: a first byte above 7F so that no plain
 //            text starts with it, "WLTG", then CR LF and ^Z, which text conversions
 //            and truncating readers would change
-//     8      version, 1
+//     8      version, 1 or 2
 //     9-16   microvolts per unit, an IEEE-754 double
 //     17-20  sampling rate in Hz, unsigned 32 bits
-//     21     length n of the source name in bytes, at most 114
+//     21     length n of the source name in bytes, at most 114 (version 1) or 113 (2)
 //     22-135 the source name, n bytes of UTF-8, then zeros
+//     135    version 2 only: flags, bit 0 the sex not stated, bit 1 averaged with
+//            warnings, the other bits 0 (in version 1 the name's last byte or a zero)
 //     136-139 CRC-32 (zlib's) of bytes 0-135
 // A tag is read only when the magic, version, checksum and zero padding are all as
-// above, the unit is a finite number above 0 and the rate lies in 1..INT_MAX.
+// above, the unit is a finite number above 0 and the rate lies in 1..INT_MAX. A tag is
+// written as version 1 when neither flag is set, so that such records keep the bytes
+// that programs reading only version 1 take; a version-1 tag reads with both flags false.
 
 #include <cstddef>
 #include <optional>
@@ -26,7 +30,7 @@
 namespace wavelet {
 
 inline constexpr std::size_t kRecordTagSize = 140;
-inline constexpr std::size_t kRecordTagNameBytes = 114;
+inline constexpr std::size_t kRecordTagNameBytes = 114;  // 113 in a version-2 tag
 
 struct RecordTag {
   double MicrovoltsPerUnit = kDefaultMicrovoltsPerUnit;

@@ -85,7 +85,9 @@ Outcome Workbench::ReadRecord(const std::string& path, const std::string& entry,
 
   const RecordHeaderTexts header = DecodeHeaderTexts(record_->RecordBuffer);
   for (std::size_t i = 1; i < kPatientHeader.size(); ++i) {
-    show(kPatientHeader[i], PatientFieldText(header, entry, kPatientHeader[i].Field));
+    const PatientField field = kPatientHeader[i].Field;
+    sink.ShowHeaderField(kPatientHeader[i], ShownPatientFieldText(header, record_->RecordBuffer, entry, field));
+    WriteBatchCell(grid_, cursor_, PatientFieldText(header, entry, field));
   }
   DecodeRecordInto(*record_);
   return Outcome::Success();

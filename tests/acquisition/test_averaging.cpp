@@ -204,6 +204,31 @@ TEST(AveragedRecord, HoldsThePatientTheCountAndTheTag) {
   EXPECT_EQ(tag->MicrovoltsPerUnit, 0.1);
   EXPECT_EQ(tag->SamplingRateHz, 1000);
   EXPECT_EQ(tag->SourceName, "s0001.hea");
+  EXPECT_FALSE(tag->SexNotStated);
+  EXPECT_FALSE(tag->AveragedWithWarnings);
+}
+
+TEST(AveragedRecord, AnUnstatedSexAndTheWarningsOfTheReadingGoInTheTag) {
+  Recording recording = MakeRecording({}).Value;
+  recording.Patient = {"PATIENT ONE", "P-0042", "", "", "", "", std::nullopt, std::nullopt, std::nullopt};
+  recording.Warnings = {"CR LF line ends in the header of [s0001.hea]"};
+  const AveragingOutcome outcome = AverageRecording(recording, {});
+  ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
+  // The byte keeps what every loader reads as M; the tag says it was not stated.
+  EXPECT_EQ(outcome.Record[193], 0);
+  const std::optional<RecordTag> tag = ReadRecordTag(outcome.Record);
+  ASSERT_TRUE(tag.has_value());
+  EXPECT_TRUE(tag->SexNotStated);
+  EXPECT_TRUE(tag->AveragedWithWarnings);
+  ASSERT_EQ(outcome.Warnings.size(), 1u);
+  EXPECT_NE(outcome.Warnings[0].find("does not state the sex"), std::string::npos);
+
+  recording.Patient.Sex = "M";
+  recording.Warnings.clear();
+  const std::optional<RecordTag> stated = ReadRecordTag(AverageRecording(recording, {}).Record);
+  ASSERT_TRUE(stated.has_value());
+  EXPECT_FALSE(stated->SexNotStated);
+  EXPECT_FALSE(stated->AveragedWithWarnings);
 }
 
 // A record is named by its recording alone, whatever else is in the run: a WFDB record

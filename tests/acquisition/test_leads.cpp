@@ -74,6 +74,48 @@ TEST(KorsReconstruction, EachLeadWeighsByItsColumnOfTheMatrix) {
   EXPECT_NEAR(xyz[2][1], 0.11, 1e-15);
 }
 
+// Eight standard leads at 100 Hz over three seconds, each with one pulse a second of
+// `microvolts[lead]` (0 for none) in the seconds `beating` marks.
+std::vector<std::vector<double>> PulsedLeads(const std::array<double, 8>& microvolts,
+                                             const std::array<int, 3>& beating = {1, 1, 1}) {
+  std::vector<std::vector<double>> leads(8, std::vector<double>(300, 0.0));
+  for (std::size_t lead = 0; lead < 8; ++lead) {
+    for (std::size_t second = 0; second < 3; ++second) {
+      if (beating[second] != 0) leads[lead][second * 100 + 40] = microvolts[lead];
+    }
+  }
+  return leads;
+}
+
+TEST(KorsLeadChecks, FlatOrZeroLeadsRefuseAndSwingsBeyondAFewMillivoltsWarnByName) {
+  const std::vector<std::string> labels = {"I", "II", "V1", "V2", "V3", "V4", "V5", "V6"};
+  const std::array<double, 8> healthy = {1000, 1200, -900, 1500, 2000, 1800, 1400, 1100};
+  KorsLeadCheck check = CheckKorsLeads(PulsedLeads(healthy), labels, 100.0);
+  EXPECT_EQ(check.Refusal, "");
+  EXPECT_EQ(check.Warning, "");
+
+  check = CheckKorsLeads(PulsedLeads({1000, 1200, 0, 0, 0, 0, 0, 0}), labels, 100.0);
+  EXPECT_EQ(check.Refusal, "leads V1, V2, V3, V4, V5, V6 are all zero, so Kors' regression cannot make X, Y and Z "
+                           "from the eight standard leads");
+
+  // A constant 15 uV (no swing at all), and a lead that beats in one second of three.
+  std::vector<std::vector<double>> leads = PulsedLeads(healthy);
+  leads[3].assign(300, 15.0);
+  leads[4] = PulsedLeads(healthy, {0, 1, 0})[4];
+  EXPECT_EQ(CheckKorsLeads(leads, labels, 100.0).Refusal,
+            "leads V2, V3 are flat, so Kors' regression cannot make X, Y and Z from the eight standard leads");
+  leads = PulsedLeads(healthy);
+  leads[5].assign(300, 0.0);
+  EXPECT_EQ(CheckKorsLeads(leads, labels, 100.0).Refusal,
+            "lead V4 is all zero, so Kors' regression cannot make X, Y and Z from the eight standard leads");
+
+  // Lead I at six times its size, as a wrong stated resolution gives it; 5 mV still passes.
+  check = CheckKorsLeads(PulsedLeads({6700, 5000, -900, 1500, 2000, 1800, 1400, -7240}), labels, 100.0);
+  EXPECT_EQ(check.Refusal, "");
+  EXPECT_EQ(check.Warning, "swing beyond an ECG's few millivolts in a typical second (I 6.7 mV, V6 7.2 mV): the "
+                           "file's stated unit or resolution may be wrong; X, Y and Z were made from them as stated");
+}
+
 TEST(PhysicalUnits, VoltagesInAnySpellingAndNothingElse) {
   EXPECT_EQ(MicrovoltsPerUnit("mV"), 1000.0);
   EXPECT_EQ(MicrovoltsPerUnit("MV"), 1000.0);

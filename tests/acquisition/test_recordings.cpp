@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+#include "acquisition/BiosigRecord.h"
+#include "acquisition/ReaderStream.h"
 #include "acquisition/Recording.h"
 #include "support/TempDir.h"
 
@@ -54,6 +56,7 @@ TEST(PtbRecords, HeadersWithCrLfAndZeroedChecksumsGiveTheSameSamplesAndWarn) {
   // The zeroed header of s0010_re under its record's name, beside its data files.
   std::filesystem::copy_file(kPtb + "s0010_re.hea.zeroed-checksums", dir.File("s0010_re.hea"));
   std::filesystem::create_symlink(kPtb + "s0010_re.xyz", dir.File("s0010_re.xyz"));
+  std::filesystem::create_symlink(kPtb + "s0010_re.dat", dir.File("s0010_re.dat"));
   const RecordingOutcome zeroed = ReadRecording(dir.File("s0010_re.hea"));
   const RecordingOutcome original = ReadRecording(kPtb + "s0010_re.hea");
   ASSERT_TRUE(zeroed.Ok) << zeroed.ErrorText;
@@ -112,7 +115,8 @@ TEST(OtherRecordings, KorsLeadsOfDemoScpFollowTheMatrixFromItsOwnStandardLeads) 
   }
   const RecordingOutcome kors = ReadRecording(kOther + "demo.scp");
   ASSERT_TRUE(kors.Ok) << kors.ErrorText;
-  EXPECT_EQ(kors.Value.Microvolts[0].size(), 10001u);  // 1000 Hz already
+  // 1000 Hz already; the lead table states 10001 samples, each lead's 20000 bytes hold 10000.
+  EXPECT_EQ(kors.Value.Microvolts[0].size(), 10000u);
   EXPECT_EQ(kors.Value.Patient.Name, "Patient Demo");
   EXPECT_EQ(kors.Value.Patient.HeightCm, 187);
   EXPECT_EQ(kors.Value.Patient.WeightKg, 82);
@@ -129,7 +133,7 @@ TEST(OtherRecordings, KorsLeadsOfDemoScpFollowTheMatrixFromItsOwnStandardLeads) 
   }
   const double kX[8] = {0.38, -0.07, -0.13, 0.05, -0.01, 0.14, 0.06, 0.54};
   const double kZ[8] = {0.11, -0.23, -0.43, -0.06, -0.14, -0.20, -0.11, 0.31};
-  for (std::size_t n : {0u, 1234u, 10000u}) {
+  for (std::size_t n : {0u, 1234u, 9999u}) {
     double x = 0;
     double z = 0;
     for (int lead = 0; lead < 8; ++lead) {
@@ -145,7 +149,14 @@ TEST(OtherRecordings, EdfAt800HzAndFilesNoReaderKnows) {
   if (!std::filesystem::exists(WAVELET_SOURCE_DIR "/../shared/recordings")) {
     GTEST_SKIP() << "no recordings beside the project";
   }
-  const RecordingOutcome edf = ReadRecording(kOther + "0000050.ECG.edf");
+  // Its V1-V6 hold the digital value 0 throughout, which its physical range makes
+  // 0.015 mV: no precordial leads for Kors' regression. The limb leads come as named.
+  EXPECT_EQ(ReadRecording(kOther + "0000050.ECG.edf").ErrorText,
+            "Cannot read [" + kOther + "0000050.ECG.edf]: leads V1, V2, V3, V4, V5, V6 are flat, so Kors' regression "
+            "cannot make X, Y and Z from the eight standard leads");
+  ReadOptions limbLeads;
+  limbLeads.LeadNames = std::array<std::string, 3>{"I", "II", "III"};
+  const RecordingOutcome edf = ReadRecording(kOther + "0000050.ECG.edf", limbLeads);
   ASSERT_TRUE(edf.Ok) << edf.ErrorText;
   EXPECT_EQ(edf.Value.Microvolts[1].size(), 47319u);  // 37855 samples at 800 Hz
   EXPECT_EQ(edf.Value.Patient.RecordingDate, "2020-11-16");
@@ -163,15 +174,58 @@ TEST(OtherRecordings, EdfAt800HzAndFilesNoReaderKnows) {
             "Cannot read [" + kOther + "missing.scp]: No such file or directory");
 }
 
+// Every shared recording read again and again gives the same bytes: the reader program's
+// stream for the files libbiosig reads (the SCP-ECG file whose lead table states more
+// samples than it stores fifty times), the samples for the WFDB records.
+TEST(OtherRecordings, EveryRecordingGivesTheSameBytesInEveryRun) {
+  if (!std::filesystem::exists(WAVELET_SOURCE_DIR "/../shared/recordings")) {
+    GTEST_SKIP() << "no recordings beside the project";
+  }
+  const std::string program = FindRecordingReaderProgram();
+  ASSERT_FALSE(program.empty());
+  const auto stream = [&](const std::string& path) {
+    const ChildRun run = RunChild(program, ReaderArguments(path, {}), kReaderTimeLimit, ReaderOutputLimit({}));
+    EXPECT_EQ(run.How, ChildRun::End::Exited) << path;
+    return run.Output;
+  };
+  const std::string scp = kOther + "0000050.ECG.scp";
+  const std::vector<std::string> others = ListRecordings(kOther);
+  ASSERT_EQ(others.size(), 6u);
+  for (const std::string& path : others) {
+    const std::string first = stream(path);
+    const int runs = path == scp ? 50 : 4;
+    int same = 1;
+    for (int run = 1; run < runs; ++run) same += stream(path) == first ? 1 : 0;
+    EXPECT_EQ(same, runs) << path;
+  }
+  for (const std::string& path : ListRecordings(kPtb)) {
+    const RecordingOutcome first = ReadRecording(path);
+    ASSERT_TRUE(first.Ok) << first.ErrorText;
+    EXPECT_EQ(ReadRecording(path).Value.Microvolts, first.Value.Microvolts) << path;
+  }
+
+  // Its lead table states 37855 samples a lead; 16-bit byte counts of 65534 store 32767.
+  // The leads past its limb leads hold zeros only, which Kors' regression refuses.
+  const StreamOutcome decoded = DecodeReaderStream(stream(scp), 8, ReadOptions{}.MaxSamples);
+  ASSERT_TRUE(decoded.Ok) << decoded.Problem;
+  ASSERT_EQ(decoded.Value.Channels.size(), 8u);
+  for (const StreamChannel& channel : decoded.Value.Channels) EXPECT_EQ(channel.Values.size(), 32767u);
+  EXPECT_EQ(decoded.Value.Warnings,
+            (std::vector<std::string>{"the data section of [" + scp + "] stores 32767 samples per lead (65534 bytes) "
+                                      "where its lead table states 37855; read as far as the data go"}));
+  EXPECT_EQ(ReadRecording(scp).ErrorText, "Cannot read [" + scp + "]: leads V1, V2, V3, V4, V5, V6 are all zero, so "
+                                          "Kors' regression cannot make X, Y and Z from the eight standard leads");
+}
+
 // An EDF+ file of three Frank leads at 500 Hz: two data records of one second, each
 // lead a ramp (lead k holds (k + 1) * n adu at 0.1 uV per adu).
-std::string EdfPlusFrankLeads() {
+std::string EdfPlusFrankLeads(const std::string& patient = "MCH-0234567 F 02-MAY-1951 Haagse_Harry") {
   const auto field = [](std::string text, std::size_t width) {
     text.resize(width, ' ');
     return text;
   };
   const int perRecord = 500;
-  std::string bytes = field("0", 8) + field("MCH-0234567 F 02-MAY-1951 Haagse_Harry", 80) +
+  std::string bytes = field("0", 8) + field(patient, 80) +
                       field("Startdate 02-MAR-2002 EMG561 BK/JOP Sony", 80) + field("02.03.02", 8) +
                       field("14.30.00", 8) + field(std::to_string(256 + 3 * 256), 8) + field("EDF+C", 44) +
                       field("2", 8) + field("1", 8) + field("3", 4);
@@ -213,6 +267,32 @@ TEST(OtherRecordings, EdfPlusFrankLeadsAt500HzWithTheirPatientFields) {
   EXPECT_EQ(r.Patient.RecordingDate, "2002-03-02");
   EXPECT_EQ(r.Patient.RecordingTime, "14:30");
   EXPECT_EQ(r.Patient.AgeYears, 50);
+  EXPECT_TRUE(r.Warnings.empty());
+}
+
+TEST(OtherRecordings, EdfPatientPlaceholdersAreDroppedWithAWarning) {
+  TempDir dir;
+  testing::WriteAll(dir.File("unknown.edf"), EdfPlusFrankLeads("X X X X"));
+  const RecordingOutcome read = ReadRecording(dir.File("unknown.edf"));
+  ASSERT_TRUE(read.Ok) << read.ErrorText;
+  EXPECT_EQ(read.Value.Patient.Id, "");
+  EXPECT_EQ(read.Value.Patient.Name, "");
+  EXPECT_EQ(read.Value.Patient.Sex, "");
+  const std::string file = "of [" + dir.File("unknown.edf") + "] is the EDF patient field's placeholder, not the "
+                           "patient's: left blank";
+  EXPECT_EQ(read.Value.Warnings,
+            (std::vector<std::string>{"the patient ID 'X' " + file, "the patient name 'X' " + file}));
+
+  // A plain EDF file whose patient field holds the birth date's template only.
+  if (!std::filesystem::exists(kOther + "0000050.ECG.edf")) GTEST_SKIP() << "no recordings beside the project";
+  ReadOptions limbLeads;
+  limbLeads.LeadNames = std::array<std::string, 3>{"I", "II", "III"};
+  const RecordingOutcome edf = ReadRecording(kOther + "0000050.ECG.edf", limbLeads);
+  ASSERT_TRUE(edf.Ok) << edf.ErrorText;
+  EXPECT_EQ(edf.Value.Patient.Id, "");
+  EXPECT_EQ(edf.Value.Warnings, (std::vector<std::string>{"the patient ID 'dd-MMM-yyyy' of [" + kOther +
+                                                          "0000050.ECG.edf] is the EDF patient field's placeholder, "
+                                                          "not the patient's: left blank"}));
 }
 
 TEST(RecordingLists, WfdbHeadersAndLibbiosigFormatsOnceEachInNameOrder) {
@@ -222,9 +302,13 @@ TEST(RecordingLists, WfdbHeadersAndLibbiosigFormatsOnceEachInNameOrder) {
     testing::WriteAll(dir.File(name), "x");
   }
   std::filesystem::create_directory(dir.File("folder.edf"));
-  EXPECT_EQ(ListRecordings(dir.Path()),
+  std::filesystem::create_directory(dir.File("x.hea"));
+  std::filesystem::create_directory(dir.File("y"));
+  std::vector<std::string> notFiles;
+  EXPECT_EQ(ListRecordings(dir.Path(), &notFiles),
             (std::vector<std::string>{dir.File("b.EDF"), dir.File("c.scp"), dir.File("d.xml"), dir.File("s9.hea"),
                                       dir.File("s10.hea")}));
+  EXPECT_EQ(notFiles, (std::vector<std::string>{dir.File("folder.edf"), dir.File("x.hea")}));
   EXPECT_TRUE(ListRecordings(dir.File("absent")).empty());
 }
 

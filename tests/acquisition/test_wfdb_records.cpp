@@ -126,6 +126,36 @@ TEST(WfdbRecords, TruncatedDataAreReadAsFarAsTheyGo) {
                                                            "read as far as it goes"}));
 }
 
+TEST(WfdbRecords, TheOtherDataFileMissingOrShortIsWarnedWhenXyzComeFromTheirOwn) {
+  TempDir dir;
+  // Standard leads in m.dat (unused while the Frank leads are there), vx vy vz in m.xyz.
+  const std::vector<int> standard = {10, 20, 30, 11, 21, 31, 12, 22, 32};
+  WriteAll(dir.File("m.xyz"), Format16(kFrames));
+  WriteAll(dir.File("m.hea"), "m 6 1000 3\n" + SignalLine("m.dat", "16", {10, 11, 12}, "i") +
+                                  SignalLine("m.dat", "16", {20, 21, 22}, "ii") +
+                                  SignalLine("m.dat", "16", {30, 31, 32}, "v1") + SignalLine("m.xyz", "16", kX, "vx") +
+                                  SignalLine("m.xyz", "16", kY, "vy") + SignalLine("m.xyz", "16", kZ, "vz"));
+  const std::string others = "; the signals read come from the header's other files";
+  RecordingOutcome read = ReadRecording(dir.File("m.hea"));
+  ASSERT_TRUE(read.Ok) << read.ErrorText;
+  EXPECT_EQ(read.Value.Microvolts[1], Microvolts(kY, 0.5));
+  EXPECT_EQ(read.Value.Warnings,
+            (std::vector<std::string>{"the header of [" + dir.File("m.hea") + "] names a data file that is missing: "
+                                      "cannot open the data file 'm.dat' (No such file or directory)" + others}));
+
+  WriteAll(dir.File("m.dat"), Format16(standard).substr(0, 12));  // two frames of three
+  read = ReadRecording(dir.File("m.hea"));
+  ASSERT_TRUE(read.Ok) << read.ErrorText;
+  EXPECT_EQ(read.Value.Warnings,
+            (std::vector<std::string>{"the data file 'm.dat' of [" + dir.File("m.hea") + "] is short: it ends after 2 "
+                                      "of the 3 samples the header gives" + others}));
+
+  WriteAll(dir.File("m.dat"), Format16(standard));
+  read = ReadRecording(dir.File("m.hea"));
+  ASSERT_TRUE(read.Ok) << read.ErrorText;
+  EXPECT_TRUE(read.Value.Warnings.empty());
+}
+
 TEST(WfdbRecords, RefusalsNameTheFileAndTheReason) {
   TempDir dir;
   WriteAll(dir.File("d.xyz"), Format16(kFrames));
@@ -181,10 +211,10 @@ TEST(WfdbRecords, APipeOrADirectoryInPlaceOfAFileIsRefusedAtOnce) {
 
 TEST(WfdbRecords, TwelveStandardLeadsGiveKorsXYZ) {
   TempDir dir;
-  // PTB's order; every lead constant over two frames, in microvolts (gain 1 adu/uV).
+  // PTB's order; every lead 0 and then its value, in microvolts (gain 1 adu/uV).
   const std::vector<std::string> labels = {"i", "ii", "iii", "avr", "avl", "avf", "v1", "v2", "v3", "v4", "v5", "v6"};
   const std::vector<int> values = {1000, 2000, 1000, -1500, -500, 1500, 100, 200, 300, 400, 500, 600};
-  std::vector<int> frames = values;
+  std::vector<int> frames(values.size(), 0);
   frames.insert(frames.end(), values.begin(), values.end());
   WriteAll(dir.File("s.dat"), Format16(frames));
   std::string header = "s 12 1000 2\n";

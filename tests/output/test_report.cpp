@@ -6,6 +6,7 @@
 
 #include "analysis/AnalysisState.h"
 #include "analysis/BasicAnalysis.h"
+#include "record/RecordTag.h"
 #include "session/ReportDriver.h"
 #include "support/Analysis.h"
 #include "support/FakeReportSources.h"
@@ -141,6 +142,31 @@ TEST(ReportPage, A4PageCarriesFramesLettersTextsAndBannerWhereAgreed) {
   EXPECT_TRUE(HasText(out.Canvas, 317, 2452, "X"));  // trunc(160 * Step) + 1515 + 303 - 172
   EXPECT_TRUE(HasText(out.Canvas, 317, 2049, "Y"));
   EXPECT_TRUE(HasText(out.Canvas, 317, 1515 + 303 - 172, "Z"));
+}
+
+// Record 1's sex byte is 1, which every loader reads as F; a tag saying the recording
+// stated no sex changes that one text and nothing else of the page.
+TEST(ReportPage, ASexTheRecordingDidNotStatePrintsAsNotStated) {
+  const LoadedRecord plain = MakeRecord(0.35);
+  LoadedRecord stated = plain;
+  WriteRecordTag(stated.RecordBuffer, {0.1, 1000, "x.hea"});
+  LoadedRecord unstated = plain;
+  WriteRecordTag(unstated.RecordBuffer, {0.1, 1000, "x.hea", true, true});
+  Printout a(kA4Width, kA4Height), b(kA4Width, kA4Height), c(kA4Width, kA4Height);
+  a.Print(plain);
+  b.Print(stated);
+  c.Print(unstated);
+  EXPECT_TRUE(HasText(a.Canvas, 317, 7 * 86, "sex :"));
+  EXPECT_TRUE(HasText(a.Canvas, 317 + 714, 7 * 86, "F"));
+  EXPECT_EQ(b.Canvas.Calls, a.Canvas.Calls);
+  ASSERT_EQ(c.Canvas.Calls.size(), a.Canvas.Calls.size());
+  int differing = 0;
+  for (std::size_t i = 0; i < a.Canvas.Calls.size(); ++i) {
+    if (c.Canvas.Calls[i] == a.Canvas.Calls[i]) continue;
+    ++differing;
+    EXPECT_EQ(c.Canvas.Calls[i], (ReportCall{ReportCall::Kind::Text, 317 + 714, 7 * 86, 0, 0, "sex not stated"}));
+  }
+  EXPECT_EQ(differing, 1);
 }
 
 TEST(ReportPage, NarrowPageUsesPenWidthOneAndUnitDashes) {

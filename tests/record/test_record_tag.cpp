@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <random>
+#include <tuple>
 #include <stdexcept>
 
 #include "record/RecordTag.h"
@@ -30,6 +31,7 @@ RecordBytes Forged(const std::function<void(RecordBytes&)>& change) {
   return bytes;
 }
 
+// Without flags the tag is version 1, byte for byte as earlier builds wrote it.
 TEST(RecordTag, WritesTheStatedBytesAndReadsThemBack) {
   const RecordBytes before = MakeSampleRecord(1, 0);
   const RecordBytes bytes = Tagged({0.1, 1000, "P0001.R01"});
@@ -47,6 +49,8 @@ TEST(RecordTag, WritesTheStatedBytesAndReadsThemBack) {
   EXPECT_EQ(tag->MicrovoltsPerUnit, 0.1);
   EXPECT_EQ(tag->SamplingRateHz, 1000);
   EXPECT_EQ(tag->SourceName, "P0001.R01");
+  EXPECT_FALSE(tag->SexNotStated);
+  EXPECT_FALSE(tag->AveragedWithWarnings);
   EXPECT_EQ(RecordMicrovoltsPerUnit(bytes, 0.5), 0.1);
   EXPECT_EQ(RecordMicrovoltsPerUnit(before, 0.5), 0.5);
 }
@@ -80,7 +84,9 @@ TEST(RecordTag, DamagedOrImplausibleTagsAreNotRead) {
     ASSERT_FALSE(ReadRecordTag(bytes)) << "bit " << bit;
   }
   EXPECT_TRUE(ReadRecordTag(Forged([](RecordBytes&) {})));
-  EXPECT_FALSE(ReadRecordTag(Forged([](RecordBytes& b) { b[8] = 2; })));      // version
+  EXPECT_FALSE(ReadRecordTag(Forged([](RecordBytes& b) { b[8] = 3; })));      // version
+  EXPECT_FALSE(ReadRecordTag(Forged([](RecordBytes& b) { b[8] = 2; b[135] = 4; })));  // unknown flag
+  EXPECT_FALSE(ReadRecordTag(Forged([](RecordBytes& b) { b[8] = 2; b[21] = 114; })));  // name over the flags
   EXPECT_FALSE(ReadRecordTag(Forged([](RecordBytes& b) { b[9] = 0xBF; })));   // unit < 0
   EXPECT_FALSE(ReadRecordTag(Forged([](RecordBytes& b) { b[9] = 0x7F; b[10] = 0xF8; })));  // NaN
   EXPECT_FALSE(ReadRecordTag(Forged([](RecordBytes& b) { std::fill(b.begin() + 9, b.begin() + 17, 0); })));
@@ -88,6 +94,23 @@ TEST(RecordTag, DamagedOrImplausibleTagsAreNotRead) {
   EXPECT_FALSE(ReadRecordTag(Forged([](RecordBytes& b) { b[17] = 0x80; })));  // rate past int
   EXPECT_FALSE(ReadRecordTag(Forged([](RecordBytes& b) { b[21] = 115; })));   // name too long
   EXPECT_FALSE(ReadRecordTag(Forged([](RecordBytes& b) { b[135] = ' '; })));  // padding
+}
+
+TEST(RecordTag, FlagsMakeAVersionTwoTagAndTakeTheNameFieldsLastByte) {
+  for (const auto& [sex, warned, flags] : {std::tuple{true, false, 1}, {false, true, 2}, {true, true, 3}}) {
+    const RecordBytes bytes = Tagged({0.1, 1000, "P0001.R01", sex, warned});
+    EXPECT_EQ(bytes[8], 2);
+    EXPECT_EQ(bytes[135], flags);
+    const auto tag = ReadRecordTag(bytes);
+    ASSERT_TRUE(tag);
+    EXPECT_EQ(tag->SexNotStated, sex);
+    EXPECT_EQ(tag->AveragedWithWarnings, warned);
+    EXPECT_EQ(tag->SourceName, "P0001.R01");
+    EXPECT_EQ(tag->MicrovoltsPerUnit, 0.1);
+  }
+  // The flags take the name's last byte: 114 bytes fit version 1 only.
+  const std::string name(114, 'a');
+  EXPECT_EQ(ReadRecordTag(Tagged({0.2, 2000, name, true, false}))->SourceName, std::string(113, 'a'));
 }
 
 TEST(RecordTag, WritingAnUnreadableTagIsRefused) {

@@ -11,6 +11,7 @@
 
 #include "output/BatchGrid.h"
 #include "record/RecordEncoder.h"
+#include "record/RecordTag.h"
 #include "record/SampleRecords.h"
 #include "support/TempDir.h"
 #include "session/Workbench.h"
@@ -74,6 +75,26 @@ TEST(WorkbenchLoad, ShowsTheHeaderInLoadOrderAndWritesCellsOnlyInABatch) {
   ASSERT_TRUE(bench->LoadRecord(path, "other", sink).Ok);
   EXPECT_EQ(bench->Grid().Cell(0, 1), "a.r01");
   EXPECT_EQ(bench->Cursor().BatchColumn, kBatchGridColumns + kPatientFieldCount);
+}
+
+TEST(WorkbenchLoad, ASexTheRecordingDidNotStateShowsAsSuchWhileTheGridKeepsTheByte) {
+  TempDir dir;
+  RecordBytes bytes = EncodeRecord(RecordFields{}, LeadSamples{});  // sex byte 0: M
+  WriteRecordTag(bytes, {0.1, 1000, "x.edf", true, false});
+  const std::string path = dir.Write("a.r01", bytes.data(), bytes.size());
+  auto bench = StartedBench();
+  bench->BeginBatch(1);
+  bench->Cursor().BatchColumn = 0;
+  RecordingSink sink;
+  ASSERT_TRUE(bench->LoadRecord(path, "a.r01", sink).Ok);
+  EXPECT_EQ(sink.shown[3], std::make_pair(std::string("Label232"), std::string("sex not stated")));
+  EXPECT_EQ(bench->Grid().Cell(3, 1), "M");
+
+  WriteRecordTag(bytes, {0.1, 1000, "x.edf"});
+  const std::string stated = dir.Write("b.r01", bytes.data(), bytes.size());
+  sink.shown.clear();
+  ASSERT_TRUE(bench->LoadRecord(stated, "b.r01", sink).Ok);
+  EXPECT_EQ(sink.shown[3], std::make_pair(std::string("Label232"), std::string("M")));
 }
 
 TEST(WorkbenchLoad, AFailedLoadChangesNothingButTheNameAndPath) {
