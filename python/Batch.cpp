@@ -4,6 +4,7 @@
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
