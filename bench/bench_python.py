@@ -10,6 +10,7 @@ import argparse
 import json
 import os
 import pathlib
+import resource
 import subprocess
 import tempfile
 import time
@@ -18,13 +19,26 @@ import timeit
 import wavelet_ecg as w
 
 
-def best(function, repeats=3):
-    times = []
+def cpu(who):
+    usage = resource.getrusage(who)
+    return usage.ru_utime + usage.ru_stime
+
+
+def timed(function, who):
+    """Wall and processor seconds of one call."""
+    wall, processor = time.perf_counter(), cpu(who)
+    function()
+    return time.perf_counter() - wall, cpu(who) - processor
+
+
+def best_of_alternating(tool, python, repeats=5):
+    """The best wall and processor times of each, run in turn so that load from others
+    on the machine falls on both alike."""
+    tools, pythons = [], []
     for _ in range(repeats):
-        start = time.perf_counter()
-        function()
-        times.append(time.perf_counter() - start)
-    return min(times)
+        tools.append(timed(tool, resource.RUSAGE_CHILDREN))
+        pythons.append(timed(python, resource.RUSAGE_SELF))
+    return min(t[0] for t in tools), min(t[1] for t in tools), min(p[0] for p in pythons), min(p[1] for p in pythons)
 
 
 def main():
@@ -54,13 +68,13 @@ def main():
               f" difference {(per_call - cpp) * 1e6:+.1f} us")
 
         for late, options in ((False, []), (True, ["--late-potentials", str(pathlib.Path(scratch) / "lp.csv")])):
-            tool = best(lambda: subprocess.run(
-                [build / "wavelet-batch", "-q", "-j", str(args.jobs), "-o", str(pathlib.Path(scratch) / "t.csv"),
-                 *options, folder], check=True))
-            python = best(lambda: sum(1 for _ in w.batch(folder, jobs=args.jobs, late_potentials=late)))
+            tool_wall, tool_cpu, python_wall, python_cpu = best_of_alternating(
+                lambda: subprocess.run([build / "wavelet-batch", "-q", "-j", str(args.jobs), "-o",
+                                        str(pathlib.Path(scratch) / "t.csv"), *options, folder], check=True),
+                lambda: sum(1 for _ in w.batch(folder, jobs=args.jobs, late_potentials=late)))
             print(f"batch of {args.records} records{' with late potentials' if late else ''}: "
-                  f"Python {python:.2f} s, wavelet-batch -j {args.jobs} {tool:.2f} s, ratio {python / tool:.2f}")
-
+                  f"Python {python_wall:.2f} s ({python_cpu:.2f} s processor), wavelet-batch -j {args.jobs} "
+                  f"{tool_wall:.2f} s ({tool_cpu:.2f} s processor), ratio {python_wall / tool_wall:.2f}")
 
 if __name__ == "__main__":
     main()

@@ -4,6 +4,7 @@
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <deque>
@@ -43,7 +44,7 @@ class BatchRun {
       std::lock_guard lock(mutex_);
       cancelled_ = true;
     }
-    changed_.notify_all();
+    spaceFree_.notify_all();
     py::gil_scoped_release release;
     runner_.join();
   }
@@ -51,21 +52,25 @@ class BatchRun {
   BatchRun& operator=(const BatchRun&) = delete;
 
   // The GIL is given up before the queue's lock is taken, so that another thread of
-  // the same iterator cannot hold one while it waits for the other.
+  // the same iterator cannot hold one while it waits for the other. The pool hands
+  // rows over a chunk at a time, and a slow one at least every kPoll, so that the
+  // reader is not woken for every row.
   BatchRow Next() {
     std::optional<BatchRow> row;
     std::string failure;
+    bool wakePool = false;
     {
       py::gil_scoped_release release;
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return !rows_.empty() || finished_; });
+      while (rows_.empty() && !finished_) rowsReady_.wait_for(lock, kPoll);
       if (!rows_.empty()) {
         row = std::move(rows_.front());
         rows_.pop_front();
+        wakePool = poolWaits_ && rows_.size() <= kQueued / 2;
       }
       failure = failure_;
     }
-    changed_.notify_all();
+    if (wakePool) spaceFree_.notify_one();
     if (row) return std::move(*row);
     if (!failure.empty()) throw std::runtime_error(failure);
     throw py::stop_iteration();
@@ -89,7 +94,7 @@ class BatchRun {
 
   void Run(int jobs) {
     try {
-      cli::RunBatch(inputs_, jobs, output_, [this](std::size_t i, const cli::RecordRow& row) { Take(i, row); },
+      cli::RunBatch(inputs_, jobs, output_, [this](std::size_t i, cli::RecordRow& row) { Take(i, row); },
                     request_);
     } catch (const std::exception& error) {
       std::lock_guard lock(mutex_);
@@ -99,28 +104,35 @@ class BatchRun {
       std::lock_guard lock(mutex_);
       finished_ = true;
     }
-    changed_.notify_all();
+    rowsReady_.notify_all();
   }
 
-  void Take(std::size_t index, const cli::RecordRow& made) {
-    BatchRow row{inputs_[index].Name, inputs_[index].Path, made.Cells, std::nullopt, std::nullopt,
+  void Take(std::size_t index, cli::RecordRow& made) {
+    BatchRow row{inputs_[index].Name, inputs_[index].Path, std::move(made.Cells), std::nullopt, std::nullopt,
                  made.WindowsClamped};
-    if (request_.LatePotentialUnit) row.LatePotentials = made.LatePotentialCells;
+    if (request_.LatePotentialUnit) row.LatePotentials = std::move(made.LatePotentialCells);
     if (!made.Load.Ok) row.Error = made.Load.Message();
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return rows_.size() < kQueued || cancelled_; });
+    poolWaits_ = true;
+    spaceFree_.wait(lock, [&] { return rows_.size() < kQueued || cancelled_; });
+    poolWaits_ = false;
     if (cancelled_) return;
     rows_.push_back(std::move(row));
+    const bool chunk = rows_.size() % kChunk == 0;
     lock.unlock();
-    changed_.notify_all();
+    if (chunk) rowsReady_.notify_one();
   }
 
   static constexpr std::size_t kQueued = 256;
+  static constexpr std::size_t kChunk = 32;
+  static constexpr std::chrono::milliseconds kPoll{10};
   const std::vector<cli::BatchInput> inputs_;
   const cli::OutputRequest request_;
   Discard output_;
   mutable std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable rowsReady_;
+  std::condition_variable spaceFree_;
+  bool poolWaits_ = false;
   std::deque<BatchRow> rows_;
   bool finished_ = false;
   bool cancelled_ = false;

@@ -7,6 +7,7 @@
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <complex>

@@ -89,7 +89,7 @@ BatchRunReport RunSequential(const std::vector<BatchInput>& records, BatchOutput
   BatchRunReport report;
   auto worker = std::make_unique<Worker>(request);
   for (std::size_t i = 0; i < records.size() && output.Good(); ++i) {
-    const RecordRow row = AnalyseInput(records[i], *worker);
+    RecordRow row = AnalyseInput(records[i], *worker);
     output.Write(row.Line);
     Account(report, row);
     if (rowDone) rowDone(i, row);

@@ -45,8 +45,9 @@ struct BatchRunReport {
   std::vector<Outcome> LateFailures;
 };
 
-// Called on the writing thread, in record order, after each row is written.
-using RowDone = std::function<void(std::size_t index, const RecordRow& row)>;
+// Called on the writing thread, in record order, after each row is written; the row
+// is the callee's to take from.
+using RowDone = std::function<void(std::size_t index, RecordRow& row)>;
 
 // Rows are written in input order as soon as each is ready, whatever `jobs` is;
 // at most a small window of finished rows waits in memory. Stops early when the

@@ -138,3 +138,13 @@ def test_loads_raise_the_exception_of_their_failure_with_the_tools_message(tmp_p
         locked.chmod(0)
         with pytest.raises(PermissionError):
             w.read_record(locked)
+
+
+def test_analyses_on_several_threads_or_after_a_transform_are_the_tools(demo_records, demo_tables):
+    from concurrent.futures import ThreadPoolExecutor
+    rows = demo_tables[0][1:]
+    records = [w.read_record(demo_records / row[0]) for row in rows]
+    with ThreadPoolExecutor(4) as pool:
+        assert list(pool.map(lambda r: w.analyse(r).cells, records)) == [row[11:] for row in rows]
+    w.transform(records[1], "M", 1.234)
+    assert w.analyse(records[0]).cells == rows[0][11:]
