@@ -12,7 +12,9 @@
 #include "analysis/AnalysisState.h"
 #include "analysis/BasicAnalysis.h"
 #include "analysis/Transform.h"
+#include "record/RecordDecoder.h"
 #include "record/RecordFormat.h"
+#include "record/SampleRecords.h"
 
 namespace {
 
@@ -65,6 +67,18 @@ void BM_BasicAnalysisOfOneRecord(benchmark::State& bench, CorrelationKernel kern
   SetFastCorrelationKernel(CorrelationKernel::Fast);
 }
 
+// Demo record P0001, the yardstick of the Python module's analyse() on the same record
+// (bench/bench_python.py).
+void BM_BasicAnalysisOfSampleRecord(benchmark::State& bench) {
+  Fixture f;
+  f.record->RecordBuffer = MakeSampleRecord(1, 0);
+  DecodeRecordInto(*f.record);
+  for (auto _ : bench) {
+    AnalyseRecord(*f.state, *f.record);
+    benchmark::DoNotOptimize(f.state->Results.Judge2);
+  }
+}
+
 // The map view's 134 rows, transforms only.
 void BM_MapSweepTransforms(benchmark::State& bench, CorrelationKernel kernel) {
   Fixture f;
@@ -104,6 +118,8 @@ int main(int argc, char** argv) {
                                  kernel)
         ->Unit(benchmark::kMillisecond);
   }
+  benchmark::RegisterBenchmark("BM_BasicAnalysisOfSampleRecord", BM_BasicAnalysisOfSampleRecord)
+      ->Unit(benchmark::kMicrosecond);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

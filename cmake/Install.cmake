@@ -1,6 +1,6 @@
 # What `cmake --install` puts under the prefix: the three programs, their helpers,
 # the desktop entry, the metainfo, the icon theme files and the
-# manual pages. The sample generator, tests and benchmarks stay in the build tree.
+# manual pages; python/CMakeLists.txt adds the Python module and its type stub. The sample generator, tests and benchmarks stay in the build tree.
 include(GNUInstallDirs)
 
 set(WAVELET_DATA_DIR ${CMAKE_SOURCE_DIR}/data)
@@ -47,4 +47,5 @@ install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # manual pages that render cleanly, and the installed tool's version.
 add_test(NAME install_tree
          COMMAND ${CMAKE_SOURCE_DIR}/tests/install/check-install.sh ${CMAKE_COMMAND}
-                 ${CMAKE_BINARY_DIR} ${PROJECT_VERSION} ${WAVELET_DESKTOP_ID})
+                 ${CMAKE_BINARY_DIR} ${PROJECT_VERSION} ${WAVELET_DESKTOP_ID}
+                 ${Python_EXECUTABLE} ${WAVELET_PYTHON_SYSTEM_DIR} ${WAVELET_PYTHON_MODULE_FILE})

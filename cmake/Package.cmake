@@ -25,5 +25,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The menus and lists (Japanese captions) and the reports (Courier New) name fonts
 # that these packages stand in for.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, fonts-liberation")
+# The Python module, built for this Python, imports numpy; the program needs neither.
+math(EXPR next_python_minor "${WAVELET_PYTHON_MINOR} + 1")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS
+    "python3 (>= 3.${WAVELET_PYTHON_MINOR}), python3 (<< 3.${next_python_minor}), python3-numpy")
 
 include(CPack)

@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libqt6printsupport6 libgl-dev
   libdeflate-dev libpng-dev zlib1g-dev libcli11-dev libqpdf-dev libsoxr-dev libbiosig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  python3-dev pybind11-dev python3-numpy python3-pytest
   fonts-ipafont-gothic fonts-liberation
   xvfb xauth poppler-utils strace
   clang libclang-rt-14-dev

@@ -163,6 +163,7 @@ AveragingOutcome AverageRecording(const Recording& recording, const AveragingOpt
     out.ErrorText = std::string("the record cannot be written: ") + error.what();
     return out;
   }
+  out.Microvolts = beat.Microvolts;
   out.Ok = true;
   return out;
 }

@@ -20,6 +20,7 @@ struct AveragingOutcome {
   std::string ErrorText;  // why there is no record; empty when Ok
   AveragingSummary Summary;
   RecordBytes Record{};
+  LeadSamples Microvolts{};  // the averaged beat the record holds in whole units
   std::vector<std::string> Warnings;
 };
 

@@ -44,6 +44,7 @@ RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
   AnalysedRow analysed = worker.bench.AnalyseEntry(input.Path, input.Name, worker.step);
   RecordRow row;
   row.Line = CsvLine(analysed.Cells);
+  row.Cells = std::move(analysed.Cells);
   row.Load = std::move(analysed.Load);
   row.WindowsClamped = analysed.WindowsClamped;
   if (row.Load.Ok && worker.step.View != nullptr) {
@@ -62,8 +63,9 @@ RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
     const std::optional<LatePotentialFigures> figures =
         !row.Load.Ok ? std::nullopt
                      : picture ? bench.DrawLatePotentials(*unit) : bench.LatePotentials(*unit);
-    row.LatePotentialLine = CsvTableLine(LatePotentialCells(
-        input.Name, figures, bench.Record().QrsOnset, bench.Record().QrsOffset));
+    row.LatePotentialCells =
+        LatePotentialCells(input.Name, figures, bench.Record().QrsOnset, bench.Record().QrsOffset);
+    row.LatePotentialLine = CsvTableLine(row.LatePotentialCells);
     if (picture) {
       const Canvas& image = bench.LatePotentialImage();
       row.Pictures = WritePng(worker.request.PictureDirectory + "/" + input.Name + "_LP.png",
@@ -87,7 +89,7 @@ BatchRunReport RunSequential(const std::vector<BatchInput>& records, BatchOutput
   BatchRunReport report;
   auto worker = std::make_unique<Worker>(request);
   for (std::size_t i = 0; i < records.size() && output.Good(); ++i) {
-    const RecordRow row = AnalyseInput(records[i], *worker);
+    RecordRow row = AnalyseInput(records[i], *worker);
     output.Write(row.Line);
     Account(report, row);
     if (rowDone) rowDone(i, row);

@@ -15,11 +15,13 @@ namespace wavelet::cli {
 // One record's row as a CSV line, its recorded page, and what went wrong with it.
 struct RecordRow {
   std::string Line;
+  std::vector<std::string> Cells;  // the cells of Line, for callers that keep them apart
   Outcome Load;
   bool WindowsClamped = false;
   Outcome Pictures;
   std::string Page;  // SerializePage of the record's page, when pages are asked for
   std::string LatePotentialLine;  // its --late-potentials row, when asked for
+  std::vector<std::string> LatePotentialCells;  // the cells of that row
 };
 
 // What the workers make of each readable record besides its row, in the same pass:
@@ -43,8 +45,9 @@ struct BatchRunReport {
   std::vector<Outcome> LateFailures;
 };
 
-// Called on the writing thread, in record order, after each row is written.
-using RowDone = std::function<void(std::size_t index, const RecordRow& row)>;
+// Called on the writing thread, in record order, after each row is written; the row
+// is the callee's to take from.
+using RowDone = std::function<void(std::size_t index, RecordRow& row)>;
 
 // Rows are written in input order as soon as each is ready, whatever `jobs` is;
 // at most a small window of finished rows waits in memory. Stops early when the

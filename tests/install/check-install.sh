@@ -3,9 +3,9 @@
 # the expected files, icons of their stated sizes, a desktop entry and metainfo that
 # validate, manual pages that render without warnings, and tools that report the
 # build's version from any directory.
-# usage: check-install.sh CMAKE BUILD_DIR VERSION DESKTOP_ID WITH_REPORT_PAGES(0|1)
+# usage: check-install.sh CMAKE BUILD_DIR VERSION DESKTOP_ID PYTHON PYTHON_DIR PYTHON_MODULE
 set -euo pipefail
-cmake=$1 build=$2 version=$3 id=$4
+cmake=$1 build=$2 version=$3 id=$4 python=$5 python_dir=$6 python_module=$7
 
 # Staged under /usr, as the package installs it, so that appstreamcli can check the
 # tree as a whole.
@@ -33,6 +33,7 @@ expected=(
   "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
   "share/icons/hicolor/scalable/apps/$id.svg"
   share/man/man1/wavelet.1.gz share/man/man1/wavelet-batch.1.gz share/man/man1/wavelet-average.1.gz
+  "$python_dir/$python_module" "$python_dir/wavelet_ecg.pyi"
 )
 for size in "${sizes[@]}"; do expected+=("share/icons/hicolor/${size}x$size/apps/$id.png"); done
 if ! difference=$(diff <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort) \
@@ -72,6 +73,19 @@ actual=$(cd / && "$prefix/bin/wavelet-batch" --version) || fail "wavelet-batch -
 [ "$actual" = "wavelet-batch $version" ] || fail "wavelet-batch --version printed \"$actual\""
 actual=$(cd / && "$prefix/libexec/wavelet/wavelet-report-pages" --version) || fail "wavelet-report-pages --version failed"
 [[ "$actual" == *"$version"* ]] || fail "wavelet-report-pages --version printed \"$actual\""
+
+# The installed module finds the installed recording reader: a file that is no
+# recording is refused by the reader, not for want of it.
+junk=$stage/junk.edf
+printf 'not a recording' >"$junk"
+out=$(cd / && PYTHONPATH="$prefix/$python_dir" "$python" -c '
+import sys, wavelet_ecg
+try:
+    wavelet_ecg.read_recording(sys.argv[1])
+except ValueError as refusal:
+    print(refusal)
+' "$junk" 2>&1) || fail "the installed module: $out"
+[[ "$out" == *"$junk"* && "$out" != *"not installed"* ]] || fail "the installed module's reader: $out"
 
 [ "$failures" -eq 0 ] && echo "install into a scratch prefix: all checks passed"
 exit "$failures"
