@@ -76,6 +76,7 @@ struct PyAveragedBeat {
 // The averaging tool's table row of this beat: its record name, as for one recording.
 AverageFileResult FileResultOf(const PyAveragedBeat& b) {
   AverageFileResult result;
+  result.RecordPath = RecordNameOf(b.Path);
   result.Read = true;
   result.Written = true;
   result.Leads = b.Source->Leads;
@@ -85,7 +86,7 @@ AverageFileResult FileResultOf(const PyAveragedBeat& b) {
 }
 
 std::vector<std::string> CellsOf(const PyAveragedBeat& b) {
-  return AveragingCells(RecordNameOf(b.Path), b.Path, FileResultOf(b));
+  return AveragingCells(b.Path, FileResultOf(b));
 }
 
 py::dict SummaryOf(const PyAveragedBeat& b) {

@@ -11,9 +11,10 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "check-make-run: $*" >&2; exit 1; }
 
-# The programs the README's examples start ("build/NAME " and its arguments), and the
-# window's companions.
-mapfile -t needed < <({ grep -oE 'build/[a-z][a-z-]* ' "$source_dir/README.md" | sed 's|build/||; s| $||'
+# The programs the README's examples start ("build/NAME " and its arguments; the Python
+# module's folder, build/python, is none), and the window's companions.
+mapfile -t needed < <({ grep -oE 'build/[a-z][a-z-]* ' "$source_dir/README.md" | sed 's|build/||; s| $||' |
+  grep -vx python
   printf '%s\n' wavelet wavelet-read-recording wavelet-report-pages; } | sort -u)
 [ "${#needed[@]}" -gt 3 ] || fail "no programs found in the README's examples"
 

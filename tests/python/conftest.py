@@ -24,11 +24,13 @@ def run_tool(name, *arguments, check=True):
 
 
 def read_csv(path):
-    """The tools end every cell, the last one too, with a comma."""
+    """The batch grid ends every cell, the last one too, with a comma; the other tables
+    end each line with its last field."""
     with open(path, newline="", encoding="utf-8") as f:
         rows = list(csv.reader(f))
-    assert all(row[-1] == "" for row in rows)
-    return [row[:-1] for row in rows]
+    if all(row and row[-1] == "" for row in rows):
+        return [row[:-1] for row in rows]
+    return rows
 
 
 @pytest.fixture(scope="session")
