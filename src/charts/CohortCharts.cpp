@@ -63,6 +63,27 @@ QBoxSet* BoxOf(const std::vector<double>& values, const QString& label) {
   return box;
 }
 
+// A group's points: every record up to kMostPoints; beyond, that many evenly spaced
+// order statistics, which keep the distribution's shape where thousands of points
+// would only overlap (and would make the vector files and the PDF slow and huge).
+constexpr std::size_t kMostPoints = 250;
+
+std::vector<double> PointsShown(const std::vector<double>& values) {
+  if (values.size() <= kMostPoints) return values;
+  std::vector<double> sorted = values;
+  std::sort(sorted.begin(), sorted.end());
+  std::vector<double> shown;
+  shown.reserve(kMostPoints);
+  for (std::size_t i = 0; i < kMostPoints; ++i) {
+    shown.push_back(sorted[i * (sorted.size() - 1) / (kMostPoints - 1)]);
+  }
+  return shown;
+}
+
+// An ROC curve of many distinct values drawn through at most kMostRocPoints of its
+// points, evenly spaced along it, the first and the last always.
+constexpr std::size_t kMostRocPoints = 500;
+
 std::unique_ptr<QChart> BoxPlot(const cohort::CohortReport& report, const cohort::FigureValues& figure) {
   auto chart = NewChart(Caption(figure.Name));
   const QString positive = QString("%1 (n = %2)").arg(Text(report.PositiveGroup)).arg(figure.Positive.size());
@@ -89,9 +110,13 @@ std::unique_ptr<QChart> BoxPlot(const cohort::CohortReport& report, const cohort
   double low = 0.0, high = 1.0;
   bool any = false;
   int group = 0;
-  for (const auto* set : {&figure.Positive, &figure.Negative}) {
+  for (const auto* all : {&figure.Positive, &figure.Negative}) {
+    const std::vector<double> shown = PointsShown(*all);
+    const std::vector<double>* set = &shown;
     auto* points = new QScatterSeries();
-    points->setName(group == 0 ? Text(report.PositiveGroup) : Text(report.NegativeGroup));
+    QString name = group == 0 ? Text(report.PositiveGroup) : Text(report.NegativeGroup);
+    if (shown.size() < all->size()) name += QString(" (%1 of %2 as quantile points)").arg(shown.size()).arg(all->size());
+    points->setName(name);
     points->setMarkerSize(7);
     points->setColor(group == 0 ? kPositiveColour : kNegativeColour);
     points->setBorderColor(Qt::transparent);
@@ -142,9 +167,10 @@ std::unique_ptr<QChart> RocChart(const cohort::CohortReport& report, const QStri
     const std::optional<cohort::AucEstimate> auc = cohort::MannWhitneyAuc(figure.Positive, figure.Negative);
     curve->setName(auc ? QString("%1 (AUC %2)").arg(Text(figure.Name)).arg(auc->Auc, 0, 'f', 4)
                        : QString("%1 (no AUC)").arg(Text(figure.Name)));
-    for (const auto& [falsePositive, truePositive] : cohort::RocPoints(figure.Positive, figure.Negative)) {
-      curve->append(falsePositive, truePositive);
-    }
+    const std::vector<std::pair<double, double>> points = cohort::RocPoints(figure.Positive, figure.Negative);
+    const std::size_t step = std::max<std::size_t>(1, (points.size() + kMostRocPoints - 1) / kMostRocPoints);
+    for (std::size_t i = 0; i < points.size(); i += step) curve->append(points[i].first, points[i].second);
+    if (!points.empty() && (points.size() - 1) % step != 0) curve->append(points.back().first, points.back().second);
     curve->setPen(QPen(colours[(f - first) % 4], 2));
     chart->addSeries(curve);
     curve->attachAxis(x);
