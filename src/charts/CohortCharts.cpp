@@ -195,14 +195,29 @@ std::unique_ptr<QChart> AgreementChart(const cohort::Agreement& a) {
   bars->append(yes);
   bars->append(no);
   bars->setLabelsVisible(true);
-  bars->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+  bars->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
+  yes->setLabelColor(Qt::white);
+  no->setLabelColor(Qt::white);
   chart->addSeries(bars);
   auto* categories = new QBarCategoryAxis();
-  categories->append({"late potentials present", "no late potentials"});
+  categories->append({QString("late potentials present (%1)").arg(a.BothYes + a.LateOnly),
+                      QString("no late potentials (%1)").arg(a.CriterionOnly + a.BothNo)});
   chart->addAxis(categories, Qt::AlignBottom);
   bars->attachAxis(categories);
   auto* counts = new QValueAxis();
-  counts->setRange(0, std::max({a.BothYes, a.CriterionOnly, a.LateOnly, a.BothNo, 1}) * 1.15);
+  // Whole numbers on ticks of 1, 2 or 5 times a power of ten, about five of them.
+  const int most = std::max({a.BothYes, a.CriterionOnly, a.LateOnly, a.BothNo, 1});
+  int step = 1;
+  for (int scale = 1; step * 5 < most; scale *= 10) {
+    for (const int m : {1, 2, 5}) {
+      step = m * scale;
+      if (step * 5 >= most) break;
+    }
+  }
+  counts->setTickType(QValueAxis::TicksDynamic);
+  counts->setTickAnchor(0);
+  counts->setTickInterval(step);
+  counts->setRange(0, (most / step + 1) * step);
   counts->setLabelFormat("%d");
   counts->setTitleText("records");
   chart->addAxis(counts, Qt::AlignLeft);
