@@ -202,10 +202,10 @@ void TSDIAppForm::ShowCohort() {
   }
   const cohort::CohortReport report = cohort::BuildReport(
       records, cohortGroup_, others.size() == 1 ? others[0] : "not " + cohortGroup_);
-  CohortCaption->setText(QString("Cohort of this batch's %1 labelled records (%2 without a label left out): "
-                                 "%3 (%4) against %5 (%6); labels [%7].")
+  CohortCaption->setText(QString("Cohort of this batch's %1 labelled records (%2 left out: without a label, "
+                                 "or a record given twice): %3 (%4) against %5 (%6); labels [%7].")
                              .arg(records.size())
-                             .arg(matching.Unlabelled.size())
+                             .arg(matching.Unlabelled.size() + matching.Repeated.size())
                              .arg(DisplayText(report.PositiveGroup))
                              .arg(report.PositiveRecords)
                              .arg(DisplayText(report.NegativeGroup))

@@ -156,6 +156,10 @@ int main(int argc, char** argv) {
     diagnostics.Warning(std::to_string(matching.Unlabelled.size()) +
                         " records have no label and are left out: " + Listed(matching.Unlabelled));
   }
+  if (!matching.Repeated.empty()) {
+    diagnostics.Warning(std::to_string(matching.Repeated.size()) +
+                        " files name a record given already and are left out: " + Listed(matching.Repeated));
+  }
   if (!matching.UnusedLabels.empty()) {
     diagnostics.Warning(std::to_string(matching.UnusedLabels.size()) +
                         " labels name no record given: " + Listed(matching.UnusedLabels));

@@ -158,6 +158,9 @@ Matching MatchLabels(const std::vector<Label>& labels, const std::vector<std::st
     if (found == byKey.end()) {
       matching.LabelOf.push_back(-1);
       matching.Unlabelled.push_back(name);
+    } else if (used[static_cast<std::size_t>(found->second)]) {
+      matching.LabelOf.push_back(-1);
+      matching.Repeated.push_back(name);
     } else {
       matching.LabelOf.push_back(found->second);
       used[static_cast<std::size_t>(found->second)] = true;

@@ -42,6 +42,9 @@ struct Matching {
   // For each record name given, the index of its label, or -1.
   std::vector<int> LabelOf;
   std::vector<std::string> Unlabelled;       // record names without a label
+  // Names of a record given already under another name (S0303LRE.R01 after
+  // s0303lre.r01): one record counts once, as the first name given (-1 here).
+  std::vector<std::string> Repeated;
   std::vector<std::string> UnusedLabels;     // label names without a record
 };
 

@@ -29,9 +29,11 @@ TEST(Labels, OneRecordWhateverTheCaseOrSuffixAndQuotedCells) {
   EXPECT_EQ(read.Labels[1].Group, "Healthy \"control\"");
   EXPECT_EQ(read.Labels[2].Group, "MI");
 
-  const Matching matching = MatchLabels(read.Labels, {"s0500.R01", "x1.r01", "S0303LRE.r02"});
-  EXPECT_EQ(matching.LabelOf, (std::vector<int>{2, -1, 0}));
+  // The same record under a second name counts once, as the first.
+  const Matching matching = MatchLabels(read.Labels, {"s0500.R01", "x1.r01", "S0303LRE.r02", "s0303lre.xyz"});
+  EXPECT_EQ(matching.LabelOf, (std::vector<int>{2, -1, 0, -1}));
   EXPECT_EQ(matching.Unlabelled, std::vector<std::string>{"x1.r01"});
+  EXPECT_EQ(matching.Repeated, std::vector<std::string>{"s0303lre.xyz"});
   EXPECT_EQ(matching.UnusedLabels, std::vector<std::string>{"s0010,re"});
   EXPECT_EQ(MatchedGroups(read.Labels, matching), std::vector<std::string>{"MI"});
 }
