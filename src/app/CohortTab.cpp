@@ -59,6 +59,7 @@ void FillTable(QTableWidget* table, const cohort::Table& cells) {
       table->setItem(r, c, item);
     }
   }
+  table->resizeColumnsToContents();
   table->setColumnWidth(0, 110);
 }
 
@@ -88,10 +89,10 @@ void TSDIAppForm::BuildCohortTab() {
   CohortCaption->setWordWrap(true);
   layout->addWidget(CohortCaption);
   CohortCriteria = NewTable(panel, "CohortCriteria");
-  CohortCriteria->setFixedHeight(236);
+  CohortCriteria->setFixedHeight(248);
   layout->addWidget(CohortCriteria);
   CohortAucs = NewTable(panel, "CohortAucs");
-  CohortAucs->setFixedHeight(182);
+  CohortAucs->setFixedHeight(176);
   layout->addWidget(CohortAucs);
   auto* scroll = new QScrollArea(panel);
   scroll->setObjectName("CohortPictures");
