@@ -1,7 +1,7 @@
 // Records per second of wavelet-batch over 10,000 sample records, reading and writing
 // included, with one and two worker threads; also the tool's peak memory. Then over
 // 400 records: the CSV alone, with the pictures (--images) and with the PDF reports
-// (--reports).
+// (--reports). And wavelet-cohort over the 10,000 against wavelet-batch --late-potentials.
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -63,15 +63,15 @@ const SampleArchive& SmallArchive() {
 
 // Runs the tool to completion; returns false if it failed. `maxRssKiB` is the child's
 // peak resident size.
-bool RunTool(const std::vector<std::string>& arguments, long& maxRssKiB) {
+bool RunTool(const std::vector<std::string>& arguments, long& maxRssKiB, const std::string& tool = kTool) {
   std::vector<char*> argv;
-  std::vector<std::string> owned{kTool};
+  std::vector<std::string> owned{tool};
   owned.insert(owned.end(), arguments.begin(), arguments.end());
   for (auto& arg : owned) argv.push_back(arg.data());
   argv.push_back(nullptr);
   const pid_t child = ::fork();
   if (child == 0) {
-    ::execv(kTool.c_str(), argv.data());
+    ::execv(tool.c_str(), argv.data());
     ::_exit(127);
   }
   int status = 0;
@@ -83,14 +83,14 @@ bool RunTool(const std::vector<std::string>& arguments, long& maxRssKiB) {
 
 // Times every iteration's run of the tool over `records` records.
 void TimeToolRuns(benchmark::State& state, const std::vector<std::string>& arguments,
-                  int records) {
+                  int records, const std::string& tool = kTool) {
   long maxRss = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = RunTool(arguments, maxRss);
+    const bool ok = RunTool(arguments, maxRss, tool);
     const auto stop = std::chrono::steady_clock::now();
     if (!ok) {
-      state.SkipWithError("wavelet-batch failed (is it built?)");
+      state.SkipWithError("the tool failed (is it built?)");
       break;
     }
     state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
@@ -132,6 +132,38 @@ BENCHMARK(BM_BatchToolOutputs)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);
+
+// The study over the 10,000 records (half of them labelled patients) against the
+// batch tool's pass that makes the same figures: argument 0 is
+// wavelet-batch --late-potentials, 1 wavelet-cohort, both with -j 2.
+void BM_CohortAgainstBatch(benchmark::State& state) {
+  const SampleArchive& archive = Archive();
+  const std::string labels = archive.Directory() + ".labels.csv";
+  const std::string study = archive.Directory() + ".study";
+  if (state.range(0) == 0) {
+    TimeToolRuns(state, {"-q", "-j", "2", "-o", archive.Output(), "--late-potentials",
+                         archive.Output() + ".lp", archive.Directory()}, kRecords);
+  } else {
+    std::string text = "record,group\n";
+    for (int i = 0; i < kRecords; ++i) {
+      const std::string name = wavelet::SampleRecordName(i);
+      text += name.substr(0, name.find('.')) + (i % 2 == 0 ? ",patient\n" : ",control\n");
+    }
+    if (std::FILE* file = std::fopen(labels.c_str(), "wb")) {
+      std::fwrite(text.data(), 1, text.size(), file);
+      std::fclose(file);
+    }
+    TimeToolRuns(state, {"-q", "-j", "2", "--labels", labels, "--positive", "patient", "-o", study,
+                         archive.Directory()},
+                 kRecords, std::string(WAVELET_BINARY_DIR) + "/wavelet-cohort");
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(study, ignored);
+  std::filesystem::remove(labels, ignored);
+  std::remove(archive.Output().c_str());
+  std::remove((archive.Output() + ".lp").c_str());
+}
+BENCHMARK(BM_CohortAgainstBatch)->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace
 

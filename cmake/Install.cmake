@@ -6,10 +6,11 @@ include(GNUInstallDirs)
 set(WAVELET_DATA_DIR ${CMAKE_SOURCE_DIR}/data)
 set(WAVELET_ICON_SIZES 16 22 24 32 48 64 128 256)
 
-install(TARGETS wavelet wavelet-batch wavelet-average RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# wavelet-batch --reports runs the page helper, and reading a recording in libbiosig's
-# formats runs the reader; nobody else calls them, so they live off PATH.
-install(TARGETS wavelet-report-pages wavelet-read-recording
+install(TARGETS wavelet wavelet-batch wavelet-average wavelet-cohort RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# wavelet-batch --reports runs the page helper, reading a recording in libbiosig's
+# formats runs the reader, wavelet-cohort runs its picture helper; nobody else calls
+# them, so they live off PATH.
+install(TARGETS wavelet-report-pages wavelet-read-recording wavelet-cohort-pictures
         RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/wavelet)
 
 install(FILES ${WAVELET_DATA_DIR}/${WAVELET_DESKTOP_ID}.desktop
@@ -31,7 +32,7 @@ endforeach()
 # Manual pages carry the build's version; installed compressed, as man-db expects
 # them on Debian (-n: no name or time stamp, so the package is reproducible).
 set(man_pages)
-foreach(page wavelet wavelet-batch wavelet-average)
+foreach(page wavelet wavelet-batch wavelet-average wavelet-cohort)
   set(page_source ${CMAKE_BINARY_DIR}/man/${page}.1)
   configure_file(${CMAKE_SOURCE_DIR}/man/${page}.1.in ${page_source} @ONLY)
   add_custom_command(OUTPUT ${page_source}.gz

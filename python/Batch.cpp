@@ -159,6 +159,7 @@ std::unique_ptr<BatchRun> StartBatch(const py::object& paths, std::optional<int>
     throw py::error_already_set();
   }
   cli::OutputRequest request;
+  request.KeepCells = true;  // the rows go to Python as cells
   if (latePotentials) request.LatePotentialUnit = unit;
   const int threads = jobs ? *jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   return std::make_unique<BatchRun>(std::move(inputs.Records), threads, std::move(request));

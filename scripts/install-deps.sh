@@ -8,6 +8,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   qt6-base-dev qt6-qpa-plugins libqt6printsupport6 libgl-dev
+  qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
   libdeflate-dev libpng-dev zlib1g-dev libcli11-dev libqpdf-dev libsoxr-dev libbiosig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3-dev pybind11-dev python3-numpy python3-pytest

@@ -32,6 +32,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QTabWidget;
+class QTableWidget;
 class QWidget;
 
 namespace wavelet {
@@ -163,6 +164,7 @@ class TSDIAppForm : public QMainWindow {
   QWidget* TabSheet3 = nullptr;
   QWidget* TabSheet4 = nullptr;
   QWidget* TabSheet5 = nullptr;  // late potentials
+  QWidget* TabSheet6 = nullptr;  // cohort
   QFrame* Panel1 = nullptr;
   QFrame* Panel4 = nullptr;
   QFrame* Panel5 = nullptr;
@@ -216,6 +218,18 @@ class TSDIAppForm : public QMainWindow {
   // Shows the late-potential figures of the record shown (costs microseconds).
   void ShowLatePotentials();
 
+  // The cohort: "Cohort..." on the batch sheet, and its tab.
+  QPushButton* ButtonCohort = nullptr;
+  QLabel* CohortCaption = nullptr;
+  QTableWidget* CohortCriteria = nullptr;
+  QTableWidget* CohortAucs = nullptr;
+  QWidget* CohortPictureArea = nullptr;  // the charts, "CohortChart_<picture>"
+  void CohortClick();
+  // Where the cohort's dialogs are skipped (tests): the labels file, and the positive
+  // group among those offered. Empty = cancel.
+  std::function<QString()> LabelsChooser;
+  std::function<QString(const QStringList&)> GroupChooser;
+
   QAction* FileNew1 = nullptr;
   QAction* FileOpen1 = nullptr;
   QAction* FileSave1 = nullptr;
@@ -239,6 +253,12 @@ class TSDIAppForm : public QMainWindow {
   void BuildCalculationTab();
   void BuildBatchTab();
   void BuildLatePotentialTab();
+  void BuildCohortTab();
+  // The cohort of the last batch with the chosen labels, or the note why there is none.
+  void ShowCohort();
+  void ClearCohort();
+  // The batch record just analysed: its late-potential cells, for the cohort.
+  void KeepBatchLatePotentials(const std::string& entry);
   void ConnectHandlers();
   QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
                     int width = -1, int height = -1);
@@ -308,6 +328,9 @@ class TSDIAppForm : public QMainWindow {
   bool batchRunning_ = false;
   bool lastLoadOk_ = false;
   std::vector<std::string> batchUnreadable_;
+  std::vector<std::vector<std::string>> batchLatePotentials_;  // per batch row
+  std::string cohortLabels_;  // the labels file chosen; empty: no cohort yet
+  std::string cohortGroup_;
   QString lastErrorText_;
   QString lastErrorReason_;
   QString lastImportSummary_;

@@ -62,6 +62,9 @@ void TSDIAppForm::Button2Click() {
   }
   batchRunning_ = true;
   batchUnreadable_.clear();
+  batchLatePotentials_.clear();
+  ClearCohort();  // never the cohort of an earlier batch
+  ButtonCohort->setEnabled(false);
   SetBatchControlsEnabled(false);
   Guarded([this] {
     // However the run ends, the window leaves batch mode.
@@ -102,6 +105,8 @@ void TSDIAppForm::Button2Click() {
   EndBatchPrinting();
   SetBatchControlsEnabled(true);
   batchRunning_ = false;
+  ButtonCohort->setEnabled(batchRecords_ >= 0);
+  ShowCohort();
   if (!batchUnreadable_.empty()) {
     QString text = "These records could not be read; their rows hold only the file name:";
     for (const std::string& name : batchUnreadable_) text += "\n" + DisplayText(name);
@@ -120,6 +125,7 @@ bool TSDIAppForm::RunBatchRecord(const std::string& entry) {
   request.PageSquareScale = Analysis().Display.SelectedScale;
   lastLoadOk_ = false;
   const EntryProducts products = workbench_->ProcessEntry(EntryPath(entry), entry, sink, request, hooks);
+  KeepBatchLatePotentials(entry);
   const bool loaded = RecordLoaded(products.Load, entry);
   RefreshImages();
   QCoreApplication::processEvents();

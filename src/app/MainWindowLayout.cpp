@@ -441,11 +441,11 @@ TSDIAppForm::TSDIAppForm(QWidget* parent, const QString& startDirectory)
       "QTabBar::tab { border: 1px solid #808080; border-radius: 2px; padding: 2px 10px;"
       " margin: 1px 2px; background: #e4e4e4; }"
       "QTabBar::tab:selected { background: #ffffff; border: 1px inset #404040; }");
-  const char* pageNames[5] = {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5"};
-  const char* captions[5] = {"file selection", "wavelet analysis", "calculation data",
-                             "batch data output sheet", "late potentials"};
-  QWidget** pages[5] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5};
-  for (int i = 0; i < 5; ++i) {
+  const char* pageNames[6] = {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5", "TabSheet6"};
+  const char* captions[6] = {"file selection", "wavelet analysis", "calculation data",
+                             "batch data output sheet", "late potentials", "cohort"};
+  QWidget** pages[6] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5, &TabSheet6};
+  for (int i = 0; i < 6; ++i) {
     *pages[i] = new QWidget();
     (*pages[i])->setObjectName(pageNames[i]);
     PageControl1->addTab(*pages[i], captions[i]);
@@ -456,6 +456,7 @@ TSDIAppForm::TSDIAppForm(QWidget* parent, const QString& startDirectory)
   BuildCalculationTab();
   BuildBatchTab();
   BuildLatePotentialTab();
+  BuildCohortTab();
 
   // A single, non-resizable border around the fixed client area.
   layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -44,7 +44,7 @@ RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
   AnalysedRow analysed = worker.bench.AnalyseEntry(input.Path, input.Name, worker.step);
   RecordRow row;
   row.Line = CsvLine(analysed.Cells);
-  row.Cells = std::move(analysed.Cells);
+  if (worker.request.KeepCells) row.Cells = std::move(analysed.Cells);
   row.Load = std::move(analysed.Load);
   row.WindowsClamped = analysed.WindowsClamped;
   if (row.Load.Ok && worker.step.View != nullptr) {
@@ -63,9 +63,10 @@ RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
     const std::optional<LatePotentialFigures> figures =
         !row.Load.Ok ? std::nullopt
                      : picture ? bench.DrawLatePotentials(*unit) : bench.LatePotentials(*unit);
-    row.LatePotentialCells =
+    std::vector<std::string> cells =
         LatePotentialCells(input.Name, figures, bench.Record().QrsOnset, bench.Record().QrsOffset);
-    row.LatePotentialLine = CsvTableLine(row.LatePotentialCells);
+    row.LatePotentialLine = CsvTableLine(cells);
+    if (worker.request.KeepCells) row.LatePotentialCells = std::move(cells);
     if (picture) {
       const Canvas& image = bench.LatePotentialImage();
       row.Pictures = WritePng(worker.request.PictureDirectory + "/" + input.Name + "_LP.png",

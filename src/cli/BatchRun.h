@@ -21,7 +21,9 @@ struct RecordRow {
   Outcome Pictures;
   std::string Page;  // SerializePage of the record's page, when pages are asked for
   std::string LatePotentialLine;  // its --late-potentials row, when asked for
-  std::vector<std::string> LatePotentialCells;  // the cells of that row
+  // The cells of both rows, when asked for (a study reads them).
+  std::vector<std::string> Cells;
+  std::vector<std::string> LatePotentialCells;
 };
 
 // What the workers make of each readable record besides its row, in the same pass:
@@ -34,6 +36,8 @@ struct OutputRequest {
   // The late-potential rows (and, with pictures, NAME_LP.png) in this unit for records
   // that state none; nothing: no late potentials.
   std::optional<double> LatePotentialUnit;
+  // Keep the cells of the rows besides their lines.
+  bool KeepCells = false;
 };
 
 struct BatchRunReport {

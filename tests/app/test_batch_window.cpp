@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QTableWidget>
+#include <QChartView>
 
 #include "support/AppTestSupport.h"
 #include "app/BatchGridModel.h"
@@ -21,6 +23,7 @@
 #include "print/ReportPrinting.h"
 #include "base/AtomicFile.h"
 #include "output/CsvWriter.h"
+#include "record/SampleRecords.h"
 #include "session/Workbench.h"
 
 using wavelet::TSDIAppForm;
@@ -72,6 +75,7 @@ class BatchWindowTest : public QObject {
   void CancelledPrintChangesNothing();
   void PrintToPdfReadsTheWindowsSheet();
   void BatchOrderIsTheToolsDirectoryOrder();
+  void CohortTabFollowsEveryBatch();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -408,6 +412,60 @@ void BatchWindowTest::BatchOrderIsTheToolsDirectoryOrder() {
   }
   QCOMPARE(windowOrder, toolOrder);
   QCOMPARE(windowOrder, QStringList({"A.r01", "b.r01", "p1.r01", "P9.R01", "p10.r01", "P0011.r01"}));
+}
+
+// The cohort tab after a batch: the groups offered are the labelled ones of the
+// batch's records, the tables and the pictures are those of this batch, and the next
+// batch replaces them (its records alone: here only patients, so no specificity).
+void BatchWindowTest::CohortTabFollowsEveryBatch() {
+  // Records whose filtered QRS is found, so that the time-domain figures count too.
+  for (int i = 1; i <= 4; ++i) {
+    const wavelet::RecordBytes bytes = wavelet::MakeSampleRecord(29, i);
+    apptest::WriteBytes(QDir(dir_->path()).filePath(QString::fromStdString(Name(i))),
+                        reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  }
+  OpenAnalyse(4);
+  TSDIAppForm& w = *window_;
+  QCOMPARE(w.PageControl1->count(), 6);
+  QCOMPARE(w.PageControl1->tabText(5), QString("cohort"));
+  QVERIFY(!w.ButtonCohort->isEnabled());
+  const QString labels = QDir(dir_->path()).filePath("labels.csv");
+  const QByteArray text = "record,group\nP0001,MI\np0002.r01,MI\nP0003,HC\nP0004.R01,HC\nP9999,HC\n";
+  apptest::WriteBytes(labels, text.constData(), static_cast<std::size_t>(text.size()));
+  w.LabelsChooser = [labels] { return labels; };
+  QStringList offered;
+  w.GroupChooser = [&offered](const QStringList& groups) {
+    offered = groups;
+    return QString("MI");
+  };
+  w.Button2->click();
+  QVERIFY(w.ButtonCohort->isEnabled());
+  w.ButtonCohort->click();
+  QCOMPARE(offered, QStringList({"MI", "HC"}));
+  QCOMPARE(w.PageControl1->currentWidget(), w.TabSheet6);
+  QVERIFY2(w.CohortCaption->text().contains("MI (2) against HC (2)"), qPrintable(w.CohortCaption->text()));
+  QCOMPARE(w.CohortCriteria->rowCount(), 10);
+  QCOMPARE(w.CohortCriteria->columnCount(), 14);
+  QCOMPARE(w.CohortCriteria->item(4, 0)->text(), QString("judge1"));
+  auto cell = [](QTableWidget* table, int row, int column) { return table->item(row, column)->text(); };
+  QCOMPARE(cell(w.CohortCriteria, 4, 1).toInt() + cell(w.CohortCriteria, 4, 2).toInt(), 2);
+  QCOMPARE(cell(w.CohortCriteria, 4, 3).toInt() + cell(w.CohortCriteria, 4, 4).toInt(), 2);
+  QCOMPARE(w.CohortAucs->rowCount(), 7);
+  QCOMPARE(cell(w.CohortAucs, 0, 2), QString("2"));
+  QCOMPARE(w.CohortPictureArea->findChildren<QChartView*>().size(), 11);
+  QVERIFY(w.CohortPictureArea->findChild<QChartView*>("CohortChart_roc_wavelet") != nullptr);
+
+  // The controls' records leave the work list; the next batch has patients only.
+  w.PageControl1->setCurrentWidget(w.TabSheet1);
+  apptest::SelectRows(w.ListBox2, {2, 3});
+  w.ButtonDelete->click();
+  w.ButtonAnalyse->click();
+  w.Button2->click();
+  QVERIFY2(w.CohortCaption->text().contains("MI (2) against not MI (0)"), qPrintable(w.CohortCaption->text()));
+  QCOMPARE(cell(w.CohortAucs, 0, 2), QString("0"));
+  QCOMPARE(cell(w.CohortCriteria, 4, 3).toInt() + cell(w.CohortCriteria, 4, 4).toInt(), 0);
+  QCOMPARE(cell(w.CohortCriteria, 4, 8), QString());  // no specificity
+  QCOMPARE(w.CohortPictureArea->findChildren<QChartView*>().size(), 11);
 }
 
 QTEST_MAIN(BatchWindowTest)

@@ -43,8 +43,9 @@ struct ToolRun {
   std::string Out, Err;
 };
 
-ToolRun RunTool(const TempDir& scratch, const std::vector<std::string>& arguments) {
-  std::string command = Quote(kTool);
+ToolRun RunTool(const TempDir& scratch, const std::vector<std::string>& arguments,
+                const std::string& tool = kTool) {
+  std::string command = Quote(tool);
   for (const auto& arg : arguments) {
     command += ' ';
     command += Quote(arg);
@@ -475,6 +476,131 @@ TEST_F(BatchTool, MessagesSayWhyAndTheWindowAnswersWithoutADisplay) {
   const std::string said = ReadAll(err);
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
   EXPECT_NE(said.find("no display was found"), std::string::npos) << said;
+}
+
+// The study tool: its records.csv holds each record's cells exactly as the batch tool
+// prints them (the grid row and the --late-potentials row of the same record), its
+// tables have their shapes, the unlabelled records and the unused labels are named
+// once, and the pictures and the PDF are written.
+const std::string kCohortTool = std::string(WAVELET_BINARY_DIR) + "/wavelet-cohort";
+
+std::vector<std::string> Cells(const std::string& line) {
+  std::vector<std::string> cells;
+  std::stringstream stream(line);
+  for (std::string cell; std::getline(stream, cell, ',');) cells.push_back(cell);
+  return cells;
+}
+
+TEST_F(BatchTool, CohortRowsAreTheBatchToolsCellsAndTheTablesHaveTheirShapes) {
+  TempDir records, scratch;
+  const std::vector<std::string> names = WriteSamples(records, 6, 29);
+  std::string labels = "Record,age,Group\r\n";
+  for (int i = 0; i < 5; ++i) {
+    // Upper case and no suffix: still the record.
+    std::string key = names[static_cast<std::size_t>(i)].substr(0, names[static_cast<std::size_t>(i)].find('.'));
+    std::transform(key.begin(), key.end(), key.begin(), ::toupper);
+    labels += key + ",60," + (i < 3 ? "MI" : "HC") + "\r\n";
+  }
+  labels += "nobody,1,HC\r\n";
+  testing::WriteAll(scratch.File("labels.csv"), labels.data(), labels.size());
+  const std::string out = scratch.File("study");
+  const ToolRun run = RunTool(scratch, {"--labels", scratch.File("labels.csv"), "--positive", "MI",
+                                        "--group-column", "group", "-j", "2", "-o", out, records.Path()},
+                              kCohortTool);
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Err, "wavelet-cohort: warning: 1 records have no label and are left out: " + names[5] +
+                         "\nwavelet-cohort: warning: 1 labels name no record given: nobody\n");
+
+  const ToolRun batch = RunTool(scratch, {"-q", "--late-potentials", scratch.File("lp.csv"), "-o",
+                                          scratch.File("grid.csv"), records.Path()});
+  ASSERT_EQ(batch.Status, 0);
+  const std::vector<std::string> grid = Lines(ReadAll(scratch.File("grid.csv")));
+  const std::vector<std::string> late = Lines(ReadAll(scratch.File("lp.csv")));
+  const std::vector<std::string> rows = Lines(ReadAll(out + "/records.csv"));
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[0], "Filename,group,s_area,s_peak_num,s_last_p,s_fqrs,judge1,judge2,noise_uv,fqrs_ms,"
+                     "rms40_uv,las40_ms,fqrs_abnormal,rms40_abnormal,las40_abnormal,late_potentials,");
+  const std::vector<std::string> gridTitles = Cells(grid[0]), lateTitles = Cells(late[0]);
+  const std::vector<std::string> titles = Cells(rows[0]);
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const std::vector<std::string> row = Cells(rows[r]), gridRow = Cells(grid[r]), lateRow = Cells(late[r]);
+    ASSERT_EQ(row.size(), titles.size()) << rows[r];
+    EXPECT_EQ(row[0], names[r - 1]);
+    EXPECT_EQ(row[1], r <= 3 ? "MI" : "HC");
+    for (std::size_t c = 2; c < titles.size(); ++c) {
+      const auto inGrid = std::find(gridTitles.begin(), gridTitles.end(), titles[c]);
+      const std::string expected = inGrid != gridTitles.end()
+          ? gridRow[static_cast<std::size_t>(inGrid - gridTitles.begin())]
+          : lateRow[static_cast<std::size_t>(std::find(lateTitles.begin(), lateTitles.end(), titles[c]) -
+                                             lateTitles.begin())];
+      EXPECT_EQ(row[c], expected) << titles[c] << " of " << row[0];
+    }
+  }
+  const std::vector<std::string> criteria = Lines(ReadAll(out + "/cohort.csv"));
+  ASSERT_EQ(criteria.size(), 11u);
+  EXPECT_EQ(criteria[0], "criterion,tp,fn,fp,tn,sensitivity,sensitivity_low,sensitivity_high,specificity,"
+                         "specificity_low,specificity_high,ppv,npv,kappa_vs_late_potentials,");
+  EXPECT_EQ(Cells(criteria[1])[0], "s_area");
+  EXPECT_EQ(Cells(criteria[10])[0], "late_potentials");
+  const std::vector<std::string> aucs = Lines(ReadAll(out + "/auc.csv"));
+  ASSERT_EQ(aucs.size(), 8u);
+  EXPECT_EQ(aucs[0], "figure,n_positive,n_negative,median_positive,median_negative,auc,auc_low,auc_high,");
+  EXPECT_EQ(Cells(aucs[4])[0], "area_M5");
+  EXPECT_EQ(Cells(aucs[1])[1], "3");
+  EXPECT_EQ(Cells(aucs[1])[2], "2");
+  for (const char* stem : {"box_fqrs_ms", "box_fQRS_M5", "roc_time_domain", "roc_wavelet", "agreement_judge1",
+                           "agreement_judge2"}) {
+    const testing::DecodedPng png = testing::DecodePng(ReadAll(out + "/figures/" + stem + ".png"));
+    EXPECT_EQ(png.Width, 800) << stem;
+    EXPECT_EQ(ReadAll(out + "/figures/" + stem + ".svg").substr(0, 5), "<?xml") << stem;
+  }
+  EXPECT_EQ(ReadAll(out + "/cohort.pdf").substr(0, 5), "%PDF-");
+  for (const auto& entry : std::filesystem::directory_iterator(out)) {
+    EXPECT_NE(entry.path().filename().string()[0], '.') << "left behind: " << entry.path();
+  }
+}
+
+// Labels that cannot serve are refused in one line with exit status 2 before any work
+// (no results directory is made); one group empty still gives the rows.
+TEST_F(BatchTool, CohortRefusesUnusableLabelsBeforeAnyWork) {
+  TempDir records, scratch;
+  const std::vector<std::string> names = WriteSamples(records, 2, 3);
+  const std::string a = names[0].substr(0, names[0].find('.')), b = names[1].substr(0, names[1].find('.'));
+  auto labelsFile = [&](const std::string& name, const std::string& text) {
+    testing::WriteAll(scratch.File(name), text.data(), text.size());
+    return scratch.File(name);
+  };
+  const std::string out = scratch.File("study");
+  struct Case {
+    std::string Labels, Positive, Error;
+  };
+  const std::string missing = scratch.File("missing.csv");
+  const std::string noColumn = labelsFile("nocolumn.csv", "record,diagnosis\n" + a + ",MI\n");
+  const std::string twice = labelsFile("twice.csv", "record,group\n" + a + ",MI\n" + a + ".R02,HC\n");
+  const std::string fine = labelsFile("fine.csv", "record,group\n" + a + ",MI\n" + b + ",MI\nother,HC\n");
+  for (const Case& c : {Case{missing, "MI", "Cannot read [" + missing + "]: No such file or directory"},
+                        Case{scratch.Path(), "MI", "Cannot read [" + scratch.Path() + "]: Is a directory"},
+                        Case{noColumn, "MI", "[" + noColumn + "] has no column \"group\" after its first"},
+                        Case{twice, "MI", "[" + twice + "] names the record " + a +
+                                              ".R02 twice, as \"MI\" and as \"HC\""},
+                        Case{fine, "HC", "no labelled record given is in the group \"HC\" (their groups: \"MI\")"}}) {
+    const ToolRun run = RunTool(scratch, {"--labels", c.Labels, "--positive", c.Positive, "-o", out,
+                                          records.Path()}, kCohortTool);
+    EXPECT_EQ(run.Status, 2) << c.Error;
+    EXPECT_EQ(run.Err, "wavelet-cohort: " + c.Error + "\n");
+    EXPECT_FALSE(std::filesystem::exists(out)) << c.Error;
+  }
+  EXPECT_EQ(RunTool(scratch, {"--labels", fine, "-o", out, records.Path()}, kCohortTool).Status, 2);
+
+  // Only patients: the rows are written, the specificity blank.
+  const ToolRun onlyPatients = RunTool(scratch, {"-q", "--labels", fine, "--positive", "MI", "-o", out,
+                                                 records.Path()}, kCohortTool);
+  EXPECT_EQ(onlyPatients.Status, 0) << onlyPatients.Err;
+  const std::vector<std::string> criteria = Lines(ReadAll(out + "/cohort.csv"));
+  ASSERT_EQ(criteria.size(), 11u);
+  EXPECT_EQ(Cells(criteria[5])[0], "judge1");
+  EXPECT_EQ(Cells(criteria[5])[8], "");  // specificity
+  EXPECT_NE(Cells(criteria[5])[5], "");  // sensitivity
 }
 
 }  // namespace

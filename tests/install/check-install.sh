@@ -28,12 +28,14 @@ DESTDIR=$stage "$cmake" --install "$build" --prefix /usr >/dev/null
 
 sizes=(16 22 24 32 48 64 128 256)
 expected=(
-  bin/wavelet bin/wavelet-batch bin/wavelet-average
+  bin/wavelet bin/wavelet-batch bin/wavelet-average bin/wavelet-cohort
   libexec/wavelet/wavelet-report-pages libexec/wavelet/wavelet-read-recording
+  libexec/wavelet/wavelet-cohort-pictures
   "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
   "share/icons/hicolor/scalable/apps/$id.svg"
   share/man/man1/wavelet.1.gz share/man/man1/wavelet-batch.1.gz share/man/man1/wavelet-average.1.gz
   "$python_dir/$python_module" "$python_dir/wavelet_ecg.pyi"
+  share/man/man1/wavelet-cohort.1.gz
 )
 for size in "${sizes[@]}"; do expected+=("share/icons/hicolor/${size}x$size/apps/$id.png"); done
 if ! difference=$(diff <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort) \
@@ -60,7 +62,7 @@ out=$(appstreamcli validate --no-net --strict "$metainfo" 2>&1) || fail "appstre
 out=$(appstreamcli validate-tree --no-net --strict "$stage" 2>&1) || fail "appstreamcli validate-tree: $out"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo has no release $version"
 
-for page in wavelet wavelet-batch wavelet-average; do
+for page in wavelet wavelet-batch wavelet-average wavelet-cohort; do
   file="$prefix/share/man/man1/$page.1.gz"
   [ -f "$file" ] || continue
   quiet "groff -ww $page.1" sh -c "gzip -dc '$file' | LC_ALL=C.UTF-8 groff -man -ww -z"
@@ -73,6 +75,8 @@ actual=$(cd / && "$prefix/bin/wavelet-batch" --version) || fail "wavelet-batch -
 [ "$actual" = "wavelet-batch $version" ] || fail "wavelet-batch --version printed \"$actual\""
 actual=$(cd / && "$prefix/libexec/wavelet/wavelet-report-pages" --version) || fail "wavelet-report-pages --version failed"
 [[ "$actual" == *"$version"* ]] || fail "wavelet-report-pages --version printed \"$actual\""
+actual=$(cd / && "$prefix/bin/wavelet-cohort" --version) || fail "wavelet-cohort --version failed"
+[ "$actual" = "wavelet-cohort $version" ] || fail "wavelet-cohort --version printed \"$actual\""
 
 # The installed module finds the installed recording reader: a file that is no
 # recording is refused by the reader, not for want of it.
