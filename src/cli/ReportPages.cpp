@@ -145,15 +145,26 @@ bool ReportPagesRun::Finish() {
   bool written = !failed_;
   for (Companion& companion : companions_) written = Wait(companion) && written;
   if (companions_.size() > 1) {
+    // A companion that got no page writes no part (fewer readable records than
+    // workers): only the parts with pages are merged, numbered among themselves.
     std::vector<std::string> parts;
-    for (const Companion& companion : companions_) parts.push_back(companion.Output);
-    // A part with no page is never written; with no page at all neither is the target.
-    if (written && !order_.empty()) {
-      const std::string title =
-          ReportDocumentTitle(firstEntry_, lastEntry_, static_cast<int>(order_.size()));
-      written = MergePdfPages(parts, order_, output_, title).Ok;
+    std::vector<int> partOf(companions_.size(), -1);
+    for (std::size_t k = 0; k < companions_.size(); ++k) {
+      if (companions_[k].Pages == 0) continue;
+      partOf[k] = static_cast<int>(parts.size());
+      parts.push_back(companions_[k].Output);
     }
-    for (const std::string& part : parts) ::unlink(part.c_str());
+    std::vector<PageSource> order = order_;
+    for (PageSource& source : order) source.Part = partOf[static_cast<std::size_t>(source.Part)];
+    // With no page at all the target is not written either.
+    if (written && !order.empty()) {
+      const std::string title =
+          ReportDocumentTitle(firstEntry_, lastEntry_, static_cast<int>(order.size()));
+      const Outcome merged = MergePdfPages(parts, order, output_, title);
+      written = merged.Ok;
+      if (!merged.Ok) reason_ = merged.Reason;
+    }
+    for (const Companion& companion : companions_) ::unlink(companion.Output.c_str());
   }
   companions_.clear();
   return written;

@@ -39,6 +39,8 @@ class ReportPagesRun {
   // Ends the lists, waits for the companions and merges their parts; true when the
   // file is written.
   bool Finish();
+  // Why the file was not written, when known (empty otherwise).
+  const std::string& FailureReason() const { return reason_; }
 
  private:
   struct Companion {
@@ -55,6 +57,7 @@ class ReportPagesRun {
   std::string output_;
   std::string firstEntry_;
   std::string lastEntry_;
+  std::string reason_;
   int width_ = 0;
   int height_ = 0;
   bool failed_ = false;

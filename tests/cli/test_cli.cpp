@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "output/BatchGrid.h"
 #include "base/AtomicFile.h"
@@ -380,6 +381,32 @@ TEST_F(BatchTool, ReportsArePdfPagesOfTheReadableRecordsOnA4OrLetter) {
   EXPECT_EQ(failed.Status, 1);
   EXPECT_NE(failed.Err.find("Cannot write [" + nowhere + "]"), std::string::npos);
   EXPECT_EQ(failed.Out, ExpectedCsv(records.Path(), names));
+}
+
+// A page program that got no page (fewer readable records than workers) writes no
+// part, and the document still holds every readable record's page.
+TEST_F(BatchTool, ReportsHoldTheReadablePagesWhenFewerRecordsThanWorkersAreReadable) {
+  TempDir records, scratch;
+  const std::vector<std::string> names = WriteSamples(records, 2, 43);
+  testing::WriteAll(records.File("empty.r01"), "", 0);
+  for (const auto& [jobs, inputs, pages] :
+       {std::tuple{"2", std::vector<std::string>{names[0], "empty.r01"}, 1},
+        std::tuple{"4", std::vector<std::string>{"empty.r01", names[0], "empty.r01", names[1]}, 2}}) {
+    const std::string pdf = scratch.File(std::string("j") + jobs + ".pdf");
+    std::vector<std::string> arguments{"-q", "-j", jobs, "--reports", pdf};
+    for (const std::string& input : inputs) arguments.push_back(records.File(input));
+    const ToolRun run = RunTool(scratch, arguments);
+    EXPECT_EQ(run.Status, 1);  // the empty record
+    EXPECT_EQ(run.Err.find("Cannot write"), std::string::npos) << run.Err;
+    const std::string info = PdfInfo(pdf);
+    EXPECT_NE(info.find("Pages:           " + std::to_string(pages) + "\n"), std::string::npos) << info;
+  }
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(scratch.Path())) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"j2.pdf", "j4.pdf", "tool.err", "tool.out"}));
 }
 
 // Rows, pictures and pages of a record come from one read of its file (counted in the
