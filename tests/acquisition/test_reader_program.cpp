@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "acquisition/BiosigRecord.h"
-#include "acquisition/ChildProcess.h"
+#include "base/CompanionProgram.h"
 #include "acquisition/ReaderStream.h"
 #include "base/FileDescriptor.h"
 #include "support/TempDir.h"

@@ -2,10 +2,12 @@
 // the same core pieces the window uses.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <set>
 #include <filesystem>
 #include <fstream>
@@ -407,6 +409,38 @@ TEST_F(BatchTool, ReportsHoldTheReadablePagesWhenFewerRecordsThanWorkersAreReada
   }
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"j2.pdf", "j4.pdf", "tool.err", "tool.out"}));
+}
+
+// A page program that hangs, before its page size or while it is sent pages, is given
+// up at its deadline: the run fails and says so, and the rows are all written.
+TEST_F(BatchTool, AHungPageProgramFailsTheReportsWithinItsDeadline) {
+  TempDir records, scratch, tools;
+  const std::vector<std::string> names = WriteSamples(records, 3, 47);
+  // The tool finds its page program beside itself: a copy beside a stand-in.
+  std::filesystem::copy_file(kTool, tools.File("wavelet-batch"));
+  ::chmod(tools.File("wavelet-batch").c_str(), 0755);
+  const std::string standIn = tools.File("wavelet-report-pages");
+  // Silent; then one that gives a page size (1000 by 1400) and reads nothing.
+  for (const std::string script :
+       {std::string("exec sleep 30\n"),
+        std::string("printf 'S\\010\\0\\0\\0\\0\\0\\0\\0\\350\\003\\0\\0\\170\\005\\0\\0'\nexec sleep 30\n")}) {
+    std::ofstream(standIn) << "#!/bin/sh\n" << script;
+    ::chmod(standIn.c_str(), 0755);
+    const std::string pdf = scratch.File("r.pdf"), csv = scratch.File("r.csv");
+    const auto started = std::chrono::steady_clock::now();
+    const std::string command = "WAVELET_PAGE_DEADLINE=1 " + Quote(tools.File("wavelet-batch")) +
+                                " -q -j 1 --reports " + Quote(pdf) + " -o " + Quote(csv) + " " +
+                                Quote(records.Path()) + " 2>" + Quote(scratch.File("err")) + " </dev/null";
+    const int status = std::system(command.c_str());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << script;
+    EXPECT_LT(seconds, 10.0) << script;
+    EXPECT_NE(ReadAll(scratch.File("err")).find("Cannot write [" + pdf + "]: the page program did not answer within 1 s"),
+              std::string::npos)
+        << ReadAll(scratch.File("err"));
+    EXPECT_EQ(ReadAll(csv), ExpectedCsv(records.Path(), names));
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+  }
 }
 
 // Rows, pictures and pages of a record come from one read of its file (counted in the
