@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/AtomicFile.h"
 #include "output/RecordedPage.h"
 #include "output/Report.h"
 
@@ -73,8 +74,11 @@ bool ReportPagesRun::Start(const std::string& program, const std::string& output
     companion.Output = companions_.size() == 1
                            ? output
                            : output + ".part" + std::to_string(k) + "." + std::to_string(::getpid());
-    companion.Process = Child::Start(program, {"--page", letter ? "letter" : "a4", companion.Output},
-                                     ChildChannel::SocketOnStandardInputAndOutput);
+    std::vector<std::string> arguments{"--page", letter ? "letter" : "a4"};
+    if (companions_.size() > 1) arguments.push_back("--part");
+    arguments.push_back(companion.Output);
+    companion.Process =
+        Child::Start(program, arguments, ChildChannel::SocketOnStandardInputAndOutput);
     if (!companion.Process.Started()) {
       failed_ = true;
       return false;
@@ -150,12 +154,12 @@ bool ReportPagesRun::Finish() {
   if (companions_.size() > 1) {
     // A companion that got no page writes no part (fewer readable records than
     // workers): only the parts with pages are merged, numbered among themselves.
-    std::vector<std::string> parts;
+    std::vector<PdfPart> parts;
     std::vector<int> partOf(companions_.size(), -1);
     for (std::size_t k = 0; k < companions_.size(); ++k) {
       if (companions_[k].Pages == 0) continue;
       partOf[k] = static_cast<int>(parts.size());
-      parts.push_back(companions_[k].Output);
+      parts.push_back({companions_[k].Output});
     }
     std::vector<PageSource> order = order_;
     for (PageSource& source : order) source.Part = partOf[static_cast<std::size_t>(source.Part)];
@@ -163,7 +167,8 @@ bool ReportPagesRun::Finish() {
     if (written && !order.empty()) {
       const std::string title =
           ReportDocumentTitle(firstEntry_, lastEntry_, static_cast<int>(order.size()));
-      const Outcome merged = MergePdfPages(parts, order, output_, title);
+      AtomicFileWriter file(output_);
+      const Outcome merged = WritePdfDocument(parts, order, title, file);
       written = merged.Ok;
       if (!merged.Ok) reason_ = merged.Reason;
     }

@@ -2,7 +2,10 @@
 // the pages of one PDF file by the window's page renderer, so the batch tool itself
 // needs no toolkit; it needs no display either. It never reads or analyses a record.
 //
-//   wavelet-report-pages [--page a4|letter] OUTPUT.pdf
+//   wavelet-report-pages [--page a4|letter] [--part] OUTPUT.pdf
+//
+// With --part the file is one part of a document, merged and removed within the run,
+// so it is not synced.
 //
 // Standard input and output are one socket carrying helper frames: it answers with
 // the page size the pages must be laid out in (or why it cannot write), reads pages
@@ -29,7 +32,7 @@
 
 namespace {
 
-const char kUsage[] = "usage: wavelet-report-pages [--page a4|letter] OUTPUT.pdf\n";
+const char kUsage[] = "usage: wavelet-report-pages [--page a4|letter] [--part] OUTPUT.pdf\n";
 
 // The answer to wavelet-batch; false when it has gone.
 bool Answer(char tag, std::string_view payload) {
@@ -46,7 +49,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   bool letter = false;
-  if (arguments.size() == 3 && arguments[0] == "--page") {
+  if (arguments.size() >= 3 && arguments[0] == "--page") {
     if (arguments[1] != "a4" && arguments[1] != "letter") {
       std::fputs(kUsage, stderr);
       return 2;
@@ -54,6 +57,8 @@ int main(int argc, char** argv) {
     letter = arguments[1] == "letter";
     arguments.erase(arguments.begin(), arguments.begin() + 2);
   }
+  const bool part = arguments.size() == 2 && arguments[0] == "--part";
+  if (part) arguments.erase(arguments.begin());
   if (arguments.size() != 1 || arguments[0].empty()) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -72,7 +77,7 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, argv);
   KeepLargeBuffersInTheHeap();  // each page's commands and content, page after page
 
-  ReportDocument document(output, PortraitPage(letter));
+  ReportDocument document(output, PortraitPage(letter), 0, part ? SyncPolicy::Scratch : SyncPolicy::Durable);
   if (!document.Good()) {
     (void)Answer(kPagesFailedFrame, document.FailureReason());
     return 1;

@@ -465,6 +465,27 @@ TEST_F(BatchTool, EveryOutputOfARecordComesFromOneReadOfIt) {
   }
 }
 
+// A PDF is made in one pass into its writer, whatever the workers: the document and
+// its folder are synced once each (the text pages and the parts are scratch), as the
+// table is.
+TEST_F(BatchTool, OneDocumentIsSyncedOnceWithItsFolder) {
+  if (std::system("command -v strace >/dev/null 2>&1") != 0) GTEST_SKIP() << "no strace";
+  TempDir records, scratch;
+  WriteSamples(records, 3, 19);
+  for (const char* jobs : {"1", "2"}) {
+    const std::string log = scratch.File(std::string("sync") + jobs + ".log");
+    const std::string command = "strace -f -qq -e trace=fsync,fdatasync,syncfs,sync -o " + Quote(log) + " " +
+                                Quote(kTool) + " -q -j " + jobs + " --reports " +
+                                Quote(scratch.File(std::string("r") + jobs + ".pdf")) + " -o " +
+                                Quote(scratch.File("out.csv")) + " " + Quote(records.Path()) + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) GTEST_SKIP() << "strace cannot trace here";
+    const std::string calls = ReadAll(log);
+    int syncs = 0;
+    for (std::size_t at = calls.find("sync("); at != std::string::npos; at = calls.find("sync(", at + 1)) ++syncs;
+    EXPECT_EQ(syncs, 4) << jobs << " workers:\n" << ReadAll(log);  // the table's two, the document's two
+  }
+}
+
 // The late-potential table: its title row, one row per record in input order (a
 // record's own unit over --unit-uv, blanks for a QRS not found, only the name for an
 // unreadable record), its picture beside the others, and "Cannot write" when its file
