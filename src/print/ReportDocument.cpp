@@ -3,6 +3,7 @@
 #include <QPageSize>
 #include <QPrinter>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -29,10 +30,18 @@ ReportDocument::ReportDocument(const std::string& path, const QPageLayout& layou
   // file system has to hold the pages anyway): never synced, removed at the end.
   const std::filesystem::path target(path);
   const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
-  static std::atomic<unsigned> counter{0};
-  textPages_ = (folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
-                          std::to_string(counter++) + ".pages.tmp"))
-                   .string();
+  // A nameless file where the file system has them, so that a page program stopped
+  // part way leaves nothing behind; else a hidden name, removed at the end.
+  textFile_ = FileDescriptor(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  if (textFile_.Valid()) {
+    textPages_ = "/proc/self/fd/" + std::to_string(textFile_.Get());
+  } else {
+    static std::atomic<unsigned> counter{0};
+    textPages_ = (folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
+                            std::to_string(counter++) + ".pages.tmp"))
+                     .string();
+    namedText_ = true;
+  }
   // The print dialog's PDF output.
   printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
   printer_->setOutputFormat(QPrinter::PdfFormat);
@@ -52,7 +61,7 @@ ReportDocument::ReportDocument(const std::string& path, const QPageLayout& layou
 ReportDocument::~ReportDocument() {
   canvas_.reset();
   printer_.reset();
-  if (!textPages_.empty()) ::unlink(textPages_.c_str());
+  if (namedText_) ::unlink(textPages_.c_str());
 }
 
 bool ReportDocument::Good() const { return !failed_; }

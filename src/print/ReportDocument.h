@@ -54,7 +54,9 @@ class ReportDocument {
 
   std::string path_;
   std::unique_ptr<AtomicFileWriter> file_;
-  std::string textPages_;  // the toolkit's scratch file
+  FileDescriptor textFile_;  // the toolkit's scratch file, when it has no name
+  std::string textPages_;    // the name the toolkit writes it by
+  bool namedText_ = false;
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<PdfPageStreams> streams_;
   std::unique_ptr<PdfPageContent> lines_;
