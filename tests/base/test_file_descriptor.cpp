@@ -1,17 +1,14 @@
 // The self-closing descriptor: owned exactly once across moves, closed at the end of
-// its scope, and writing a buffer larger than a pipe holds in one call; the helpers'
-// frames that go through such descriptors.
+// its scope, and writing a buffer larger than a pipe holds in one call.
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <string>
 #include <thread>
 
-#include "base/CompanionProgram.h"
 #include "base/FileDescriptor.h"
 
 namespace wavelet {
@@ -57,40 +54,6 @@ TEST(FileDescriptor, WritesAndReadsWholeBuffersThroughAPipe) {
   received.resize(data.size());
   EXPECT_EQ(received, data);
   EXPECT_FALSE(WriteAll(ends[1], "x"));  // a closed descriptor
-}
-
-// The helpers' frames: a tag, the length in 8 little-endian bytes, the payload; a
-// reader takes no frame cut short or longer than it allows, and gives up on a writer
-// that says nothing by its deadline. A socket whose reader has gone fails the write
-// (it does not kill the writer).
-TEST(HelperFrames, AreBoundedLittleEndianAndReadWithADeadline) {
-  EXPECT_EQ(FrameHead('S', 0x0102), std::string("S\x02\x01\0\0\0\0\0\0", 9));
-  const std::string bytes = FrameHead('P', 3) + "abc" + FrameHead('F', 0);
-  std::string_view rest = bytes;
-  char tag = 0;
-  std::string_view payload;
-  ASSERT_EQ(TakeFrame(rest, 3, tag, payload), FrameStatus::Frame);
-  EXPECT_EQ(tag, 'P');
-  EXPECT_EQ(payload, "abc");
-  ASSERT_EQ(TakeFrame(rest, 3, tag, payload), FrameStatus::Frame);
-  EXPECT_EQ(tag, 'F');
-  EXPECT_EQ(TakeFrame(rest, 3, tag, payload), FrameStatus::End);
-  std::string_view tooLong = bytes, cut = std::string_view(bytes).substr(0, 11);
-  EXPECT_EQ(TakeFrame(tooLong, 2, tag, payload), FrameStatus::Damaged);
-  EXPECT_EQ(TakeFrame(cut, 3, tag, payload), FrameStatus::Damaged);
-
-  int sockets[2];
-  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, sockets), 0);
-  FileDescriptor ours(sockets[0]), theirs(sockets[1]);
-  std::string read;
-  const auto soon = ChildClock::now() + std::chrono::milliseconds(100);
-  EXPECT_EQ(ReadFrame(ours.Get(), 16, soon, tag, read), FrameStatus::TimedOut);
-  ASSERT_TRUE(WriteFrame(theirs.Get(), 'D', "done", MSG_NOSIGNAL));
-  EXPECT_EQ(ReadFrame(ours.Get(), 16, ChildClock::time_point::max(), tag, read), FrameStatus::Frame);
-  EXPECT_EQ(read, "done");
-  theirs.Close();
-  EXPECT_EQ(ReadFrame(ours.Get(), 16, ChildClock::time_point::max(), tag, read), FrameStatus::End);
-  EXPECT_FALSE(WriteAll(ours.Get(), "x", MSG_NOSIGNAL));
 }
 
 }  // namespace
