@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/ChildProcess.h"
+#include "base/CompanionProgram.h"
 #include "acquisition/Recording.h"
 #include "acquisition/SourceRecording.h"
 

@@ -1,9 +1,11 @@
 #include "acquisition/ReaderStream.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
+#include "base/CompanionProgram.h"
 #include "base/FileDescriptor.h"
 
 namespace wavelet {
@@ -19,7 +21,7 @@ constexpr std::uint32_t kMaxText = 4096;
 
 template <typename Number>
 void Append(std::string& bytes, Number value) {
-  bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+  AppendLittleEndian(bytes, value);
 }
 
 void AppendText(std::string& bytes, std::string_view text) {
@@ -28,46 +30,17 @@ void AppendText(std::string& bytes, std::string_view text) {
   bytes.append(text.substr(0, size));
 }
 
-std::string FrameHead(char tag, std::uint64_t size) {
-  std::string head(1, tag);
-  Append(head, size);
-  return head;
-}
-
-bool WriteFrame(int fd, char tag, std::string_view payload) {
-  return WriteAll(fd, FrameHead(tag, payload.size())) && WriteAll(fd, payload);
-}
-
-// Reads the payload of one frame, refusing to run past its end.
-class Cursor {
+// A payload's fields, with its texts (a 4-byte length and the bytes).
+class Cursor : public PayloadCursor {
  public:
-  explicit Cursor(std::string_view bytes) : bytes_(bytes) {}
-  bool AtEnd() const { return bytes_.empty(); }
-  std::size_t Left() const { return bytes_.size(); }
-
-  template <typename Number>
-  bool Take(Number& value) {
-    if (bytes_.size() < sizeof value) return false;
-    std::memcpy(&value, bytes_.data(), sizeof value);
-    bytes_.remove_prefix(sizeof value);
-    return true;
-  }
+  using PayloadCursor::PayloadCursor;
   bool TakeText(std::string& text) {
     std::uint32_t size = 0;
-    if (!Take(size) || size > kMaxText || size > bytes_.size()) return false;
-    text.assign(bytes_.substr(0, size));
-    bytes_.remove_prefix(size);
+    std::string_view taken;
+    if (!Take(size) || size > kMaxText || !TakeBytes(size, taken)) return false;
+    text.assign(taken);
     return true;
   }
-  bool TakeBytes(std::size_t size, std::string_view& taken) {
-    if (size > bytes_.size()) return false;
-    taken = bytes_.substr(0, size);
-    bytes_.remove_prefix(size);
-    return true;
-  }
-
- private:
-  std::string_view bytes_;
 };
 
 // -1 stands for a blank field; no age, height or weight reaches a thousand.
@@ -95,7 +68,12 @@ bool DecodeChannel(std::string_view payload, std::size_t maxSamples, StreamChann
   }
   if (count > maxSamples || count * sizeof(double) != in.Left() || !in.TakeBytes(in.Left(), values)) return false;
   channel.Values.resize(static_cast<std::size_t>(count));
-  std::memcpy(channel.Values.data(), values.data(), values.size());
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(channel.Values.data(), values.data(), values.size());
+  } else {
+    Cursor samples(values);
+    for (double& value : channel.Values) (void)samples.Take(value);
+  }
   return true;
 }
 
@@ -131,7 +109,12 @@ bool WriteChannel(int fd, std::string_view label, std::string_view unit, double 
   AppendText(head, unit);
   Append(head, hz);
   Append(head, static_cast<std::uint64_t>(values.size()));
-  const std::string_view samples(reinterpret_cast<const char*>(values.data()), values.size_bytes());
+  std::string swapped;
+  std::string_view samples(reinterpret_cast<const char*>(values.data()), values.size_bytes());
+  if constexpr (std::endian::native != std::endian::little) {
+    for (double value : values) Append(swapped, value);
+    samples = swapped;
+  }
   return WriteAll(fd, FrameHead(kChannel, head.size() + samples.size())) && WriteAll(fd, head) &&
          WriteAll(fd, samples);
 }
@@ -141,20 +124,19 @@ bool WriteEnd(int fd) { return WriteFrame(fd, kEnd, {}); }
 StreamOutcome DecodeReaderStream(std::string_view bytes, std::size_t maxChannels, std::size_t maxSamples) {
   StreamOutcome outcome;
   StreamContent& content = outcome.Value;
-  Cursor in(bytes);
+  std::string_view rest = bytes;
   const auto malformed = [&](const std::string& what) {
     outcome.Problem = what;
     return outcome;
   };
-  while (!in.AtEnd()) {
+  while (!rest.empty()) {
     char tag = 0;
-    std::uint64_t size = 0;
     std::string_view payload;
-    if (!in.Take(tag) || !in.Take(size) || size > in.Left() || !in.TakeBytes(static_cast<std::size_t>(size), payload)) {
+    if (TakeFrame(rest, rest.size(), tag, payload) != FrameStatus::Frame) {
       return malformed("a frame runs past the end of the stream");
     }
     if (tag == kEnd) {
-      if (!in.AtEnd()) return malformed("bytes follow the end frame");
+      if (!rest.empty()) return malformed("bytes follow the end frame");
       outcome.Ok = true;
       return outcome;
     }

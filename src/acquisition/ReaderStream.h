@@ -1,8 +1,8 @@
 #pragma once
-// The stream the reader program sends its parent: frames of a tag byte, a payload
-// length (8 bytes) and the payload; numbers in the byte order of the machine both run
-// on. The parent trusts nothing in it: every length is checked against what is left
-// and against the limits it was started with.
+// The stream the reader program sends its parent, in the frames every helper program
+// uses (base/CompanionProgram.h): a refusal or warnings, the patient, the channels,
+// then the end frame. The parent trusts nothing in it: every length is checked
+// against what is left and against the limits it was started with.
 
 #include <cstddef>
 #include <optional>

@@ -41,8 +41,8 @@ void SyncFolder(const std::string& folder) {
 
 std::string CannotWriteText(const std::string& path) { return "Cannot write [" + path + "]"; }
 
-AtomicFileWriter::AtomicFileWriter(std::string path, InPlaceFallback fallback)
-    : path_(std::move(path)) {
+AtomicFileWriter::AtomicFileWriter(std::string path, InPlaceFallback fallback, SyncPolicy sync)
+    : path_(std::move(path)), sync_(sync) {
   Open(fallback);
 }
 
@@ -140,7 +140,7 @@ Outcome AtomicFileWriter::Commit() {
   FlushBuffer();
   // Data still in the kernel's hands can fail to reach the disk; only fsync and close
   // tell us. Deferred files are synced together, before any of them is renamed.
-  const bool syncNow = renames_ == nullptr || direct_;
+  const bool syncNow = (renames_ == nullptr || direct_) && sync_ == SyncPolicy::Durable;
   if (good_ && syncNow && ::fsync(fd_.Get()) != 0 &&
       !(direct_ && (errno == EINVAL || errno == ENOTSUP))) {
     Fail(errno);
@@ -161,6 +161,8 @@ Outcome AtomicFileWriter::Commit() {
     return Outcome::Failure(error == 0 ? FailureKind::Failed : FailureKindOf(error),
                             CannotWriteText(path_), error == 0 ? std::string() : ReasonOf(error));
   }
+  // The rename is durable once the folder is synced.
+  if (!direct_ && sync_ == SyncPolicy::Durable) SyncFolder(FolderOf(ResolvedTarget(path_)));
   tempPath_.clear();
   done_ = true;
   return Outcome::Success();

@@ -3,11 +3,13 @@
 // final name: the bytes go to a temporary file beside it, which is synced and renamed
 // over the target only when everything has been written.
 //
-// Sync policy: EachFile syncs every file before its rename (a CSV, a PDF). Deferred
-// is for many files of one run (a folder of pictures): Commit closes the file and
-// hands its rename to a DeferredRenames, which syncs the file system once and then
-// renames them all; until then no final name exists, so a crash leaves temporary
-// files but never a truncated picture.
+// Sync policy: Durable syncs the file before its rename and its folder after (a CSV,
+// a PDF). Scratch syncs neither, for a file read back within the run and removed
+// (a part of a document drawn side by side): it still never shows half written under
+// its name. Many files of one run (a folder of pictures) go through a
+// DeferredRenames instead: Commit closes the file and hands its rename over, and
+// Finish syncs the file system once and then renames them all; until then no final
+// name exists, so a crash leaves temporary files but never a truncated picture.
 
 #include <memory>
 #include <string>
@@ -27,11 +29,12 @@ enum class InPlaceFallback { Refused, Allowed };
 
 class DeferredRenames;
 
-enum class SyncPolicy { EachFile, Deferred };
+enum class SyncPolicy { Durable, Scratch };
 
 class AtomicFileWriter {
  public:
-  explicit AtomicFileWriter(std::string path, InPlaceFallback fallback = InPlaceFallback::Refused);
+  explicit AtomicFileWriter(std::string path, InPlaceFallback fallback = InPlaceFallback::Refused,
+                            SyncPolicy sync = SyncPolicy::Durable);
   // Deferred: Commit leaves the rename to `renames`.
   AtomicFileWriter(std::string path, DeferredRenames& renames);
   ~AtomicFileWriter();
@@ -45,24 +48,23 @@ class AtomicFileWriter {
   // with the system's reason, and removes the temporary file, so the previous file of
   // that name stays as it was. Destroying an uncommitted writer removes it too.
   Outcome Commit();
+  // Gives up: the temporary file is removed and nothing is written.
+  void Discard();
   const std::string& Path() const { return path_; }
   // Why the writer failed, as far as the system said (empty while Good()).
   std::string FailureReason() const { return error_ == 0 ? std::string() : ReasonOf(error_); }
-  // The file the bytes go to until Commit (the temporary file, or the target when it
-  // is written in place), for a writer that fills it by name, such as a PDF printer.
-  const std::string& WritePath() const { return direct_ ? path_ : tempPath_; }
 
  private:
   void Open(InPlaceFallback fallback);
   void Fail(int error);
   void FlushBuffer();
-  void Discard();
 
   std::string path_;
   std::string tempPath_;
   std::string buffer_;
   FileDescriptor fd_;
   DeferredRenames* renames_ = nullptr;
+  SyncPolicy sync_ = SyncPolicy::Durable;
   bool good_ = false;
   bool done_ = false;
   bool direct_ = false;

@@ -1,5 +1,6 @@
 #include "base/FileDescriptor.h"
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,11 +8,11 @@
 
 namespace wavelet {
 
-bool WriteAll(int fd, std::string_view data) {
+bool WriteAll(int fd, std::string_view data, int sendFlags) {
   const char* next = data.data();
   std::size_t left = data.size();
   while (left > 0) {
-    const ssize_t written = ::write(fd, next, left);
+    const ssize_t written = sendFlags == 0 ? ::write(fd, next, left) : ::send(fd, next, left, sendFlags);
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;

@@ -10,8 +10,10 @@
 namespace wavelet {
 
 // Writes every byte of `data` to `fd`, retrying interrupted and partial writes. False
-// on any other error (a full disk, a reader that went away).
-bool WriteAll(int fd, std::string_view data);
+// on any other error (a full disk, a reader that went away). With `sendFlags` (a
+// socket's, such as MSG_NOSIGNAL: a reader gone fails the write instead of killing
+// this program) the bytes go by send.
+bool WriteAll(int fd, std::string_view data, int sendFlags = 0);
 
 class FileDescriptor {
  public:

@@ -15,13 +15,12 @@ namespace wavelet::cli {
 // One record's row as a CSV line, its recorded page, and what went wrong with it.
 struct RecordRow {
   std::string Line;
-  std::vector<std::string> Cells;  // the cells of Line, for callers that keep them apart
   Outcome Load;
   bool WindowsClamped = false;
   Outcome Pictures;
   std::string Page;  // SerializePage of the record's page, when pages are asked for
   std::string LatePotentialLine;  // its --late-potentials row, when asked for
-  // The cells of both rows, when asked for (a study reads them).
+  // The cells of both rows, when KeepCells asks for them (a study, the Python module).
   std::vector<std::string> Cells;
   std::vector<std::string> LatePotentialCells;
 };

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "acquisition/ChildProcess.h"
+#include "base/CompanionProgram.h"
 #include "base/AtomicFile.h"
 #include "base/CompanionProgram.h"
 #include "base/FileDescriptor.h"

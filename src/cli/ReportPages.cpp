@@ -1,79 +1,72 @@
 #include "cli/ReportPages.h"
 
-#include "base/CompanionProgram.h"
-#include "output/Report.h"
-
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
-#include <vector>
+#include <cstdlib>
+#include <cstring>
 
-extern char** environ;
+#include "base/AtomicFile.h"
+#include "output/RecordedPage.h"
+#include "output/Report.h"
 
 namespace wavelet::cli {
 namespace {
 
 constexpr const char* kProgram = "wavelet-report-pages";
+constexpr int kDeadlineSeconds = 30;
+// What writing its file may take a companion per page it holds, beyond the deadline.
+constexpr auto kFinishPerPage = std::chrono::milliseconds(100);
 
-
-// The pages go through a socket rather than a pipe so that a companion which dies
-// early makes the write fail (MSG_NOSIGNAL) instead of killing this tool.
-bool SendAll(int fd, const std::string& bytes) {
-  const char* data = bytes.data();
-  std::size_t size = bytes.size();
-  while (size > 0) {
-    const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
-    if (sent < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += sent;
-    size -= static_cast<std::size_t>(sent);
-  }
-  return true;
+std::string NoAnswerText(int seconds) {
+  return "the page program did not answer within " + std::to_string(seconds) + " s";
 }
 
 }  // namespace
 
 std::string FindReportPagesProgram() { return FindCompanionProgram(kProgram); }
 
+int ReportPagesDeadlineSeconds() {
+  const char* text = std::getenv("WAVELET_PAGE_DEADLINE");
+  int seconds = 0;
+  if (text == nullptr) return kDeadlineSeconds;
+  const char* end = text + std::strlen(text);
+  const auto [stop, error] = std::from_chars(text, end, seconds);
+  return error == std::errc() && stop == end && seconds > 0 ? seconds : kDeadlineSeconds;
+}
+
 ReportPagesRun::~ReportPagesRun() {
   if (!companions_.empty()) Finish();
 }
 
-bool ReportPagesRun::Spawn(Companion& companion, const std::string& program, bool letter) {
-  int sockets[2];
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) return false;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, sockets[1], STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, sockets[1], STDOUT_FILENO);
-  std::vector<std::string> arguments{program, "--page", letter ? "letter" : "a4", companion.Output};
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  const int spawned =
-      posix_spawn(&companion.Pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(sockets[1]);
-  companion.Socket = sockets[0];
-  if (spawned == 0) return true;
-  companion.Pid = -1;
-  ::close(companion.Socket);
-  companion.Socket = -1;
+void ReportPagesRun::Fail(const std::string& reason) {
+  if (!failed_ && reason_.empty()) reason_ = reason;
+  failed_ = true;
+}
+
+bool ReportPagesRun::Await(Companion& companion, char expected, ChildClock::time_point deadline,
+                           int seconds, std::string& payload) {
+  char tag = 0;
+  const FrameStatus status =
+      ReadFrame(companion.Process.Channel(), kLargestPagesAnswer, deadline, tag, payload);
+  if (status == FrameStatus::Frame && tag == expected) return true;
+  if (status == FrameStatus::TimedOut) {
+    companion.Process.Kill();
+    Fail(NoAnswerText(seconds));
+  } else if (status == FrameStatus::Frame && tag == kPagesFailedFrame) {
+    Fail(payload);
+  } else {
+    Fail("the page program ended without an answer");
+  }
   return false;
 }
 
 bool ReportPagesRun::Start(const std::string& program, const std::string& output, bool letter,
                            int companions) {
   output_ = output;
+  deadline_ = ReportPagesDeadlineSeconds();
   companions_.resize(static_cast<std::size_t>(companions < 1 ? 1 : companions));
   for (std::size_t k = 0; k < companions_.size(); ++k) {
     Companion& companion = companions_[k];
@@ -81,24 +74,27 @@ bool ReportPagesRun::Start(const std::string& program, const std::string& output
     companion.Output = companions_.size() == 1
                            ? output
                            : output + ".part" + std::to_string(k) + "." + std::to_string(::getpid());
-    if (!Spawn(companion, program, letter)) {
+    std::vector<std::string> arguments{"--page", letter ? "letter" : "a4"};
+    if (companions_.size() > 1) arguments.push_back("--part");
+    arguments.push_back(companion.Output);
+    companion.Process =
+        Child::Start(program, arguments, ChildChannel::SocketOnStandardInputAndOutput);
+    if (!companion.Process.Started()) {
       failed_ = true;
       return false;
     }
   }
-  // "WIDTH HEIGHT\n": the page in the device units the pages are laid out in, the same
-  // from every companion.
+  // The page in the device units the pages are laid out in, the same from every one.
+  const ChildClock::time_point deadline = ChildClock::now() + std::chrono::seconds(deadline_);
   for (Companion& companion : companions_) {
     std::string answer;
-    char c = 0;
-    while (answer.size() < 64 && ::recv(companion.Socket, &c, 1, 0) == 1 && c != '\n') {
-      answer.push_back(c);
-    }
-    int width = 0, height = 0;
-    if (std::sscanf(answer.c_str(), "%d %d", &width, &height) != 2 || width <= 0 || height <= 0 ||
+    if (!Await(companion, kPageSizeFrame, deadline, deadline_, answer)) return true;
+    PayloadCursor in(answer);
+    std::int32_t width = 0, height = 0;
+    if (!in.Take(width) || !in.Take(height) || !in.AtEnd() || width <= 0 || height <= 0 ||
         (width_ != 0 && (width != width_ || height != height_))) {
       width_ = height_ = 0;
-      failed_ = true;
+      Fail("the page programs gave no page size");
       return true;
     }
     width_ = width;
@@ -113,47 +109,70 @@ bool ReportPagesRun::Send(const std::string& page, const std::string& entry) {
   lastEntry_ = entry;
   const std::size_t k = order_.size() % companions_.size();
   Companion& companion = companions_[k];
-  std::string frame;
-  frame.reserve(8 + page.size());
-  const auto size = static_cast<std::uint64_t>(page.size());
-  for (int shift = 0; shift < 64; shift += 8) frame.push_back(static_cast<char>((size >> shift) & 0xFF));
-  frame += page;
-  if (!SendAll(companion.Socket, frame)) {
-    failed_ = true;
+  const ChildClock::time_point deadline = ChildClock::now() + std::chrono::seconds(deadline_);
+  Child::Send sent = companion.Process.SendBefore(FrameHead(kPageFrame, page.size()), deadline);
+  if (sent == Child::Send::Sent) sent = companion.Process.SendBefore(page, deadline);
+  if (sent == Child::Send::TimedOut) {
+    companion.Process.Kill();
+    Fail(NoAnswerText(deadline_));
+  }
+  if (sent != Child::Send::Sent) {
+    Fail("the page program ended early");
     return false;
   }
   order_.push_back({static_cast<int>(k), companion.Pages++});
   return true;
 }
 
-bool ReportPagesRun::Wait(Companion& companion) {
-  if (companion.Socket >= 0) {
-    ::close(companion.Socket);
-    companion.Socket = -1;
-  }
-  if (companion.Pid <= 0) return false;
-  int status = 0;
-  pid_t waited;
-  do {
-    waited = ::waitpid(companion.Pid, &status, 0);
-  } while (waited < 0 && errno == EINTR);
-  companion.Pid = -1;
-  return waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+// The companion's answer that its file is written (after the end frame), and its exit.
+bool ReportPagesRun::Written(Companion& companion, ChildClock::time_point deadline, int seconds) {
+  if (failed_) return false;
+  std::string answer;
+  if (!Await(companion, kPagesDoneFrame, deadline, seconds, answer)) return false;
+  const Child::Exit exit = companion.Process.AwaitExit(deadline);
+  if (exit.Ended == Child::Exit::How::StillRunning) Fail(NoAnswerText(seconds));
+  return !failed_ && exit.Ended == Child::Exit::How::Exited && exit.Status == 0;
 }
 
 bool ReportPagesRun::Finish() {
+  // Every companion is told the end first, so that they write their files side by
+  // side; each may take the deadline and a little more per page it holds.
+  const auto allowance =
+      std::chrono::seconds(deadline_) + (order_.size() / std::max<std::size_t>(1, companions_.size()) + 1) * kFinishPerPage;
+  const int seconds = static_cast<int>(std::chrono::ceil<std::chrono::seconds>(allowance).count());
+  const ChildClock::time_point deadline = ChildClock::now() + allowance;
+  for (Companion& companion : companions_) {
+    if (failed_) break;
+    const Child::Send sent = companion.Process.SendBefore(FrameHead(kPagesEndFrame, 0), deadline);
+    if (sent == Child::Send::TimedOut) Fail(NoAnswerText(seconds));
+    if (sent != Child::Send::Sent) Fail("the page program ended early");
+  }
+  for (Companion& companion : companions_) {
+    if (!Written(companion, deadline, seconds)) companion.Process.Kill();
+  }
   bool written = !failed_;
-  for (Companion& companion : companions_) written = Wait(companion) && written;
   if (companions_.size() > 1) {
-    std::vector<std::string> parts;
-    for (const Companion& companion : companions_) parts.push_back(companion.Output);
-    // A part with no page is never written; with no page at all neither is the target.
-    if (written && !order_.empty()) {
-      const std::string title =
-          ReportDocumentTitle(firstEntry_, lastEntry_, static_cast<int>(order_.size()));
-      written = MergePdfPages(parts, order_, output_, title).Ok;
+    // A companion that got no page writes no part (fewer readable records than
+    // workers): only the parts with pages are merged, numbered among themselves.
+    std::vector<PdfPart> parts;
+    std::vector<int> partOf(companions_.size(), -1);
+    for (std::size_t k = 0; k < companions_.size(); ++k) {
+      if (companions_[k].Pages == 0) continue;
+      partOf[k] = static_cast<int>(parts.size());
+      parts.push_back({companions_[k].Output});
     }
-    for (const std::string& part : parts) ::unlink(part.c_str());
+    std::vector<PageSource> order = order_;
+    for (PageSource& source : order) source.Part = partOf[static_cast<std::size_t>(source.Part)];
+    // With no page at all the target is not written either.
+    if (written && !order.empty()) {
+      const std::string title =
+          ReportDocumentTitle(firstEntry_, lastEntry_, static_cast<int>(order.size()));
+      AtomicFileWriter file(output_);
+      const Outcome merged = WritePdfDocument(parts, order, title, file);
+      written = merged.Ok;
+      if (!merged.Ok) reason_ = merged.Reason;
+    }
+    for (const Companion& companion : companions_) ::unlink(companion.Output.c_str());
   }
   companions_.clear();
   return written;

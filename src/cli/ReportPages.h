@@ -7,11 +7,10 @@
 // them in turn, each writes a part beside the target, and the parts are merged into
 // the target in the pages' order.
 
-#include <sys/types.h>
-
 #include <string>
 #include <vector>
 
+#include "base/CompanionProgram.h"
 #include "output/PdfFiles.h"
 
 namespace wavelet::cli {
@@ -19,6 +18,13 @@ namespace wavelet::cli {
 // The companion beside this program, else where the package installs it
 // (<bin>/../libexec/wavelet); empty when neither exists.
 std::string FindReportPagesProgram();
+
+// How long a companion may take to answer: to give its page size, to take each page
+// (drawing the one before; a page takes about 10 ms), and to write its file after the
+// last (qpdf's pass over its pages) with a tenth of a second more per page it holds. A
+// machine far slower or busier than any we know stays well inside it, and a companion
+// that hangs is given up within it. WAVELET_PAGE_DEADLINE (seconds) replaces the 30 s.
+int ReportPagesDeadlineSeconds();
 
 class ReportPagesRun {
  public:
@@ -34,27 +40,34 @@ class ReportPagesRun {
   bool Ready() const { return width_ > 0 && height_ > 0; }
   int PageWidth() const { return width_; }
   int PageHeight() const { return height_; }
-  // The next page (SerializePage), to the companions in turn. False once one has gone.
+  // The next page (SerializePage), to the companions in turn. False once one has gone
+  // or failed to take a page within the deadline.
   bool Send(const std::string& page, const std::string& entry);
   // Ends the lists, waits for the companions and merges their parts; true when the
-  // file is written.
+  // file is written. A companion late to answer is killed.
   bool Finish();
+  // Why the file was not written, when known (empty otherwise).
+  const std::string& FailureReason() const { return reason_; }
 
  private:
   struct Companion {
-    pid_t Pid = -1;
-    int Socket = -1;
+    Child Process;
     std::string Output;
     int Pages = 0;
   };
-  bool Spawn(Companion& companion, const std::string& program, bool letter);
-  static bool Wait(Companion& companion);
+  void Fail(const std::string& reason);
+  // The companion's answer before `deadline`: true for `expected`, with its payload.
+  bool Await(Companion& companion, char expected, ChildClock::time_point deadline, int seconds,
+             std::string& payload);
+  bool Written(Companion& companion, ChildClock::time_point deadline, int seconds);
 
   std::vector<Companion> companions_;
   std::vector<PageSource> order_;
   std::string output_;
   std::string firstEntry_;
   std::string lastEntry_;
+  std::string reason_;
+  int deadline_ = 30;
   int width_ = 0;
   int height_ = 0;
   bool failed_ = false;

@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
     diagnostics.Error(cannotWrite(output->Name(), output->FailureReason()));
     return kExitSomeFailed;
   }
-  if (!reportsWritten) diagnostics.Error(CannotWriteText(options.ReportsPath));
+  if (!reportsWritten) diagnostics.Error(cannotWrite(options.ReportsPath, reportPages.FailureReason()));
   for (const Outcome& failure : report.LateFailures) diagnostics.Error(failure.Message());
   if (!latePotentialsWritten.Ok) diagnostics.Error(latePotentialsWritten.Message());
   if (report.Unreadable > 0) {

@@ -56,44 +56,6 @@ class MappedPdf {
 
 }  // namespace
 
-Outcome MergePdfPages(const std::vector<std::string>& parts, const std::vector<PageSource>& order,
-                      const std::string& output, const std::string& title) {
-  AtomicFileWriter file(output);
-  if (!file.Good()) return file.Commit();
-  try {
-    std::vector<std::unique_ptr<MappedPdf>> files;
-    std::vector<std::unique_ptr<QPDF>> sources;
-    std::vector<std::vector<QPDFPageObjectHelper>> pages;
-    for (const std::string& part : parts) {
-      files.push_back(std::make_unique<MappedPdf>(part));
-      sources.push_back(std::make_unique<QPDF>());
-      files.back()->ReadInto(*sources.back(), part);
-      pages.push_back(QPDFPageDocumentHelper(*sources.back()).getAllPages());
-    }
-    QPDF merged;
-    merged.emptyPDF();
-    QPDFPageDocumentHelper target(merged);
-    for (const PageSource& source : order) {
-      const auto& partPages = pages.at(static_cast<std::size_t>(source.Part));
-      target.addPage(partPages.at(static_cast<std::size_t>(source.Page)), false);
-    }
-    if (!sources.empty()) {
-      QPDFObjectHandle info = sources.front()->getTrailer().getKey("/Info");
-      if (info.isDictionary()) {
-        QPDFObjectHandle copied = merged.copyForeignObject(info);
-        if (!title.empty()) copied.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title));
-        merged.getTrailer().replaceKey("/Info", copied);
-      }
-    }
-    QPDFWriter writer(merged, file.WritePath().c_str());
-    writer.setDeterministicID(true);  // the same pages always give the same bytes
-    writer.write();
-  } catch (const std::exception& error) {
-    return Outcome::Failure(FailureKind::Failed, CannotWriteText(output), error.what());
-  }
-  return file.Commit();
-}
-
 namespace {
 
 void SetTitle(QPDF& pdf, const std::string& title) {
@@ -149,41 +111,84 @@ bool AddLineArt(QPDF& pdf, const PdfPageStreams& streams, const std::string& tit
 
 }  // namespace
 
-Outcome AppendPageContents(const std::string& path, const PdfPageStreams& streams,
-                           const std::string& title) {
-  const std::string rewritten = path + ".rewrite";
+namespace {
+
+// qpdf's output, straight into the writer.
+class WriterPipeline final : public Pipeline {
+ public:
+  explicit WriterPipeline(AtomicFileWriter& file) : Pipeline("document", nullptr), file_(file) {}
+  void write(const unsigned char* data, size_t size) override {
+    file_.Write(std::string_view(reinterpret_cast<const char*>(data), size));
+  }
+  void finish() override {}
+
+ private:
+  AtomicFileWriter& file_;
+};
+
+bool InOrder(const std::vector<PageSource>& order) {
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (order[i].Part != 0 || order[i].Page != static_cast<int>(i)) return false;
+  }
+  return true;
+}
+
+void Write(QPDF& pdf, AtomicFileWriter& file) {
+  WriterPipeline pipeline(file);
+  QPDFWriter writer(pdf);
+  writer.setOutputPipeline(&pipeline);
+  writer.setDeterministicID(true);  // the same pages always give the same bytes
+  writer.write();
+}
+
+}  // namespace
+
+Outcome WritePdfDocument(const std::vector<PdfPart>& parts, const std::vector<PageSource>& order,
+                         const std::string& title, AtomicFileWriter& file) {
+  if (!file.Good()) return file.Commit();
+  const auto failed = [&file](const std::string& reason) {
+    file.Discard();
+    return Outcome::Failure(FailureKind::Failed, CannotWriteText(file.Path()), reason);
+  };
   try {
-    const MappedPdf file(path);
-    QPDF pdf;
-    file.ReadInto(pdf, path);
-    if (!AddLineArt(pdf, streams, title)) {
-      return Outcome::Failure(FailureKind::Failed, CannotWriteText(path),
-                              "the pages and their line art do not match");
+    std::vector<std::unique_ptr<MappedPdf>> files;
+    std::vector<std::unique_ptr<QPDF>> sources;
+    std::vector<std::vector<QPDFPageObjectHelper>> pages;
+    for (const PdfPart& part : parts) {
+      files.push_back(std::make_unique<MappedPdf>(part.Path));
+      sources.push_back(std::make_unique<QPDF>());
+      files.back()->ReadInto(*sources.back(), part.Path);
+      if (part.LineArt != nullptr && !AddLineArt(*sources.back(), *part.LineArt, {})) {
+        return failed("the pages and their line art do not match");
+      }
+      pages.push_back(QPDFPageDocumentHelper(*sources.back()).getAllPages());
     }
-    // The rewritten file replaces the one the caller's writer made and will sync, so it
-    // is synced here before it takes that name; else a crash could leave the document
-    // empty under its final name.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(rewritten.c_str(), "wb"),
-                                                        &std::fclose);
-    if (!out) throw std::system_error(errno, std::generic_category(), rewritten);
-    QPDFWriter writer(pdf);
-    writer.setOutputFile(rewritten.c_str(), out.get(), false);
-    writer.setDeterministicID(true);
-    writer.write();
-    if (std::fflush(out.get()) != 0 || ::fsync(::fileno(out.get())) != 0 ||
-        std::fclose(out.release()) != 0) {
-      throw std::system_error(errno, std::generic_category(), rewritten);
+    if (parts.size() == 1 && InOrder(order) && order.size() == pages.front().size()) {
+      // One part whole: written as it is, with its own document information.
+      if (!title.empty()) SetTitle(*sources.front(), title);
+      Write(*sources.front(), file);
+    } else {
+      QPDF merged;
+      merged.emptyPDF();
+      QPDFPageDocumentHelper target(merged);
+      for (const PageSource& source : order) {
+        const auto& partPages = pages.at(static_cast<std::size_t>(source.Part));
+        target.addPage(partPages.at(static_cast<std::size_t>(source.Page)), false);
+      }
+      if (!sources.empty()) {
+        QPDFObjectHandle info = sources.front()->getTrailer().getKey("/Info");
+        if (info.isDictionary()) {
+          QPDFObjectHandle copied = merged.copyForeignObject(info);
+          if (!title.empty()) copied.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title));
+          merged.getTrailer().replaceKey("/Info", copied);
+        }
+      }
+      Write(merged, file);
     }
   } catch (const std::exception& error) {
-    std::remove(rewritten.c_str());
-    return Outcome::Failure(FailureKind::Failed, CannotWriteText(path), error.what());
+    return failed(error.what());
   }
-  if (std::rename(rewritten.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    std::remove(rewritten.c_str());
-    return Outcome::Failure(FailureKindOf(error), CannotWriteText(path), ReasonOf(error));
-  }
-  return Outcome::Success();
+  return file.Commit();
 }
 
 }  // namespace wavelet

@@ -16,21 +16,24 @@ struct PageSource {
   int Page = 0;  // page of that part, from 0
 };
 
-// Writes `output` atomically with the pages of `parts` in `order` and the document
-// information (title, producer) of the first part, with `title` as its title when
-// given. A part that cannot be read or a page it lacks fails the whole merge.
-Outcome MergePdfPages(const std::vector<std::string>& parts, const std::vector<PageSource>& order,
-                      const std::string& output, const std::string& title = {});
-
+class AtomicFileWriter;
 class PdfPageStreams;
 
-// Adds to each page of the PDF file `path` (in place, through a temporary file) the
-// content stream of the same index in `streams`, after the page's own content, which is
-// wrapped in "q" ... "Q" so the added content starts from the page's initial state; the
-// added content's graphics state joins the page's resources. `title`, when given,
-// becomes the document title. Fails, leaving the file as it was, when the counts of
-// pages and streams differ.
-Outcome AppendPageContents(const std::string& path, const PdfPageStreams& streams,
-                           const std::string& title = {});
+// A PDF file drawn elsewhere (the toolkit's text pages, a document's part), with the
+// line art of its pages when they still lack it.
+struct PdfPart {
+  std::string Path;
+  const PdfPageStreams* LineArt = nullptr;  // one content stream per page of the file
+};
+
+// The one pass that makes a document: the pages of `parts` in `order`, each with its
+// line art added after the page's own content (wrapped in "q" ... "Q", so the added
+// content starts from the page's initial state; its graphics state joins the page's
+// resources), the document information of the first part with `title` as its title
+// when given, written by qpdf straight into `file`, which is then committed. A part
+// that cannot be read, a page it lacks or line art that does not match its pages
+// fails the whole document, and `file`'s target stays as it was.
+Outcome WritePdfDocument(const std::vector<PdfPart>& parts, const std::vector<PageSource>& order,
+                         const std::string& title, AtomicFileWriter& file);
 
 }  // namespace wavelet

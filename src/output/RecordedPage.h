@@ -67,4 +67,20 @@ bool ReplayPage(const RecordedPage& page, ReportCanvas& target);
 std::string SerializePage(const RecordedPage& page);
 std::optional<RecordedPage> ParsePage(std::string_view bytes);
 
+// The conversation of wavelet-batch with its page program, in helper frames: the page
+// program answers its start with kPageSizeFrame (the width and height the pages are
+// laid out in, two 4-byte numbers) or kPagesFailedFrame (why it cannot write, as
+// text); it is sent kPageFrame frames, each a serialized page, then kPagesEndFrame;
+// it answers that with kPagesDoneFrame once its file is written, else with
+// kPagesFailedFrame. Input that ends without kPagesEndFrame writes nothing.
+inline constexpr char kPageSizeFrame = 'S';
+inline constexpr char kPageFrame = 'P';
+inline constexpr char kPagesEndFrame = 'F';
+inline constexpr char kPagesDoneFrame = 'D';
+inline constexpr char kPagesFailedFrame = 'E';
+// A recorded page is a few hundred kilobytes; anything near this is not one.
+inline constexpr std::size_t kLargestPageFrame = std::size_t{1} << 30;
+// The answers are a page size or a sentence.
+inline constexpr std::size_t kLargestPagesAnswer = 4096;
+
 }  // namespace wavelet

@@ -3,7 +3,12 @@
 #include <QPageSize>
 #include <QPrinter>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <filesystem>
+#include <vector>
 
 #include "print/QtReportCanvas.h"
 #include "base/AtomicFile.h"
@@ -13,31 +18,51 @@
 
 namespace wavelet {
 
-ReportDocument::ReportDocument(const std::string& path, const QPageLayout& layout, int resolution)
-    : path_(path), file_(std::make_unique<AtomicFileWriter>(path)) {
+ReportDocument::ReportDocument(const std::string& path, const QPageLayout& layout, int resolution,
+                               SyncPolicy sync)
+    : path_(path), file_(std::make_unique<AtomicFileWriter>(path, InPlaceFallback::Refused, sync)) {
   if (!file_->Good()) {
     failed_ = true;
     reason_ = file_->Commit().Reason;
     return;
   }
-  // The print dialog's PDF output, on the file the writer has made ready.
+  // The toolkit's text pages and the line art are scratch, beside the document (whose
+  // file system has to hold the pages anyway): never synced, removed at the end.
+  const std::filesystem::path target(path);
+  const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+  // A nameless file where the file system has them, so that a page program stopped
+  // part way leaves nothing behind; else a hidden name, removed at the end.
+  textFile_ = FileDescriptor(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  if (textFile_.Valid()) {
+    textPages_ = "/proc/self/fd/" + std::to_string(textFile_.Get());
+  } else {
+    static std::atomic<unsigned> counter{0};
+    textPages_ = (folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
+                            std::to_string(counter++) + ".pages.tmp"))
+                     .string();
+    namedText_ = true;
+  }
+  // The print dialog's PDF output.
   printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
   printer_->setOutputFormat(QPrinter::PdfFormat);
   if (resolution > 0) printer_->setResolution(resolution);
-  printer_->setOutputFileName(QString::fromStdString(file_->WritePath()));
+  printer_->setOutputFileName(QString::fromStdString(textPages_));
   printer_->setPageLayout(layout);
   printer_->setCopyCount(1);
   canvas_ = std::make_unique<QtReportCanvas>(*printer_);
   canvas_->SetPageSequence(true);
   // The toolkit writes the texts; the lines and rectangles are written here and added
   // to each page when the document is finished.
-  const std::filesystem::path folder = std::filesystem::path(file_->WritePath()).parent_path();
-  streams_ = std::make_unique<PdfPageStreams>(folder.empty() ? "." : folder.string());
+  streams_ = std::make_unique<PdfPageStreams>(folder.string());
   lines_ = std::make_unique<PdfPageContent>(*streams_);
   canvas_->SendLinesTo(lines_.get());
 }
 
-ReportDocument::~ReportDocument() = default;
+ReportDocument::~ReportDocument() {
+  canvas_.reset();
+  printer_.reset();
+  if (namedText_) ::unlink(textPages_.c_str());
+}
 
 bool ReportDocument::Good() const { return !failed_; }
 
@@ -78,21 +103,26 @@ int ReportDocument::PageHeight() const { return canvas_ ? canvas_->PageHeight() 
 bool ReportDocument::Finish() {
   if (canvas_ && !canvas_->EndDocument()) failed_ = true;
   if (failed_) {
-    file_.reset();  // removes the temporary file
+    file_->Discard();
     return false;
   }
   if (pages_ == 0) {
-    file_.reset();
+    file_->Discard();
     return true;
+  }
+  if (!streams_->Good()) {
+    file_->Discard();
+    reason_ = "the line art could not be kept";
+    return false;
   }
   // The title the first page gave the document names only that record.
   const std::string title =
       pages_ > 1 ? ReportDocumentTitle(firstEntry_, lastEntry_, pages_) : std::string();
-  if (!streams_->Good() || !AppendPageContents(file_->WritePath(), *streams_, title).Ok) {
-    file_.reset();
-    return false;
-  }
-  return file_->Commit().Ok;
+  std::vector<PageSource> order;
+  for (int page = 0; page < pages_; ++page) order.push_back({0, page});
+  const Outcome written = WritePdfDocument({{textPages_, streams_.get()}}, order, title, *file_);
+  if (!written.Ok) reason_ = written.Reason;
+  return written.Ok;
 }
 
 QPageLayout PortraitPage(bool letter) {

@@ -1,19 +1,20 @@
 #pragma once
 // Reports of many records as the pages of one PDF file, drawn by the same report code
-// and page renderer as a printed page. The file is written through a temporary file
-// beside it and renamed at the end, with the checks of the CSV export.
+// and page renderer as a printed page. The toolkit writes the texts into a scratch file
+// and the line art goes to scratch streams; at the end one pass puts the document
+// together into the atomic writer, with the checks of the CSV export.
 
 #include <QPageLayout>
 
 #include <memory>
 #include <string>
 
+#include "base/AtomicFile.h"
 #include "output/RecordedPage.h"
 #include "print/ReportPrinting.h"
 
 namespace wavelet {
 
-class AtomicFileWriter;
 class PdfPageContent;
 class PdfPageStreams;
 class QtReportCanvas;
@@ -23,7 +24,9 @@ class ReportDocument {
   // `layout`: the page size and orientation (the window passes its printer's);
   // `resolution`: the device units per inch the pages are laid out in (0: the printer
   // dialog's high resolution).
-  ReportDocument(const std::string& path, const QPageLayout& layout, int resolution = 0);
+  // `sync`: Scratch for a part of a document that is merged and removed within the run.
+  ReportDocument(const std::string& path, const QPageLayout& layout, int resolution = 0,
+                 SyncPolicy sync = SyncPolicy::Durable);
   ~ReportDocument();
   ReportDocument(const ReportDocument&) = delete;
   ReportDocument& operator=(const ReportDocument&) = delete;
@@ -43,7 +46,7 @@ class ReportDocument {
   // an earlier file of that name stays. False when the file could not be written.
   bool Finish();
   const std::string& Path() const { return path_; }
-  // Why the file could not be made, when the system said (empty otherwise).
+  // Why the file could not be made or written, when known (empty otherwise).
   const std::string& FailureReason() const { return reason_; }
 
  private:
@@ -51,6 +54,9 @@ class ReportDocument {
 
   std::string path_;
   std::unique_ptr<AtomicFileWriter> file_;
+  FileDescriptor textFile_;  // the toolkit's scratch file, when it has no name
+  std::string textPages_;    // the name the toolkit writes it by
+  bool namedText_ = false;
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<PdfPageStreams> streams_;
   std::unique_ptr<PdfPageContent> lines_;

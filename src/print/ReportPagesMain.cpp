@@ -2,26 +2,29 @@
 // the pages of one PDF file by the window's page renderer, so the batch tool itself
 // needs no toolkit; it needs no display either. It never reads or analyses a record.
 //
-//   wavelet-report-pages [--page a4|letter] OUTPUT.pdf
+//   wavelet-report-pages [--page a4|letter] [--part] OUTPUT.pdf
 //
-// Standard input and output are one socket: it first writes "WIDTH HEIGHT\n", the page
-// in the device units the pages must be laid out in, then reads pages, each an 8-byte
-// little-endian length followed by a recorded page, until the end of the input. Exit
-// status 0 when the file is written, 1 when not (also for a damaged page), 2 for a
-// usage error.
+// With --part the file is one part of a document, merged and removed within the run,
+// so it is not synced.
+//
+// Standard input and output are one socket carrying helper frames: it answers with
+// the page size the pages must be laid out in (or why it cannot write), reads pages
+// until the end frame, and answers once the file is written (or why not). Exit status
+// 0 when the file is written, 1 when not (also for a damaged page or input that ends
+// early), 2 for a usage error.
 
 #include <QApplication>
 #include <QByteArray>
 
+#include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "base/FileDescriptor.h"
+#include "base/CompanionProgram.h"
 #include "base/LargeBuffers.h"
 #include "output/RecordedPage.h"
 #include "print/ReportDocument.h"
@@ -29,36 +32,11 @@
 
 namespace {
 
-const char kUsage[] = "usage: wavelet-report-pages [--page a4|letter] OUTPUT.pdf\n";
+const char kUsage[] = "usage: wavelet-report-pages [--page a4|letter] [--part] OUTPUT.pdf\n";
 
-// A recorded page is a few hundred kilobytes; anything near this is not one.
-constexpr std::uint64_t kLargestPage = std::uint64_t{1} << 30;
-
-// Reads exactly `size` bytes: the count read, less only at the end of the input.
-std::size_t ReadFully(int fd, char* data, std::size_t size) {
-  std::size_t total = 0;
-  while (total < size) {
-    const ssize_t got = ::read(fd, data + total, size - total);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    total += static_cast<std::size_t>(got);
-  }
-  return total;
-}
-
-enum class Frame { Page, End, Damaged };
-
-Frame ReadFrame(std::string& bytes) {
-  char size[8];
-  const std::size_t got = ReadFully(STDIN_FILENO, size, sizeof size);
-  if (got == 0) return Frame::End;
-  if (got != sizeof size) return Frame::Damaged;
-  std::uint64_t length = 0;
-  for (int i = 7; i >= 0; --i) length = (length << 8) | static_cast<unsigned char>(size[i]);
-  if (length > kLargestPage) return Frame::Damaged;
-  bytes.resize(static_cast<std::size_t>(length));
-  return ReadFully(STDIN_FILENO, bytes.data(), bytes.size()) == bytes.size() ? Frame::Page
-                                                                              : Frame::Damaged;
+// The answer to wavelet-batch; false when it has gone.
+bool Answer(char tag, std::string_view payload) {
+  return wavelet::WriteFrame(STDOUT_FILENO, tag, payload, MSG_NOSIGNAL);
 }
 
 }  // namespace
@@ -71,7 +49,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   bool letter = false;
-  if (arguments.size() == 3 && arguments[0] == "--page") {
+  if (arguments.size() >= 3 && arguments[0] == "--page") {
     if (arguments[1] != "a4" && arguments[1] != "letter") {
       std::fputs(kUsage, stderr);
       return 2;
@@ -79,6 +57,8 @@ int main(int argc, char** argv) {
     letter = arguments[1] == "letter";
     arguments.erase(arguments.begin(), arguments.begin() + 2);
   }
+  const bool part = arguments.size() == 2 && arguments[0] == "--part";
+  if (part) arguments.erase(arguments.begin());
   if (arguments.size() != 1 || arguments[0].empty()) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -97,21 +77,34 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, argv);
   KeepLargeBuffersInTheHeap();  // each page's commands and content, page after page
 
-  ReportDocument document(output, PortraitPage(letter));
-  const std::string size =
-      std::to_string(document.PageWidth()) + " " + std::to_string(document.PageHeight()) + "\n";
-  if (!document.Good() || !WriteAll(STDOUT_FILENO, size)) return 1;
+  ReportDocument document(output, PortraitPage(letter), 0, part ? SyncPolicy::Scratch : SyncPolicy::Durable);
+  if (!document.Good()) {
+    (void)Answer(kPagesFailedFrame, document.FailureReason());
+    return 1;
+  }
+  std::string size;
+  AppendLittleEndian(size, static_cast<std::int32_t>(document.PageWidth()));
+  AppendLittleEndian(size, static_cast<std::int32_t>(document.PageHeight()));
+  if (!Answer(kPageSizeFrame, size)) return 1;
   std::string bytes;
   for (;;) {
-    const Frame frame = ReadFrame(bytes);
-    if (frame == Frame::End) break;
+    char tag = 0;
+    const FrameStatus status =
+        ReadFrame(STDIN_FILENO, kLargestPageFrame, ChildClock::time_point::max(), tag, bytes);
+    if (status == FrameStatus::Frame && tag == kPagesEndFrame) break;
+    // Input that ends early: wavelet-batch has gone, and the file is not written.
+    if (status == FrameStatus::End) return 1;
     const std::optional<RecordedPage> page =
-        frame == Frame::Page ? ParsePage(bytes) : std::nullopt;
+        status == FrameStatus::Frame && tag == kPageFrame ? ParsePage(bytes) : std::nullopt;
     if (!page) {
       std::fputs("wavelet-report-pages: a damaged page was received\n", stderr);
       return 1;
     }
     if (document.Replay(*page) != PrintStatus::Printed) break;
   }
-  return document.Finish() ? 0 : 1;
+  if (!document.Finish()) {
+    (void)Answer(kPagesFailedFrame, document.FailureReason());
+    return 1;
+  }
+  return Answer(kPagesDoneFrame, {}) ? 0 : 1;
 }

@@ -1,5 +1,5 @@
-// The reader program's run: a crash, a hang or a flood costs one file, and the stream
-// it sends is checked before anything of it is believed.
+// The reader program's run: a failed run costs one file, and the stream it sends is
+// checked before anything of it is believed.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "acquisition/BiosigRecord.h"
-#include "acquisition/ChildProcess.h"
+#include "base/CompanionProgram.h"
 #include "acquisition/ReaderStream.h"
 #include "base/FileDescriptor.h"
 #include "support/TempDir.h"
@@ -20,32 +20,6 @@ namespace wavelet {
 namespace {
 
 using namespace std::chrono_literals;
-
-ChildRun Shell(const std::string& script, std::chrono::milliseconds limit = 5s, std::size_t maxOutput = 1 << 20) {
-  return RunChild("/bin/sh", {"-c", script}, limit, maxOutput);
-}
-
-TEST(ChildRuns, OutputOnDescriptorThreeAndTheExitStatus) {
-  const ChildRun run = Shell("printf 'abc' >&3; echo noise; echo more >&2; exit 4");
-  EXPECT_EQ(run.How, ChildRun::End::Exited);
-  EXPECT_EQ(run.ExitStatus, 4);
-  EXPECT_EQ(run.Output, "abc");
-}
-
-TEST(ChildRuns, CrashHangAndFloodEndTheChildWithinTheLimit) {
-  const ChildRun crash = Shell("kill -SEGV $$");
-  EXPECT_EQ(crash.How, ChildRun::End::Crashed);
-  EXPECT_EQ(crash.Signal, SIGSEGV);
-
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(Shell("exec sleep 30", 300ms).How, ChildRun::End::TimedOut);
-  // A child that closes its output and then hangs is still waited for only so long.
-  EXPECT_EQ(Shell("exec 3>&-; exec sleep 30", 300ms).How, ChildRun::End::TimedOut);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-
-  EXPECT_EQ(Shell("while :; do printf '0123456789' >&3; done", 5s, 4096).How, ChildRun::End::TooMuchOutput);
-  EXPECT_EQ(RunChild("/nonexistent/program", {}, 1s, 10).How, ChildRun::End::NotStarted);
-}
 
 TEST(ReaderRuns, FailedRunsBecomeRefusalsOfThatFile) {
   ChildRun run;

@@ -2,14 +2,17 @@
 // the same core pieces the window uses.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <set>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "output/BatchGrid.h"
 #include "base/AtomicFile.h"
@@ -383,6 +386,64 @@ TEST_F(BatchTool, ReportsArePdfPagesOfTheReadableRecordsOnA4OrLetter) {
   EXPECT_EQ(failed.Out, ExpectedCsv(records.Path(), names));
 }
 
+// A page program that got no page (fewer readable records than workers) writes no
+// part, and the document still holds every readable record's page.
+TEST_F(BatchTool, ReportsHoldTheReadablePagesWhenFewerRecordsThanWorkersAreReadable) {
+  TempDir records, scratch;
+  const std::vector<std::string> names = WriteSamples(records, 2, 43);
+  testing::WriteAll(records.File("empty.r01"), "", 0);
+  for (const auto& [jobs, inputs, pages] :
+       {std::tuple{"2", std::vector<std::string>{names[0], "empty.r01"}, 1},
+        std::tuple{"4", std::vector<std::string>{"empty.r01", names[0], "empty.r01", names[1]}, 2}}) {
+    const std::string pdf = scratch.File(std::string("j") + jobs + ".pdf");
+    std::vector<std::string> arguments{"-q", "-j", jobs, "--reports", pdf};
+    for (const std::string& input : inputs) arguments.push_back(records.File(input));
+    const ToolRun run = RunTool(scratch, arguments);
+    EXPECT_EQ(run.Status, 1);  // the empty record
+    EXPECT_EQ(run.Err.find("Cannot write"), std::string::npos) << run.Err;
+    const std::string info = PdfInfo(pdf);
+    EXPECT_NE(info.find("Pages:           " + std::to_string(pages) + "\n"), std::string::npos) << info;
+  }
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(scratch.Path())) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"j2.pdf", "j4.pdf", "tool.err", "tool.out"}));
+}
+
+// A page program that hangs, before its page size or while it is sent pages, is given
+// up at its deadline: the run fails and says so, and the rows are all written.
+TEST_F(BatchTool, AHungPageProgramFailsTheReportsWithinItsDeadline) {
+  TempDir records, scratch, tools;
+  const std::vector<std::string> names = WriteSamples(records, 3, 47);
+  // The tool finds its page program beside itself: a copy beside a stand-in.
+  std::filesystem::copy_file(kTool, tools.File("wavelet-batch"));
+  ::chmod(tools.File("wavelet-batch").c_str(), 0755);
+  const std::string standIn = tools.File("wavelet-report-pages");
+  // Silent; then one that gives a page size (1000 by 1400) and reads nothing.
+  for (const std::string script :
+       {std::string("exec sleep 30\n"),
+        std::string("printf 'S\\010\\0\\0\\0\\0\\0\\0\\0\\350\\003\\0\\0\\170\\005\\0\\0'\nexec sleep 30\n")}) {
+    std::ofstream(standIn) << "#!/bin/sh\n" << script;
+    ::chmod(standIn.c_str(), 0755);
+    const std::string pdf = scratch.File("r.pdf"), csv = scratch.File("r.csv");
+    const auto started = std::chrono::steady_clock::now();
+    const std::string command = "WAVELET_PAGE_DEADLINE=1 " + Quote(tools.File("wavelet-batch")) +
+                                " -q -j 1 --reports " + Quote(pdf) + " -o " + Quote(csv) + " " +
+                                Quote(records.Path()) + " 2>" + Quote(scratch.File("err")) + " </dev/null";
+    const int status = std::system(command.c_str());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << script;
+    EXPECT_LT(seconds, 10.0) << script;
+    EXPECT_NE(ReadAll(scratch.File("err")).find("Cannot write [" + pdf + "]: the page program did not answer within 1 s"),
+              std::string::npos)
+        << ReadAll(scratch.File("err"));
+    EXPECT_EQ(ReadAll(csv), ExpectedCsv(records.Path(), names));
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+  }
+}
+
 // Rows, pictures and pages of a record come from one read of its file (counted in the
 // system calls, with the page companion's too) and one analysis.
 TEST_F(BatchTool, EveryOutputOfARecordComesFromOneReadOfIt) {
@@ -402,6 +463,27 @@ TEST_F(BatchTool, EveryOutputOfARecordComesFromOneReadOfIt) {
     std::size_t count = 0;
     for (std::size_t at = calls.find(opened); at != std::string::npos; at = calls.find(opened, at + 1)) ++count;
     EXPECT_EQ(count, 1u) << name;
+  }
+}
+
+// A PDF is made in one pass into its writer, whatever the workers: the document and
+// its folder are synced once each (the text pages and the parts are scratch), as the
+// table is.
+TEST_F(BatchTool, OneDocumentIsSyncedOnceWithItsFolder) {
+  if (std::system("command -v strace >/dev/null 2>&1") != 0) GTEST_SKIP() << "no strace";
+  TempDir records, scratch;
+  WriteSamples(records, 3, 19);
+  for (const char* jobs : {"1", "2"}) {
+    const std::string log = scratch.File(std::string("sync") + jobs + ".log");
+    const std::string command = "strace -f -qq -e trace=fsync,fdatasync,syncfs,sync -o " + Quote(log) + " " +
+                                Quote(kTool) + " -q -j " + jobs + " --reports " +
+                                Quote(scratch.File(std::string("r") + jobs + ".pdf")) + " -o " +
+                                Quote(scratch.File("out.csv")) + " " + Quote(records.Path()) + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) GTEST_SKIP() << "strace cannot trace here";
+    const std::string calls = ReadAll(log);
+    int syncs = 0;
+    for (std::size_t at = calls.find("sync("); at != std::string::npos; at = calls.find("sync(", at + 1)) ++syncs;
+    EXPECT_EQ(syncs, 4) << jobs << " workers:\n" << ReadAll(log);  // the table's two, the document's two
   }
 }
 
