@@ -21,10 +21,11 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # Every program, not the tests: the window and the recording reader its import runs,
-# the tools of the README's examples with the page helper of their reports, and the
+# the tools of the README's examples with the page helper of their reports and the
+# cohort's picture helper, and the
 # sample generator.
 PROGRAMS := wavelet wavelet-read-recording wavelet-batch wavelet-average wavelet-report-pages \
-  make-sample-records
+  wavelet-cohort wavelet-cohort-pictures make-sample-records
 tools: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target $(PROGRAMS)
 

@@ -15,7 +15,7 @@ fail() { echo "check-make-run: $*" >&2; exit 1; }
 # module's folder, build/python, is none), and the window's companions.
 mapfile -t needed < <({ grep -oE 'build/[a-z][a-z-]* ' "$source_dir/README.md" | sed 's|build/||; s| $||' |
   grep -vx python
-  printf '%s\n' wavelet wavelet-read-recording wavelet-report-pages; } | sort -u)
+  printf '%s\n' wavelet wavelet-read-recording wavelet-report-pages wavelet-cohort-pictures; } | sort -u)
 [ "${#needed[@]}" -gt 3 ] || fail "no programs found in the README's examples"
 
 # The targets the plan of `make TARGET` builds; none of them a test or a benchmark.
