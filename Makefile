@@ -22,8 +22,7 @@ build: configure
 
 # Every program, not the tests: the window and the recording reader its import runs,
 # the tools of the README's examples with the page helper of their reports and the
-# cohort's picture helper, and the
-# sample generator.
+# cohort's picture helper, and the sample generator.
 PROGRAMS := wavelet wavelet-read-recording wavelet-batch wavelet-average wavelet-report-pages \
   wavelet-cohort wavelet-cohort-pictures make-sample-records
 tools: configure
