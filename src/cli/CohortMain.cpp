@@ -68,8 +68,8 @@ std::string Listed(const std::vector<std::string>& names) {
 
 Outcome WriteTable(const std::string& path, const cohort::Table& table) {
   AtomicFileWriter writer(path);
-  writer.Write(CsvLine(table.Titles));
-  for (const std::vector<std::string>& row : table.Rows) writer.Write(CsvLine(row));
+  writer.Write(CsvTableLine(table.Titles));
+  for (const std::vector<std::string>& row : table.Rows) writer.Write(CsvTableLine(row));
   return writer.Commit();
 }
 

@@ -601,7 +601,7 @@ TEST_F(BatchTool, CohortRowsAreTheBatchToolsCellsAndTheTablesHaveTheirShapes) {
   const std::vector<std::string> rows = Lines(ReadAll(out + "/records.csv"));
   ASSERT_EQ(rows.size(), 6u);
   EXPECT_EQ(rows[0], "Filename,group,s_area,s_peak_num,s_last_p,s_fqrs,judge1,judge2,noise_uv,fqrs_ms,"
-                     "rms40_uv,las40_ms,fqrs_abnormal,rms40_abnormal,las40_abnormal,late_potentials,");
+                     "rms40_uv,las40_ms,fqrs_abnormal,rms40_abnormal,las40_abnormal,late_potentials");
   const std::vector<std::string> gridTitles = Cells(grid[0]), lateTitles = Cells(late[0]);
   const std::vector<std::string> titles = Cells(rows[0]);
   for (std::size_t r = 1; r < rows.size(); ++r) {
@@ -621,12 +621,12 @@ TEST_F(BatchTool, CohortRowsAreTheBatchToolsCellsAndTheTablesHaveTheirShapes) {
   const std::vector<std::string> criteria = Lines(ReadAll(out + "/cohort.csv"));
   ASSERT_EQ(criteria.size(), 11u);
   EXPECT_EQ(criteria[0], "criterion,tp,fn,fp,tn,sensitivity,sensitivity_low,sensitivity_high,specificity,"
-                         "specificity_low,specificity_high,ppv,npv,kappa_vs_late_potentials,");
+                         "specificity_low,specificity_high,ppv,npv,kappa_vs_late_potentials");
   EXPECT_EQ(Cells(criteria[1])[0], "s_area");
   EXPECT_EQ(Cells(criteria[10])[0], "late_potentials");
   const std::vector<std::string> aucs = Lines(ReadAll(out + "/auc.csv"));
   ASSERT_EQ(aucs.size(), 8u);
-  EXPECT_EQ(aucs[0], "figure,n_positive,n_negative,median_positive,median_negative,auc,auc_low,auc_high,");
+  EXPECT_EQ(aucs[0], "figure,n_positive,n_negative,median_positive,median_negative,auc,auc_low,auc_high");
   EXPECT_EQ(Cells(aucs[4])[0], "area_M5");
   EXPECT_EQ(Cells(aucs[1])[1], "3");
   EXPECT_EQ(Cells(aucs[1])[2], "2");
