@@ -95,7 +95,7 @@ void TSDIAppForm::ShowImportSummary(const QString& text) {
   auto* view = new QPlainTextEdit(text, &box);
   view->setObjectName("ImportSummaryText");
   view->setReadOnly(true);
-  view->setLineWrapMode(QPlainTextEdit::NoWrap);
+  view->setLineWrapMode(QPlainTextEdit::WidgetWidth);  // a reason reads whole, without scrolling
   layout->addWidget(view);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
   connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
