@@ -21,6 +21,7 @@
 #include "app/DirectoryChooser.h"
 #include "app/MainWindow.h"
 #include "support/Analysis.h"
+#include "record/RecordTag.h"
 #include "record/SampleRecords.h"
 #include "support/AppTestSupport.h"
 
@@ -313,6 +314,11 @@ void AnalysisWindowTest::LatePotentialsFollowEveryRecordChange() {
   apptest::WriteRecord(QDir(dir).filePath("P0001.R01"), wavelet::MakeSampleRecord(1, 0));
   apptest::WriteRecord(QDir(dir).filePath("P0002.R01"), apptest::RecordFor(2));  // noise-free
   apptest::WriteBytes(QDir(dir).filePath("P0003.R01"), "short", 5);
+  wavelet::RecordBytes warned = wavelet::MakeSampleRecord(1, 0);
+  wavelet::RecordTag tag;
+  tag.AveragedWithWarnings = true;
+  wavelet::WriteRecordTag(warned, tag);
+  apptest::WriteRecord(QDir(dir).filePath("P0004.R01"), warned);
   TSDIAppForm& w = *window_;
   apptest::ListAndAnalyse(w, dir, [](int, const QString&) { return true; });
   QCOMPARE(w.LatePotentialRecord->text(), QString("P0001.R01"));
@@ -340,6 +346,11 @@ void AnalysisWindowTest::LatePotentialsFollowEveryRecordChange() {
     for (int x = 0; x < image.Width(); ++x) lit += image.Pixel(x, y) != 0;
   }
   QVERIFY(lit < 24 * 35 * 2);  // the note's letters only, no curve
+
+  // A record whose tag says its averaging gave warnings carries the note.
+  w.ScrollBarFile->setValue(3);
+  QCOMPARE(w.LatePotentialRecord->text(), QString("P0004.R01"));
+  QVERIFY(w.LatePotentialNote->text().startsWith("This record was averaged with warnings"));
 }
 
 // The note below the figures: the P-wave guard's move of the onset (only where a QRS was
