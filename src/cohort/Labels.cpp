@@ -9,6 +9,8 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "output/CsvWriter.h"
+
 namespace wavelet::cohort {
 namespace {
 
@@ -29,50 +31,6 @@ std::string Trim(std::string_view text) {
 
 }  // namespace
 
-std::vector<std::vector<std::string>> ParseCsv(std::string_view text) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  std::vector<std::vector<std::string>> rows;
-  std::vector<std::string> row;
-  std::string cell;
-  bool quoted = false;
-  bool rowStarted = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quoted) {
-      if (c != '"') {
-        cell += c;
-      } else if (i + 1 < text.size() && text[i + 1] == '"') {
-        cell += '"';
-        ++i;
-      } else {
-        quoted = false;
-      }
-      continue;
-    }
-    rowStarted = true;
-    if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      row.push_back(std::move(cell));
-      cell.clear();
-    } else if (c == '\n' || c == '\r') {
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      row.push_back(std::move(cell));
-      cell.clear();
-      rows.push_back(std::move(row));
-      row.clear();
-      rowStarted = false;
-    } else {
-      cell += c;
-    }
-  }
-  if (rowStarted || quoted) {
-    row.push_back(std::move(cell));
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
 std::string RecordKey(std::string_view fileName) {
   const auto slash = fileName.find_last_of('/');
   if (slash != std::string_view::npos) fileName.remove_prefix(slash + 1);
@@ -82,7 +40,9 @@ std::string RecordKey(std::string_view fileName) {
 LabelsRead ParseLabels(std::string_view text, const std::string& groupColumn,
                        const std::string& shownName) {
   LabelsRead read;
-  const std::vector<std::vector<std::string>> rows = ParseCsv(text);
+  // A spreadsheet's export may start with a byte-order mark.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  const std::vector<std::vector<std::string>> rows = CsvRows(text);
   const std::string wanted = Lower(Trim(groupColumn));
   std::size_t column = 0;
   if (!rows.empty()) {

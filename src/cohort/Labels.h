@@ -10,10 +10,6 @@
 
 namespace wavelet::cohort {
 
-// The cells of one CSV text, row by row: commas split, double quotes quote (a doubled
-// quote inside is one), CR LF or LF ends a row, a leading byte-order mark is skipped.
-std::vector<std::vector<std::string>> ParseCsv(std::string_view text);
-
 // "s0303lre" for "S0303LRE.R01", "/a/b/s0303lre.hea" or "s0303lre".
 std::string RecordKey(std::string_view fileName);
 
