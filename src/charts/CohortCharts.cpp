@@ -19,8 +19,11 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include "cohort/Statistics.h"
+#include "output/PngWriter.h"
 
 namespace wavelet::charts {
 namespace {
@@ -262,11 +265,20 @@ QByteArray ChartPng(QChart& chart, QSize size) {
     painter.setRenderHint(QPainter::Antialiasing);
     DrawChart(chart, painter, QRectF(QPointF(0, 0), QSizeF(size)));
   }
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes;
+  // Our picture encoder, as for the lead images: the toolkit's, at zlib's default
+  // effort, took a third of a study's run.
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()));
+  for (int y = 0; y < size.height(); ++y) {
+    const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < size.width(); ++x) {
+      const QRgb p = line[x];
+      pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(size.width()) + static_cast<std::size_t>(x)] =
+          static_cast<std::uint32_t>(qBlue(p)) << 16 | static_cast<std::uint32_t>(qGreen(p)) << 8 |
+          static_cast<std::uint32_t>(qRed(p));
+    }
+  }
+  const std::vector<unsigned char> png = EncodePng(pixels.data(), size.width(), size.height());
+  return QByteArray(reinterpret_cast<const char*>(png.data()), static_cast<qsizetype>(png.size()));
 }
 
 QByteArray ChartSvg(QChart& chart, QSize size, const QString& title) {
