@@ -17,6 +17,7 @@
 #include "cli/BatchInputs.h"
 #include "cli/BatchOutput.h"
 #include "cli/BatchRun.h"
+#include "cli/CohortStudy.h"
 #include "output/BatchGrid.h"
 #include "output/LatePotentialTexts.h"
 
@@ -165,6 +166,51 @@ std::unique_ptr<BatchRun> StartBatch(const py::object& paths, std::optional<int>
   return std::make_unique<BatchRun>(std::move(inputs.Records), threads, std::move(request));
 }
 
+py::list TableRows(const cohort::Table& table) {
+  py::list rows;
+  for (const std::vector<std::string>& row : table.Rows) {
+    py::dict cells;
+    for (std::size_t c = 0; c < table.Titles.size() && c < row.size(); ++c) cells[py::str(table.Titles[c])] = row[c];
+    rows.append(std::move(cells));
+  }
+  return rows;
+}
+
+// The study wavelet-cohort makes, its three tables as lists of rows (dicts of the
+// tables' cells, exactly as the tool writes them), without its pictures.
+py::dict Cohort(const std::vector<std::filesystem::path>& paths, const std::filesystem::path& labels,
+                const std::string& positive, const std::string& groupColumn, std::optional<int> jobs,
+                double unit) {
+  if (jobs && *jobs < 1) throw py::value_error("jobs must be at least 1");
+  if (!(std::isfinite(unit) && unit > 0.0)) throw py::value_error("unit_uv needs a number of microvolts above 0");
+  cli::CohortOptions options;
+  for (const std::filesystem::path& path : paths) options.Paths.push_back(path.string());
+  options.LabelsPath = labels.string();
+  options.PositiveGroup = positive;
+  options.GroupColumn = groupColumn;
+  options.UnitUv = unit;
+  options.Jobs = jobs.value_or(0);
+  cli::StudyPlan plan;
+  cli::StudyResult study;
+  {
+    py::gil_scoped_release released;
+    plan = cli::PlanStudy(options);
+    if (plan.Refusal.empty()) study = cli::RunStudy(plan, options);
+  }
+  // A labels file that is missing or unreadable raises as a load does; labels that
+  // cannot serve raise ValueError.
+  if (!plan.Refusal.empty()) RaiseFailure(Outcome::Failure(KindOfRefusedPath(options.LabelsPath), plan.Refusal), options.LabelsPath);
+  py::dict result;
+  result["records"] = TableRows(cohort::RecordsTable(study.Records));
+  result["cohort"] = TableRows(study.Report.Criteria);
+  result["auc"] = TableRows(study.Report.Aucs);
+  std::vector<std::string> warnings = plan.InputErrors;
+  warnings.insert(warnings.end(), plan.Warnings.begin(), plan.Warnings.end());
+  warnings.insert(warnings.end(), study.LoadErrors.begin(), study.LoadErrors.end());
+  result["warnings"] = warnings;
+  return result;
+}
+
 }  // namespace
 
 void BindBatch(py::module_& m) {
@@ -191,6 +237,15 @@ void BindBatch(py::module_& m) {
         "released; yields a BatchRow per record in input order. An unreadable record gives a\n"
         "row with its error, as in the tool. unit_uv: the unit of records whose tag states\n"
         "none (--unit-uv). Raises OSError for a folder that cannot be listed.");
+  m.def("cohort", &Cohort, py::arg("paths"), py::arg("labels"), py::arg("positive"),
+        py::arg("group_column") = "group", py::arg("jobs") = py::none(), py::arg("unit_uv") = 0.1,
+        "The study wavelet-cohort makes of the records `paths` (files or folders) labelled by\n"
+        "the CSV file `labels` (its first column names the record, `group_column` its group),\n"
+        "`positive` the patients' group: a dict of 'records', 'cohort' and 'auc' (each a list of\n"
+        "rows, dicts of the cells exactly as the tool's records.csv, cohort.csv and auc.csv\n"
+        "hold them) and 'warnings' (records without a label, labels without a record,\n"
+        "unreadable records). Raises ValueError, with the tool's message, for labels that\n"
+        "cannot serve. The GIL is released while it works.");
   m.attr("BATCH_COLUMNS") = BatchGridColumns();
   m.attr("LATE_POTENTIAL_COLUMNS") = LatePotentialTitles();
 }

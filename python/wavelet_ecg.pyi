@@ -1,7 +1,7 @@
 """The wavelet workbench's exact analysis of signal-averaged XYZ records."""
 
 import os
-from typing import Iterable, Iterator, Literal, Optional, Sequence, Union
+from typing import Any, Dict, Iterable, Iterator, List, Literal, Optional, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -202,3 +202,5 @@ class BatchRun(Iterator[BatchRow]):
 
 def batch(paths: Union[StrPath, Iterable[StrPath]], jobs: Optional[int] = None, late_potentials: bool = True,
           unit_uv: float = 0.1) -> BatchRun: ...
+def cohort(paths: Iterable[StrPath], labels: StrPath, positive: str, group_column: str = "group",
+           jobs: Optional[int] = None, unit_uv: float = 0.1) -> Dict[str, List[Any]]: ...

@@ -17,7 +17,6 @@
 #include <thread>
 #include <vector>
 
-#include "base/CompanionProgram.h"
 #include "base/AtomicFile.h"
 #include "base/CompanionProgram.h"
 #include "base/FileDescriptor.h"
@@ -25,6 +24,7 @@
 #include "cli/BatchOutput.h"
 #include "cli/BatchRun.h"
 #include "cli/CohortOptions.h"
+#include "cli/CohortStudy.h"
 #include "cli/ToolDiagnostics.h"
 #include "cohort/CohortTables.h"
 #include "cohort/Labels.h"
@@ -39,31 +39,10 @@ constexpr const char* kPicturesProgram = "wavelet-cohort-pictures";
 using namespace wavelet;
 using namespace wavelet::cli;
 
-// The rows go to the study's own tables, not to a batch table.
-class NoOutput final : public BatchOutput {
- public:
-  bool Good() const override { return true; }
-  void Write(std::string_view) override {}
-  bool Finish() override { return true; }
-  std::string Name() const override { return {}; }
-};
-
 // A refusal before any work: one line, exit status 2.
 int Refuse(const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
   return kExitUsage;
-}
-
-std::string Quoted(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "\"" : ", \"") + name + "\"";
-  return text;
-}
-
-std::string Listed(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
-  return text;
 }
 
 Outcome WriteTable(const std::string& path, const cohort::Table& table) {
@@ -124,46 +103,11 @@ int main(int argc, char** argv) {
   }
 
   // Everything that makes the labels unusable is said before any record is read.
-  const cohort::LabelsRead labels = cohort::ReadLabels(options.LabelsPath, options.GroupColumn);
-  if (!labels.Ok) return Refuse(labels.Error);
-  const ExpandedInputs inputs = ExpandBatchInputs(options.Paths);
-  std::vector<std::string> names;
-  for (const BatchInput& input : inputs.Records) names.push_back(input.Name);
-  const cohort::Matching matching = cohort::MatchLabels(labels.Labels, names);
-  const std::vector<std::string> groups = cohort::MatchedGroups(labels.Labels, matching);
-  if (std::find(groups.begin(), groups.end(), options.PositiveGroup) == groups.end()) {
-    return Refuse("no labelled record given is in the group \"" + options.PositiveGroup + "\"" +
-                  (groups.empty() ? std::string(" (no record given has a label)")
-                                  : " (their groups: " + Quoted(groups) + ")"));
-  }
-  std::vector<std::string> others;
-  for (const std::string& group : groups) {
-    if (group != options.PositiveGroup) others.push_back(group);
-  }
-  const std::string negativeGroup = others.size() == 1 ? others[0] : "not " + options.PositiveGroup;
-
-  std::vector<BatchInput> labelled;
-  std::vector<const cohort::Label*> labelOf;
-  for (std::size_t i = 0; i < inputs.Records.size(); ++i) {
-    if (matching.LabelOf[i] < 0) continue;
-    labelled.push_back(inputs.Records[i]);
-    labelOf.push_back(&labels.Labels[static_cast<std::size_t>(matching.LabelOf[i])]);
-  }
-
-  ToolDiagnostics diagnostics(kProgram, options.Quiet, labelled.size(), "records");
-  for (const std::string& error : inputs.Errors) diagnostics.Error(error);
-  if (!matching.Unlabelled.empty()) {
-    diagnostics.Warning(std::to_string(matching.Unlabelled.size()) +
-                        " records have no label and are left out: " + Listed(matching.Unlabelled));
-  }
-  if (!matching.Repeated.empty()) {
-    diagnostics.Warning(std::to_string(matching.Repeated.size()) +
-                        " files name a record given already and are left out: " + Listed(matching.Repeated));
-  }
-  if (!matching.UnusedLabels.empty()) {
-    diagnostics.Warning(std::to_string(matching.UnusedLabels.size()) +
-                        " labels name no record given: " + Listed(matching.UnusedLabels));
-  }
+  const StudyPlan plan = PlanStudy(options);
+  if (!plan.Refusal.empty()) return Refuse(plan.Refusal);
+  ToolDiagnostics diagnostics(kProgram, options.Quiet, plan.Labelled.size(), "records");
+  for (const std::string& error : plan.InputErrors) diagnostics.Error(error);
+  for (const std::string& warning : plan.Warnings) diagnostics.Warning(warning);
   const std::string directory = options.OutputDirectory;
   for (const std::string& folder : {directory, directory + "/figures"}) {
     const std::string reason = Writable(folder);
@@ -178,30 +122,14 @@ int main(int argc, char** argv) {
     return kExitSomeFailed;
   }
 
-  int jobs = options.Jobs;
-  if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  OutputRequest request;
-  request.LatePotentialUnit = options.UnitUv;
-  request.KeepCells = true;
-  std::vector<cohort::CohortRecord> records;
-  records.reserve(labelled.size());
-  NoOutput nowhere;
-  const BatchRunReport run = RunBatch(
-      labelled, jobs, nowhere,
-      [&](std::size_t index, const RecordRow& row) {
-        if (!row.Load.Ok) diagnostics.Error(row.Load.Message());
-        const cohort::Label& label = *labelOf[index];
-        records.push_back(cohort::MakeCohortRecord(labelled[index].Name, label.Group,
-                                                   label.Group == options.PositiveGroup, row.Cells,
-                                                   row.LatePotentialCells));
-        diagnostics.Progress(index + 1);
-      },
-      request);
+  const StudyResult study = RunStudy(plan, options, [&](std::size_t done) { diagnostics.Progress(done); });
+  for (const std::string& error : study.LoadErrors) diagnostics.Error(error);
   diagnostics.Finish();
 
-  const cohort::CohortReport report = cohort::BuildReport(records, options.PositiveGroup, negativeGroup);
-  bool failed = run.Unreadable > 0 || !inputs.Errors.empty();
-  for (const auto& [name, table] : {std::pair{"records.csv", cohort::RecordsTable(records)},
+  const cohort::CohortReport& report = study.Report;
+  const std::size_t unreadable = study.LoadErrors.size();
+  bool failed = unreadable > 0 || !plan.InputErrors.empty();
+  for (const auto& [name, table] : {std::pair{"records.csv", cohort::RecordsTable(study.Records)},
                                     std::pair{"cohort.csv", report.Criteria},
                                     std::pair{"auc.csv", report.Aucs}}) {
     const Outcome written = WriteTable(directory + "/" + name, table);
@@ -214,8 +142,8 @@ int main(int argc, char** argv) {
     diagnostics.Error(error);
     failed = true;
   }
-  if (run.Unreadable > 0) {
-    diagnostics.Error(std::to_string(run.Unreadable) + " of " + std::to_string(labelled.size()) +
+  if (unreadable > 0) {
+    diagnostics.Error(std::to_string(unreadable) + " of " + std::to_string(plan.Labelled.size()) +
                       " records could not be read");
   }
   return failed ? kExitSomeFailed : kExitSuccess;

@@ -6,7 +6,7 @@ import numpy as np
 import pytest
 
 import wavelet_ecg as w
-from conftest import run_tool
+from conftest import read_csv, run_tool
 
 
 def record_paths(folder):
@@ -148,3 +148,21 @@ def test_analyses_on_several_threads_or_after_a_transform_are_the_tools(demo_rec
         assert list(pool.map(lambda r: w.analyse(r).cells, records)) == [row[11:] for row in rows]
     w.transform(records[1], "M", 1.234)
     assert w.analyse(records[0]).cells == rows[0][11:]
+
+
+def test_cohort_tables_are_the_cohort_tools(demo_records, tmp_path):
+    paths = record_paths(demo_records)
+    labels = tmp_path / "labels.csv"
+    labels.write_text("record,group\n" + "".join(f"{p.stem.upper()},{'MI' if i % 3 == 0 else 'HC'}\n"
+                                                 for i, p in enumerate(paths[:-1])) + "nobody,HC\n")
+    study = w.cohort([demo_records], labels, "MI", jobs=2)
+    run_tool("wavelet-cohort", "-q", "--labels", labels, "--positive", "MI", "-o", tmp_path / "study", demo_records)
+    for name in ("records", "cohort", "auc"):
+        table = read_csv(tmp_path / "study" / f"{name}.csv")
+        assert [list(row.keys()) for row in study[name]] == [table[0]] * (len(table) - 1)
+        assert [list(row.values()) for row in study[name]] == table[1:]
+    assert len(study["warnings"]) == 2  # the record without a label, the label without a record
+    with pytest.raises(ValueError, match="no labelled record given is in the group"):
+        w.cohort([demo_records], labels, "nobody's group")
+    with pytest.raises(FileNotFoundError):
+        w.cohort([demo_records], tmp_path / "gone.csv", "MI")
