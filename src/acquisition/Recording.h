@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Outcome.h"
+
 namespace wavelet {
 
 // What the recording says about the patient; a field the recording lacks stays blank.
@@ -45,14 +47,9 @@ struct ReadOptions {
   std::size_t MaxSamples = 24u * 3600u * 1000u;
 };
 
-// ErrorText names the file and the reason; Value is meaningful only when Ok.
-struct RecordingOutcome {
-  bool Ok = false;
-  std::string ErrorText;
-  Recording Value;
-};
-
-RecordingOutcome ReadRecording(const std::string& path, const ReadOptions& options = {});
+// ErrorText names the file and the reason; the kind tells a file that cannot be
+// opened (missing, not a file, not permitted) from one that is no usable recording.
+Loaded<Recording> ReadRecording(const std::string& path, const ReadOptions& options = {});
 
 // The paths of a directory's recordings, sorted by name as record files are: WFDB
 // records once each (by their .hea), and the files whose extension is one of the

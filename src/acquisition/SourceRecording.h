@@ -21,12 +21,6 @@ struct SourceRecording {
   std::vector<std::string> Warnings;
 };
 
-struct SourceOutcome {
-  bool Ok = false;
-  std::string ErrorText;  // names the file and the reason
-  SourceRecording Value;
-};
-
 // The rates a reader accepts: anything an ECG recorder uses, and nothing whose
 // length at 1000 samples/s could not be computed.
 inline constexpr double kLowestHz = 1.0;
