@@ -300,14 +300,10 @@ int ReadWithBiosig(const std::string& path, const ReadOptions& options, int fd) 
     hdr->CHANNEL[k].OnOff = std::binary_search(chosen.begin(), chosen.end(), static_cast<std::size_t>(k)) ? 1 : 0;
   }
   const double hz = hdr->SampleRate;
-  if (!(hz >= kLowestHz && hz <= kHighestHz)) return Refuse(fd, "its sampling rate is outside 1 Hz to 1 MHz");
+  if (!RateAdmitted(hz)) return Refuse(fd, std::string("its sampling rate is outside ") + kRateRangeText);
   if (hdr->NRec <= 0 || hdr->SPR == 0) return Refuse(fd, "libbiosig gives it no samples");
   const auto records = static_cast<std::size_t>(hdr->NRec);
-  if (records > options.MaxSamples / hdr->SPR ||
-      ResampledLength(records * hdr->SPR, hz) > options.MaxSamples) {
-    return Refuse(fd, "the recording is longer than the limit of " + std::to_string(options.MaxSamples) +
-                          " samples at 1000 Hz");
-  }
+  if (!LengthAdmitted(records, hdr->SPR, hz, options.MaxSamples)) return Refuse(fd, LengthRefusal(options.MaxSamples));
 
   std::vector<std::vector<double>> columns(chosen.size());
   if (!ReadChannels(hdr, records, columns, problem)) return Refuse(fd, problem);

@@ -18,14 +18,15 @@
 namespace wavelet {
 namespace {
 
-// The extensions of the formats read through libbiosig: EDF, EDF+, BDF, GDF, SCP-ECG,
-// HL7 aECG (XML) and ISHNE (.ecg).
-constexpr std::array<const char*, 7> kBiosigExtensions = {".edf", ".bdf", ".gdf", ".scp", ".xml", ".ecg", ".hl7"};
+// The WFDB header first, then the formats read through libbiosig: EDF, EDF+, BDF, GDF,
+// SCP-ECG, HL7 aECG (XML) and ISHNE (.ecg).
+constexpr std::array<const char*, 8> kRecordingExtensions = {".hea", ".edf", ".bdf", ".gdf",
+                                                             ".scp", ".xml", ".ecg", ".hl7"};
 
-bool IsWfdbHeader(std::string_view name) { return EndsWithIgnoringCase(name, ".hea"); }
+bool IsWfdbHeader(std::string_view name) { return EndsWithIgnoringCase(name, kRecordingExtensions[0]); }
 
 bool IsBiosigFile(std::string_view name) {
-  return std::any_of(kBiosigExtensions.begin(), kBiosigExtensions.end(),
+  return std::any_of(kRecordingExtensions.begin() + 1, kRecordingExtensions.end(),
                      [&](const char* extension) { return EndsWithIgnoringCase(name, extension); });
 }
 
@@ -36,13 +37,12 @@ bool CheckChannels(const SourceRecording& source, std::size_t limit, std::string
     reason = "the recording holds no samples";
     return false;
   }
-  if (!(source.SamplingHz >= kLowestHz && source.SamplingHz <= kHighestHz)) {
-    reason = "the sampling rate " + NumberText(source.SamplingHz) + " Hz is outside 1 Hz to 1 MHz";
+  if (!RateAdmitted(source.SamplingHz)) {
+    reason = RateRefusal(source.SamplingHz);
     return false;
   }
-  const std::size_t length = source.Channels.front().Microvolts.size();
-  if (length > limit || ResampledLength(length, source.SamplingHz) > limit) {
-    reason = "the recording is longer than the limit of " + std::to_string(limit) + " samples at 1000 Hz";
+  if (!LengthAdmitted(source.Channels.front().Microvolts.size(), 1, source.SamplingHz, limit)) {
+    reason = LengthRefusal(limit);
     return false;
   }
   for (const SourceChannel& channel : source.Channels) {
@@ -99,6 +99,8 @@ Loaded<Recording> Finish(const std::string& path, SourceRecording source, const 
 }
 
 }  // namespace
+
+std::span<const char* const> RecordingExtensions() { return kRecordingExtensions; }
 
 Loaded<Recording> ReadRecording(const std::string& path, const ReadOptions& options) {
   Loaded<SourceRecording> source = IsWfdbHeader(path) ? ReadWfdbRecord(path, options) : ReadThroughBiosig(path, options);

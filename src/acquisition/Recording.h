@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -58,5 +59,9 @@ Loaded<Recording> ReadRecording(const std::string& path, const ReadOptions& opti
 // regular files (a folder "x.hea", a broken link, a pipe) are left out and, with
 // `notFiles`, their paths given there in the same order, so they can be named.
 std::vector<std::string> ListRecordings(const std::string& directory, std::vector<std::string>* notFiles = nullptr);
+
+// The extensions ListRecordings takes, lower case with their dot (".hea", ".edf", ...),
+// for a file dialog's filter.
+std::span<const char* const> RecordingExtensions();
 
 }  // namespace wavelet

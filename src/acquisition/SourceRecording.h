@@ -2,10 +2,13 @@
 // What a format reader hands on: the channels it read, already in microvolts at the
 // recording's own rate, before the leads are chosen and resampled.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "acquisition/Recording.h"
+#include "acquisition/Resample.h"
+#include "acquisition/Text.h"
 
 namespace wavelet {
 
@@ -25,5 +28,21 @@ struct SourceRecording {
 // length at 1000 samples/s could not be computed.
 inline constexpr double kLowestHz = 1.0;
 inline constexpr double kHighestHz = 1e6;
+inline constexpr const char* kRateRangeText = "1 Hz to 1 MHz";
+
+// The one admission of a recording's rate and length, whichever reader asks: the rate
+// within the range above, and `frames` frames of `perFrame` samples each at `hz` no
+// longer than `limit` samples, as recorded or at 1000 samples/s.
+inline bool RateAdmitted(double hz) { return hz >= kLowestHz && hz <= kHighestHz; }
+inline bool LengthAdmitted(std::uint64_t frames, std::uint64_t perFrame, double hz, std::size_t limit) {
+  return perFrame != 0 && frames <= limit / perFrame &&
+         ResampledLength(static_cast<std::size_t>(frames * perFrame), hz) <= limit;
+}
+inline std::string RateRefusal(double hz) {
+  return "the sampling rate " + NumberText(hz) + " Hz is outside " + kRateRangeText;
+}
+inline std::string LengthRefusal(std::size_t limit) {
+  return "the recording is longer than the limit of " + std::to_string(limit) + " samples at 1000 Hz";
+}
 
 }  // namespace wavelet

@@ -90,7 +90,7 @@ bool CheckGroup(const WfdbHeader& header, const FileGroup& group, std::string& r
   }
   if (!PackingOf(lead.Format)) {
     reason = "the storage format " + std::to_string(lead.Format) + " of " + Quoted(lead.FileName) +
-             " is not supported (16, 24, 32, 61, 80, 160, 212, 310, 311 are)";
+             " is not supported (" + SupportedWfdbFormats() + " are)";
     return false;
   }
   return true;
@@ -262,10 +262,6 @@ std::unique_ptr<WfdbDataFile> OpenDataFile(const std::string& path, const std::s
   return std::make_unique<DiskDataFile>(std::move(file), size);
 }
 
-bool WithinLimit(std::uint64_t frames, double hz, std::size_t limit) {
-  return frames <= limit && ResampledLength(static_cast<std::size_t>(frames), hz) <= limit;
-}
-
 }  // namespace
 
 Loaded<SourceRecording> ReadWfdbSignals(const WfdbHeader& header, const std::string& headerPath,
@@ -274,9 +270,7 @@ Loaded<SourceRecording> ReadWfdbSignals(const WfdbHeader& header, const std::str
   const auto refuse = [&](const std::string& reason) -> Loaded<SourceRecording> {
     return Refusal(CannotReadText(headerPath, reason));
   };
-  if (!(header.FrameHz >= kLowestHz && header.FrameHz <= kHighestHz)) {
-    return refuse("the sampling rate " + NumberText(header.FrameHz) + " Hz is outside 1 Hz to 1 MHz");
-  }
+  if (!RateAdmitted(header.FrameHz)) return refuse(RateRefusal(header.FrameHz));
   std::vector<std::string> labels;
   for (std::size_t i = 0; i < header.Signals.size(); ++i) labels.push_back(SignalLabel(header, i));
   const Loaded<LeadChoice> choice = ChooseLeads(labels, options);
@@ -307,7 +301,7 @@ Loaded<SourceRecording> ReadWfdbSignals(const WfdbHeader& header, const std::str
   if (!CountFrames(header, headerPath, groups, usedGroups, files, frames, record.Warnings)) {
     return refuse("the data files hold no samples");
   }
-  if (!WithinLimit(frames, header.FrameHz, options.MaxSamples)) {
+  if (!LengthAdmitted(frames, 1, header.FrameHz, options.MaxSamples)) {
     return refuse("the record is " + std::to_string(frames) + " samples long at " + NumberText(header.FrameHz) +
                   " Hz, beyond the limit of " + std::to_string(options.MaxSamples) + " samples at 1000 Hz");
   }
