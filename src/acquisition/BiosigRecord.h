@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/CompanionProgram.h"
-#include "acquisition/Recording.h"
+#include "acquisition/RecordingParts.h"
 #include "acquisition/SourceRecording.h"
 
 namespace wavelet {

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/Recording.h"
+#include "acquisition/RecordingParts.h"
+#include "base/Outcome.h"
 
 namespace wavelet {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "acquisition/Recording.h"
+#include "acquisition/RecordingParts.h"
 #include "base/Outcome.h"
 
 namespace wavelet {

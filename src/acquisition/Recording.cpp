@@ -60,10 +60,15 @@ bool CheckChannels(const SourceRecording& source, std::size_t limit, std::string
 
 // Chooses X, Y and Z among the channels a reader returned and brings them to 1000 Hz.
 Loaded<Recording> Finish(const std::string& path, SourceRecording source, const ReadOptions& options) {
-  std::vector<std::string> labels;
-  for (const SourceChannel& channel : source.Channels) labels.push_back(channel.Label);
-  const Loaded<LeadChoice> choice = ChooseLeads(labels, options);
-  if (!choice.Ok) return Refusal(CannotReadText(path, choice.ErrorText));
+  Loaded<LeadChoice> choice;
+  if (source.Choice) {
+    choice = std::move(*source.Choice);
+  } else {
+    std::vector<std::string> labels;
+    for (const SourceChannel& channel : source.Channels) labels.push_back(channel.Label);
+    choice = ChooseLeads(labels, options);
+    if (!choice.Ok) return Refusal(CannotReadText(path, choice.ErrorText));
+  }
   // Each channel is moved at its last use; only a lead named twice is copied.
   const std::vector<std::size_t>& picks = choice.Value.Channels;
   std::vector<std::vector<double>> chosen;

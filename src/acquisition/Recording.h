@@ -4,29 +4,14 @@
 // recording into a signal-averaged record.
 
 #include <array>
-#include <cstddef>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "acquisition/RecordingParts.h"
 #include "base/Outcome.h"
 
 namespace wavelet {
-
-// What the recording says about the patient; a field the recording lacks stays blank.
-struct RecordingPatient {
-  std::string Name, Id;
-  std::string Sex;            // "M", "F" or ""
-  std::string BirthDate;      // yyyy-mm-dd or ""
-  std::string RecordingDate;  // yyyy-mm-dd or ""
-  std::string RecordingTime;  // hh:mm or ""
-  std::optional<int> AgeYears, HeightCm, WeightKg;
-};
-
-// Frank: the recording holds the orthogonal leads themselves. Kors: X, Y and Z were
-// reconstructed from the standard leads I, II and V1-V6.
-enum class LeadSource { Frank, Kors };
 
 struct Recording {
   std::string Source;        // the file it came from (for a WFDB record: the header)
@@ -38,14 +23,6 @@ struct Recording {
   RecordingPatient Patient;
   // What was odd but readable, e.g. "zero checksum in the header of ...".
   std::vector<std::string> Warnings;
-};
-
-struct ReadOptions {
-  // The labels to take as X, Y and Z, in this order, instead of looking for the Frank
-  // leads or the standard leads (any case).
-  std::optional<std::array<std::string, 3>> LeadNames;
-  // A longer recording is refused, so memory stays bounded: one day at 1000 samples/s.
-  std::size_t MaxSamples = 24u * 3600u * 1000u;
 };
 
 // ErrorText names the file and the reason; the kind tells a file that cannot be

@@ -3,10 +3,12 @@
 // recording's own rate, before the leads are chosen and resampled.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "acquisition/Recording.h"
+#include "acquisition/LeadChoice.h"
+#include "acquisition/RecordingParts.h"
 #include "acquisition/Resample.h"
 #include "acquisition/Text.h"
 
@@ -22,6 +24,9 @@ struct SourceRecording {
   std::vector<SourceChannel> Channels;
   RecordingPatient Patient;
   std::vector<std::string> Warnings;
+  // The reader's choice of X, Y and Z among Channels, where it chose in this process
+  // to read only those leads; else the facade chooses among the channels it was given.
+  std::optional<LeadChoice> Choice;
 };
 
 // The rates a reader accepts: anything an ECG recorder uses, and nothing whose

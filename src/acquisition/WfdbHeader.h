@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "acquisition/Recording.h"
+#include "acquisition/RecordingParts.h"
+#include "base/Outcome.h"
 
 namespace wavelet {
 

@@ -332,6 +332,11 @@ Loaded<SourceRecording> ReadWfdbSignals(const WfdbHeader& header, const std::str
     record.Channels.push_back({labels[signal.Index], std::move(signal.Microvolts)});
   }
   record.Patient = PatientFromWfdbHeader(header);
+  // The choice carried on, its channels counted among those read.
+  record.Choice = choice.Value;
+  for (std::size_t& channel : record.Choice->Channels) {
+    channel = static_cast<std::size_t>(std::lower_bound(chosen.begin(), chosen.end(), channel) - chosen.begin());
+  }
   return record;
 }
 

@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "acquisition/Recording.h"
+#include "acquisition/RecordingParts.h"
 #include "acquisition/SourceRecording.h"
 #include "acquisition/WfdbHeader.h"
 
