@@ -140,11 +140,12 @@ Loaded<AveragedRecord> AverageRecording(const Recording& recording, const Averag
   Loaded<AveragedRecord> refused;
   AveragedRecord& out = refused.Value;
   refused.Kind = FailureKind::NotARecord;
-  const AveragedBeat beat = AverageBeats(recording, options);
+  const Loaded<AveragedBeat> averaged = AverageBeats(recording, options);
+  const AveragedBeat& beat = averaged.Value;
   out.Summary = beat.Summary;
   out.Warnings = beat.Warnings;
-  if (!beat.Ok) {
-    refused.ErrorText = beat.ErrorText;
+  if (!averaged.Ok) {
+    refused.ErrorText = averaged.ErrorText;
     return refused;
   }
   if (!FitsSixteenBits(beat.Units)) {
