@@ -15,13 +15,13 @@ Outcome Because(FailureKind kind, std::string reason) { return Outcome::Failure(
 }  // namespace
 
 Outcome OpenRegularFile(const std::string& path, FileDescriptor& file, std::uint64_t& size) {
-  // O_NONBLOCK: opening a named pipe returns at once instead of waiting for a writer.
-  FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (!opened.Valid()) return Because(FailureKindOf(errno), ReasonOf(errno));
+  FileDescriptor opened;
   struct stat status {};
-  if (::fstat(opened.Get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-    return Because(FailureKind::NotAFile, "not a regular file");
-  }
+  Outcome outcome = OpenWithoutWaiting(path, opened, status);
+  // A recording's refusal has always given the system's words for a broken link.
+  if (outcome.Kind == FailureKind::BrokenLink) outcome.Reason = ReasonOf(ENOENT);
+  if (!outcome.Ok) return outcome;
+  if (!S_ISREG(status.st_mode)) return Because(FailureKind::NotAFile, "not a regular file");
   size = static_cast<std::uint64_t>(status.st_size);
   file = std::move(opened);
   return Outcome::Success();
