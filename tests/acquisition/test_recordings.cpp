@@ -170,8 +170,10 @@ TEST(OtherRecordings, EdfAt800HzAndFilesNoReaderKnows) {
   EXPECT_EQ(ReadRecording(kOther + "PROVENANCE.txt").ErrorText,
             "Cannot read [" + kOther + "PROVENANCE.txt]: libbiosig refuses it (ERROR BIOSIG4C++ SOPEN(read): "
             "Dataformat not known.)");
-  EXPECT_EQ(ReadRecording(kOther + "missing.scp").ErrorText,
-            "Cannot read [" + kOther + "missing.scp]: No such file or directory");
+  EXPECT_EQ(ReadRecording(kOther + "PROVENANCE.txt").Kind, FailureKind::NotARecord);
+  const Loaded<Recording> missing = ReadRecording(kOther + "missing.scp");
+  EXPECT_EQ(missing.ErrorText, "Cannot read [" + kOther + "missing.scp]: No such file or directory");
+  EXPECT_EQ(missing.Kind, FailureKind::NotFound);
 }
 
 // Every shared recording read again and again gives the same bytes: the reader program's

@@ -205,8 +205,10 @@ TEST(WfdbRecords, APipeOrADirectoryInPlaceOfAFileIsRefusedAtOnce) {
   EXPECT_EQ(ReadRecording(dir.File("p.hea")).ErrorText,
             "Cannot read [" + dir.File("p.hea") + "]: cannot open the data file 'p.xyz' (not a regular file)");
   std::filesystem::create_directory(dir.File("folder.hea"));
-  EXPECT_EQ(ReadRecording(dir.File("folder.hea")).ErrorText,
-            "Cannot read [" + dir.File("folder.hea") + "]: not a regular file");
+  const Loaded<Recording> folder = ReadRecording(dir.File("folder.hea"));
+  EXPECT_EQ(folder.ErrorText, "Cannot read [" + dir.File("folder.hea") + "]: not a regular file");
+  // The kind, not the path looked at again, tells the caller what failed.
+  EXPECT_EQ(folder.Kind, FailureKind::NotAFile);
 }
 
 TEST(WfdbRecords, TwelveStandardLeadsGiveKorsXYZ) {
