@@ -61,21 +61,21 @@ class FiveMinuteRecord {
 void BM_ReadAndAverageFiveMinutes(benchmark::State& bench) {
   static const FiveMinuteRecord record;
   for (auto _ : bench) {
-    const RecordingOutcome read = ReadRecording(record.Header());
-    const AveragingOutcome outcome = AverageRecording(read.Value, {});
+    const Loaded<Recording> read = ReadRecording(record.Header());
+    const Loaded<AveragedRecord> outcome = AverageRecording(read.Value, {});
     if (!outcome.Ok) {
       bench.SkipWithError((read.ErrorText + outcome.ErrorText).c_str());
       break;
     }
-    benchmark::DoNotOptimize(outcome.Record[300]);
+    benchmark::DoNotOptimize(outcome.Value.Record[300]);
   }
 }
 
 void BM_AverageFiveMinutes(benchmark::State& bench) {
   const Recording& recording = FiveMinutes();
   for (auto _ : bench) {
-    const AveragingOutcome outcome = AverageRecording(recording, {});
-    benchmark::DoNotOptimize(outcome.Record[300]);
+    const Loaded<AveragedRecord> outcome = AverageRecording(recording, {});
+    benchmark::DoNotOptimize(outcome.Value.Record[300]);
   }
 }
 

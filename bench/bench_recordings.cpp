@@ -63,7 +63,7 @@ void ReadFiveMinutes(benchmark::State& state) {
   static const FiveMinuteRecord at500(500);
   const std::string header = state.range(0) == 1000 ? at1000.Header() : at500.Header();
   for (auto _ : state) {
-    const wavelet::RecordingOutcome read = wavelet::ReadRecording(header);
+    const wavelet::Loaded<wavelet::Recording> read = wavelet::ReadRecording(header);
     if (!read.Ok || read.Value.Microvolts[0].size() != kSeconds * 1000u) {
       state.SkipWithError(read.ErrorText.c_str());
       break;

@@ -38,22 +38,22 @@ double Sample(std::int16_t value, double step) {
   return value * step;
 }
 
-void CheckRecord(const AveragingOutcome& outcome, double unit, int onsetAt) {
-  const AveragingSummary& s = outcome.Summary;
+void CheckRecord(const Loaded<AveragedRecord>& outcome, double unit, int onsetAt) {
+  const AveragingSummary& s = outcome.Value.Summary;
   if (s.BeatsKept < kFewestAveragedBeats) Fail("record of fewer than 8 beats");
   if (s.BeatsKept + s.BeatsUnused + s.RejectedEctopic + s.RejectedNoisy + s.BeatsIncomplete !=
       s.BeatsFound) {
     Fail("beats not accounted for");
   }
   LoadedRecord loaded;
-  loaded.RecordBuffer = outcome.Record;
+  loaded.RecordBuffer = outcome.Value.Record;
   DecodeRecordInto(loaded);
   if (loaded.AveragingCount != s.BeatsKept || loaded.QrsOnset != s.QrsOnset ||
       loaded.QrsOffset != s.QrsOffset) {
     Fail("header differs from the summary");
   }
   if (s.QrsFound && s.QrsOnset != onsetAt) Fail("QRS onset not on the sample asked for");
-  const std::optional<RecordTag> tag = ReadRecordTag(outcome.Record);
+  const std::optional<RecordTag> tag = ReadRecordTag(outcome.Value.Record);
   if (!tag || tag->MicrovoltsPerUnit != unit) Fail("tag missing or wrong");
 }
 
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  const AveragingOutcome outcome = AverageRecording(recording, options);
+  const Loaded<AveragedRecord> outcome = AverageRecording(recording, options);
   if (outcome.Ok) {
     CheckRecord(outcome, options.MicrovoltsPerUnit, options.OnsetAt);
   } else if (outcome.ErrorText.empty()) {

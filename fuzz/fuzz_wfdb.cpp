@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const std::span<const std::uint8_t> data = nul == input.end() ? std::span<const std::uint8_t>() : input.subspan(text.size() + 1);
   DecodeDirectly(data);
 
-  const WfdbHeaderOutcome header = ParseWfdbHeader(text);
+  const Loaded<WfdbHeader> header = ParseWfdbHeader(text);
   if (!header.Ok) return 0;
   (void)PatientFromWfdbHeader(header.Value);
   ReadOptions options;
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const WfdbFileOpener open = [&](const std::string&, std::string&) -> std::unique_ptr<WfdbDataFile> {
     return std::make_unique<MemoryFile>(data);
   };
-  const SourceOutcome read = ReadWfdbSignals(header.Value, "fuzz.hea", open, options);
+  const Loaded<SourceRecording> read = ReadWfdbSignals(header.Value, "fuzz.hea", open, options);
   if (!read.Ok) {
     if (read.ErrorText.empty()) std::abort();
     return 0;

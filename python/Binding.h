@@ -15,12 +15,8 @@ namespace py = pybind11;
 
 // Raises the Python exception of a failed load, carrying the tools' message:
 // FileNotFoundError, PermissionError, IsADirectoryError, ValueError (bytes that are
-// no record or recording) or OSError. Call with the GIL held.
+// no record or recording), FileExistsError or OSError, by the failure's kind. Call with the GIL held.
 [[noreturn]] void RaiseFailure(const Outcome& failure, const std::string& path);
-
-// The failure kind of a path that a load refused without saying why: what the system
-// says about opening it, else that its contents were refused.
-FailureKind KindOfRefusedPath(const std::string& path);
 
 // A copy of `count` values as a read-only numpy array of `shape`.
 template <typename T>

@@ -28,14 +28,12 @@ PyRecording ReadRecordingAt(const std::filesystem::path& file,
     if (leads->size() != 3) throw py::value_error("leads needs three lead labels, for X, Y and Z");
     options.LeadNames = std::array<std::string, 3>{(*leads)[0], (*leads)[1], (*leads)[2]};
   }
-  RecordingOutcome read;
-  FailureKind kind = FailureKind::None;
+  Loaded<Recording> read;
   {
     py::gil_scoped_release release;
     read = ReadRecording(path, options);
-    if (!read.Ok) kind = KindOfRefusedPath(path);
   }
-  if (!read.Ok) RaiseFailure(Outcome::Failure(kind, read.ErrorText), path);
+  if (!read.Ok) RaiseFailure(read, path);
   return {std::make_shared<const Recording>(std::move(read.Value)), path};
 }
 
@@ -69,7 +67,7 @@ struct PyAveragedBeat {
   std::shared_ptr<const Recording> Source;
   std::string Path;
   AveragingOptions Options;
-  AveragingOutcome Averaged;
+  Loaded<AveragedRecord> Averaged;
   std::vector<std::string> Warnings;  // the reader's, then the averaging's
 };
 
@@ -81,7 +79,7 @@ AverageFileResult FileResultOf(const PyAveragedBeat& b) {
   result.Written = true;
   result.Leads = b.Source->Leads;
   result.SourceSamplingHz = b.Source->SourceSamplingHz;
-  result.Summary = b.Averaged.Summary;
+  result.Summary = b.Averaged.Value.Summary;
   return result;
 }
 
@@ -90,7 +88,7 @@ std::vector<std::string> CellsOf(const PyAveragedBeat& b) {
 }
 
 py::dict SummaryOf(const PyAveragedBeat& b) {
-  const AveragingSummary& s = b.Averaged.Summary;
+  const AveragingSummary& s = b.Averaged.Value.Summary;
   auto found = [&](auto value) { return s.QrsFound ? py::cast(value) : py::none(); };
   py::dict summary;
   summary["file"] = RecordNameOf(b.Path);
@@ -115,7 +113,7 @@ py::dict SummaryOf(const PyAveragedBeat& b) {
   return summary;
 }
 
-AveragingOutcome AverageInUnit(const Recording& recording, const AveragingOptions& options) {
+Loaded<AveragedRecord> AverageInUnit(const Recording& recording, const AveragingOptions& options) {
   py::gil_scoped_release release;
   return AverageRecording(recording, options);
 }
@@ -132,7 +130,7 @@ PyAveragedBeat Average(const PyRecording& recording, std::optional<int> beats,
     // The refusal as wavelet-average gives it.
     throw py::value_error("[" + recording.Path + "]: " + beat.Averaged.ErrorText);
   }
-  beat.Warnings.insert(beat.Warnings.end(), beat.Averaged.Warnings.begin(), beat.Averaged.Warnings.end());
+  beat.Warnings.insert(beat.Warnings.end(), beat.Averaged.Value.Warnings.begin(), beat.Averaged.Value.Warnings.end());
   return beat;
 }
 
@@ -141,14 +139,14 @@ py::bytes RecordBytesOf(const RecordBytes& bytes) {
 }
 
 py::bytes ToRecord(const PyAveragedBeat& beat, std::optional<double> unit) {
-  if (!unit || *unit == beat.Options.MicrovoltsPerUnit) return RecordBytesOf(beat.Averaged.Record);
+  if (!unit || *unit == beat.Options.MicrovoltsPerUnit) return RecordBytesOf(beat.Averaged.Value.Record);
   // The averaging places and stops in whole units, so another unit is another run, the
   // one wavelet-average --unit-uv makes.
   AveragingOptions options = beat.Options;
   options.MicrovoltsPerUnit = *unit;
-  const AveragingOutcome other = AverageInUnit(*beat.Source, options);
+  const Loaded<AveragedRecord> other = AverageInUnit(*beat.Source, options);
   if (!other.Ok) throw py::value_error("[" + beat.Path + "]: " + other.ErrorText);
-  return RecordBytesOf(other.Record);
+  return RecordBytesOf(other.Value.Record);
 }
 
 }  // namespace
@@ -184,7 +182,7 @@ void BindRecordings(py::module_& m) {
                              [](const PyAveragedBeat& b) {
                                std::vector<double> values(kSamplesPerLead * 3);
                                for (int n = 0; n < kSamplesPerLead; ++n) {
-                                 for (int k = 0; k < 3; ++k) values[n * 3 + k] = b.Averaged.Microvolts[k][n];
+                                 for (int k = 0; k < 3; ++k) values[n * 3 + k] = b.Averaged.Value.Microvolts[k][n];
                                }
                                return ReadOnlyArray(values.data(), {kSamplesPerLead, 3});
                              },

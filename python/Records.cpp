@@ -32,14 +32,6 @@
 
 namespace wavelet::python {
 
-FailureKind KindOfRefusedPath(const std::string& path) {
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return FailureKindOf(errno);
-  if (!S_ISREG(status.st_mode)) return FailureKind::NotAFile;
-  if (::access(path.c_str(), R_OK) != 0) return FailureKindOf(errno);
-  return FailureKind::NotARecord;
-}
-
 void RaiseFailure(const Outcome& failure, const std::string& path) {
   const std::string message = failure.Message();
   PyObject* type = PyExc_OSError;
@@ -53,6 +45,7 @@ void RaiseFailure(const Outcome& failure, const std::string& path) {
       break;
     }
     case FailureKind::NotARecord: type = PyExc_ValueError; break;
+    case FailureKind::Exists: type = PyExc_FileExistsError; break;
     case FailureKind::None:
     case FailureKind::Failed: break;
   }

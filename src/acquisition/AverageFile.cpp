@@ -84,34 +84,32 @@ void RemoveEarlierRecord(AverageFileResult& result) {
   }
 }
 
+AverageFileResult Failed(AverageFileResult result, FailureKind kind, std::string text) {
+  result.Ok = false;
+  result.Kind = kind;
+  result.ErrorText = std::move(text);
+  return result;
+}
+
 AverageFileResult Averaged(const std::string& recordingPath, const AverageFileRequest& request,
                            DeferredRenames* renames, AverageFileResult result) {
   const std::string& recordPath = result.RecordPath;
-  const RecordingOutcome read = ReadRecording(recordingPath, request.Read);
-  if (!read.Ok) {
-    result.ErrorText = read.ErrorText;
-    return result;
-  }
+  const Loaded<Recording> read = ReadRecording(recordingPath, request.Read);
+  if (!read.Ok) return Failed(std::move(result), read.Kind, read.ErrorText);
   result.Read = true;
   result.Leads = read.Value.Leads;
   result.SourceSamplingHz = read.Value.SourceSamplingHz;
   result.Warnings = read.Value.Warnings;
-  const AveragingOutcome averaged = AverageRecording(read.Value, request.Averaging);
-  result.Summary = averaged.Summary;
-  result.Warnings.insert(result.Warnings.end(), averaged.Warnings.begin(), averaged.Warnings.end());
-  if (!averaged.Ok) {
-    result.ErrorText = "[" + recordingPath + "]: " + averaged.ErrorText;
-    return result;
-  }
+  const Loaded<AveragedRecord> averaged = AverageRecording(read.Value, request.Averaging);
+  result.Summary = averaged.Value.Summary;
+  result.Warnings.insert(result.Warnings.end(), averaged.Value.Warnings.begin(), averaged.Value.Warnings.end());
+  if (!averaged.Ok) return Failed(std::move(result), averaged.Kind, "[" + recordingPath + "]: " + averaged.ErrorText);
   auto file = renames != nullptr ? std::make_unique<AtomicFileWriter>(recordPath, *renames)
                                  : std::make_unique<AtomicFileWriter>(recordPath);
-  file->Write(std::string_view(reinterpret_cast<const char*>(averaged.Record.data()),
-                               averaged.Record.size()));
+  file->Write(std::string_view(reinterpret_cast<const char*>(averaged.Value.Record.data()),
+                               averaged.Value.Record.size()));
   const Outcome written = file->Commit();
-  if (!written.Ok) {
-    result.ErrorText = written.Message();
-    return result;
-  }
+  if (!written.Ok) return Failed(std::move(result), written.Kind, written.Message());
   result.Written = true;
   return result;
 }
@@ -137,9 +135,8 @@ AverageFileResult AverageRecordingFile(const std::string& recordingPath,
   AverageFileResult result;
   result.RecordPath = EarlierRecordOf(recordingPath, recordPath);
   if (!request.Replace && Exists(result.RecordPath)) {
-    result.ErrorText = "[" + result.RecordPath + "] exists already and is not replaced";
-    result.Exists = true;
-    return result;
+    const std::string text = "[" + result.RecordPath + "] exists already and is not replaced";
+    return Failed(std::move(result), FailureKind::Exists, text);
   }
   result = Averaged(recordingPath, request, renames, std::move(result));
   if (!result.Written && request.Replace) RemoveEarlierRecord(result);
@@ -203,9 +200,9 @@ using NamedRows = std::map<std::string, std::vector<std::string>, WindowOrder>;
 Outcome ReadEarlierRows(const std::string& folder, const std::string& path, NamedRows& rows) {
   if (Missing(path)) return Outcome::Success();
   const std::string cannot = "Cannot update [" + path + "]";
-  std::string text, reason;
-  if (!ReadSmallFile(path, kLargestTable, text, reason)) {
-    return Outcome::Failure(FailureKind::Failed, cannot, "it cannot be read (" + reason + "), so it is left as it is");
+  std::string text;
+  if (const Outcome read = ReadSmallFile(path, kLargestTable, text); !read.Ok) {
+    return Outcome::Failure(FailureKind::Failed, cannot, "it cannot be read (" + read.Reason + "), so it is left as it is");
   }
   const std::vector<std::vector<std::string>> table = CsvRows(text);
   const std::vector<std::string> titles = AveragingTitles();
@@ -242,7 +239,7 @@ Outcome UpdateAveragingTable(const std::string& folder, std::span<const std::str
   for (std::size_t i = 0; i < results.size() && i < sources.size(); ++i) {
     AverageFileResult result = results[i];
     const std::string name = std::filesystem::path(result.RecordPath).filename().string();
-    if (result.Exists) {
+    if (result.Kind == FailureKind::Exists) {
       // A record made before its figures were kept in the table: its name alone.
       if (!named.contains(name) && IsRecordIn(folder, name)) {
         named[name] = std::vector<std::string>(AveragingTitles().size());

@@ -21,13 +21,13 @@ struct AverageFileRequest {
   bool Replace = false;
 };
 
-struct AverageFileResult {
+// Not Ok: ErrorText says why there is no record (and names the recording); the kind
+// is Exists where a record of that name is there already and is not replaced.
+struct AverageFileResult : Outcome {
   std::string RecordPath;    // where the record goes
   bool Read = false;         // the recording could be read
   bool Written = false;      // the record was written
-  bool Exists = false;       // not written: a record of that name is there already
   bool RemovedEarlier = false;  // not written, with Replace: the earlier record was removed
-  std::string ErrorText;     // why there is no record (names the recording)
   LeadSource Leads = LeadSource::Frank;
   double SourceSamplingHz = 0.0;
   AveragingSummary Summary;  // meaningful once Read

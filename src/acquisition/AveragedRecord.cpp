@@ -136,18 +136,21 @@ RecordFields PatientFields(const RecordingPatient& patient, std::vector<std::str
   return fields;
 }
 
-AveragingOutcome AverageRecording(const Recording& recording, const AveragingOptions& options) {
-  AveragingOutcome out;
-  const AveragedBeat beat = AverageBeats(recording, options);
+Loaded<AveragedRecord> AverageRecording(const Recording& recording, const AveragingOptions& options) {
+  Loaded<AveragedRecord> refused;
+  AveragedRecord& out = refused.Value;
+  refused.Kind = FailureKind::NotARecord;
+  const Loaded<AveragedBeat> averaged = AverageBeats(recording, options);
+  const AveragedBeat& beat = averaged.Value;
   out.Summary = beat.Summary;
   out.Warnings = beat.Warnings;
-  if (!beat.Ok) {
-    out.ErrorText = beat.ErrorText;
-    return out;
+  if (!averaged.Ok) {
+    refused.ErrorText = averaged.ErrorText;
+    return refused;
   }
   if (!FitsSixteenBits(beat.Units)) {
-    out.ErrorText = UnitError(beat.Microvolts, options.MicrovoltsPerUnit);
-    return out;
+    refused.ErrorText = UnitError(beat.Microvolts, options.MicrovoltsPerUnit);
+    return refused;
   }
   RecordFields fields = PatientFields(recording.Patient, out.Warnings);
   fields.AveragingCount = beat.Summary.BeatsKept;
@@ -160,12 +163,11 @@ AveragingOutcome AverageRecording(const Recording& recording, const AveragingOpt
     WriteRecordTag(out.Record, {options.MicrovoltsPerUnit, kSamplingRateHz, FileName(recording.Source),
                                 !SexStated(recording.Patient), warned});
   } catch (const std::invalid_argument& error) {
-    out.ErrorText = std::string("the record cannot be written: ") + error.what();
-    return out;
+    refused.ErrorText = std::string("the record cannot be written: ") + error.what();
+    return refused;
   }
   out.Microvolts = beat.Microvolts;
-  out.Ok = true;
-  return out;
+  return std::move(out);
 }
 
 }  // namespace wavelet

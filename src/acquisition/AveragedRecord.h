@@ -15,9 +15,8 @@
 
 namespace wavelet {
 
-struct AveragingOutcome {
-  bool Ok = false;
-  std::string ErrorText;  // why there is no record; empty when Ok
+// Summary and Warnings say how far the averaging got, also where it made no record.
+struct AveragedRecord {
   AveragingSummary Summary;
   RecordBytes Record{};
   LeadSamples Microvolts{};  // the averaged beat the record holds in whole units
@@ -25,8 +24,8 @@ struct AveragingOutcome {
 };
 
 // Never throws for any recording or options: whatever cannot be made into a record
-// comes back with Ok false and the reason.
-AveragingOutcome AverageRecording(const Recording& recording, const AveragingOptions& options);
+// comes back not Ok, with the reason, and with the Value's Summary and Warnings.
+Loaded<AveragedRecord> AverageRecording(const Recording& recording, const AveragingOptions& options);
 
 // The smallest unit of the series 1, 2, 5 times a power of ten, above `unit`, at
 // which every lead's first sample and every step between neighbours fits 16 bits;

@@ -351,10 +351,12 @@ LeadSamples ToWholeUnits(const LeadSamples& microvolts, double microvoltsPerUnit
   return units;
 }
 
-AveragedBeat AverageBeats(const Recording& recording, const AveragingOptions& options) {
-  AveragedBeat out;
-  out.ErrorText = OptionsError(recording, options);
-  if (!out.ErrorText.empty()) return out;
+Loaded<AveragedBeat> AverageBeats(const Recording& recording, const AveragingOptions& options) {
+  Loaded<AveragedBeat> result;
+  result.Kind = FailureKind::NotARecord;
+  AveragedBeat& out = result.Value;
+  result.ErrorText = OptionsError(recording, options);
+  if (!result.ErrorText.empty()) return result;
 
   const UsableLeads leads(recording);
   const int unusable = static_cast<int>(std::min<std::size_t>(leads.UnusableCount(), kIntHighest));
@@ -363,8 +365,8 @@ AveragedBeat AverageBeats(const Recording& recording, const AveragingOptions& op
   if (centres.empty()) {
     out.Summary.BeatsFound = out.Summary.BeatsIncomplete = static_cast<int>(beats.size());
     out.Summary.UnusableSamples = unusable;
-    out.ErrorText = TooFewText(out.Summary, leads.Length());
-    return out;
+    result.ErrorText = TooFewText(out.Summary, leads.Length());
+    return result;
   }
   BeatTemplate t = BuildTemplate(leads, centres, options.OnsetAt);
   Attempt a = AverageOver(leads, beats, t, options);
@@ -382,22 +384,23 @@ AveragedBeat AverageBeats(const Recording& recording, const AveragingOptions& op
   out.Summary = a.Counts;
   out.Summary.UnusableSamples = unusable;
   if (!a.Placed) {
-    out.ErrorText = TooFewText(out.Summary, leads.Length());
-    return out;
+    result.ErrorText = TooFewText(out.Summary, leads.Length());
+    return result;
   }
   if (a.Placed->Figures.QrsFound && a.Placed->Figures.Onset != options.OnsetAt) {
     // A record's header onset must be its QRS's onset on the sample promised.
-    out.ErrorText = "the QRS onset of the averaged beat could be placed at sample " +
-                    std::to_string(a.Placed->Figures.Onset) + " only, not at " +
-                    std::to_string(options.OnsetAt) + ", so no record is written";
-    return out;
+    result.ErrorText = "the QRS onset of the averaged beat could be placed at sample " +
+                       std::to_string(a.Placed->Figures.Onset) + " only, not at " +
+                       std::to_string(options.OnsetAt) + ", so no record is written";
+    return result;
   }
   out.Microvolts = a.Placed->Microvolts;
   out.Units = a.Placed->Units;
   Summarise(*a.Placed, t.Frame, options, out);
   AddWarnings(leads, a, options, out);
-  out.Ok = true;
-  return out;
+  result.Ok = true;
+  result.Kind = FailureKind::None;
+  return result;
 }
 
 }  // namespace wavelet

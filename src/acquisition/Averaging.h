@@ -65,19 +65,18 @@ struct AveragingSummary {
   bool LatePotentials = false;
 };
 
+// Summary says how far the averaging got, also where it gave no beat.
 struct AveragedBeat {
-  bool Ok = false;
-  std::string ErrorText;  // why there is no beat; empty when Ok
   AveragingSummary Summary;
   LeadSamples Microvolts{};  // the averaged beat, placed
   LeadSamples Units{};       // the same in whole units (not yet checked to fit 16 bits)
   std::vector<std::string> Warnings;  // what the caller should know about an Ok beat
 };
 
-// Refuses (Ok false) a recording not at 1000 samples/s, options outside their ranges,
+// Refuses (not Ok, with the reason) a recording not at 1000 samples/s, options outside their ranges,
 // recordings with fewer than 8 beats to average and averages whose QRS, found by the
 // late-potential rule, cannot be placed on OnsetAt; never throws for any samples.
-AveragedBeat AverageBeats(const Recording& recording, const AveragingOptions& options);
+Loaded<AveragedBeat> AverageBeats(const Recording& recording, const AveragingOptions& options);
 
 // Microvolts in whole units of `microvoltsPerUnit`, rounded to nearest (halves away
 // from zero): the one conversion of averaged samples to record samples.

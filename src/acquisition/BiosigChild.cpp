@@ -157,11 +157,10 @@ RecordingPatient PatientOf(HDRTYPE* hdr, const std::string& path, std::vector<st
 std::string DeclaredCopy(const std::string& path, FileDescriptor& copy) {
   FileDescriptor file;
   std::uint64_t size = 0;
-  std::string reason;
   // Larger than any aECG file; the copy is held in memory.
   constexpr std::uint64_t kLargest = 256u << 20;
   std::string text;
-  if (!OpenRegularFile(path, file, size, reason) || size > kLargest) return {};
+  if (!OpenRegularFile(path, file, size).Ok || size > kLargest) return {};
   text.resize(static_cast<std::size_t>(size));
   if (file.ReadUpTo(text.data(), text.size()) != static_cast<ssize_t>(text.size())) return {};
   const std::string_view start = Trimmed(std::string_view(text).substr(0, 1u << 16));
@@ -224,10 +223,9 @@ struct ScpLeadLengths {
 // compression. Nothing when the file is no such SCP-ECG file or its tables are damaged.
 std::optional<ScpLeadLengths> ScpLengths(const std::string& path) {
   std::string bytes;
-  std::string reason;
   // Larger than any SCP-ECG file: its record length is 32 bits, its leads' byte counts 16.
   constexpr std::uint64_t kLargest = 64u << 20;
-  if (!ReadSmallFile(path, kLargest, bytes, reason) || bytes.size() < 22) return std::nullopt;
+  if (!ReadSmallFile(path, kLargest, bytes).Ok || bytes.size() < 22) return std::nullopt;
   constexpr std::size_t kSectionHead = 16;
   constexpr std::size_t kPointerAt = 6;
   struct Section {
@@ -292,8 +290,8 @@ int ReadWithBiosig(const std::string& path, const ReadOptions& options, int fd) 
 
   std::vector<std::string> labels;
   for (int k = 0; k < hdr->NS; ++k) labels.emplace_back(hdr->CHANNEL[k].OnOff == 1 ? Field(hdr->CHANNEL[k].Label) : std::string_view());
-  const LeadChoiceOutcome choice = ChooseLeads(labels, options);
-  if (!choice.Ok) return Refuse(fd, choice.Reason);
+  const Loaded<LeadChoice> choice = ChooseLeads(labels, options);
+  if (!choice.Ok) return Refuse(fd, choice.ErrorText);
 
   std::vector<std::size_t> chosen = choice.Value.Channels;
   std::sort(chosen.begin(), chosen.end());
@@ -302,14 +300,10 @@ int ReadWithBiosig(const std::string& path, const ReadOptions& options, int fd) 
     hdr->CHANNEL[k].OnOff = std::binary_search(chosen.begin(), chosen.end(), static_cast<std::size_t>(k)) ? 1 : 0;
   }
   const double hz = hdr->SampleRate;
-  if (!(hz >= kLowestHz && hz <= kHighestHz)) return Refuse(fd, "its sampling rate is outside 1 Hz to 1 MHz");
+  if (!RateAdmitted(hz)) return Refuse(fd, std::string("its sampling rate is outside ") + kRateRangeText);
   if (hdr->NRec <= 0 || hdr->SPR == 0) return Refuse(fd, "libbiosig gives it no samples");
   const auto records = static_cast<std::size_t>(hdr->NRec);
-  if (records > options.MaxSamples / hdr->SPR ||
-      ResampledLength(records * hdr->SPR, hz) > options.MaxSamples) {
-    return Refuse(fd, "the recording is longer than the limit of " + std::to_string(options.MaxSamples) +
-                          " samples at 1000 Hz");
-  }
+  if (!LengthAdmitted(records, hdr->SPR, hz, options.MaxSamples)) return Refuse(fd, LengthRefusal(options.MaxSamples));
 
   std::vector<std::vector<double>> columns(chosen.size());
   if (!ReadChannels(hdr, records, columns, problem)) return Refuse(fd, problem);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "acquisition/Recording.h"
+#include "acquisition/RecordingParts.h"
 
 namespace wavelet {
 

@@ -21,15 +21,8 @@ constexpr std::size_t kMaxReaderChannels = 8;
 
 std::string Bracketed(const std::string& path) { return "[" + path + "]"; }
 
-SourceOutcome Refusal(std::string text) {
-  SourceOutcome outcome;
-  outcome.ErrorText = std::move(text);
-  return outcome;
-}
-
-SourceOutcome FromStream(const std::string& path, StreamContent content) {
-  SourceOutcome outcome;
-  SourceRecording& record = outcome.Value;
+Loaded<SourceRecording> FromStream(const std::string& path, StreamContent content) {
+  SourceRecording record;
   for (StreamChannel& channel : content.Channels) {
     if (record.Channels.empty()) record.SamplingHz = channel.Hz;
     if (channel.Hz != record.SamplingHz) return Refusal(CannotReadText(path, "its leads differ in sampling rate"));
@@ -42,8 +35,7 @@ SourceOutcome FromStream(const std::string& path, StreamContent content) {
   }
   record.Patient = std::move(content.Patient);
   record.Warnings = std::move(content.Warnings);
-  outcome.Ok = true;
-  return outcome;
+  return record;
 }
 
 }  // namespace
@@ -66,11 +58,11 @@ std::size_t ReaderOutputLimit(const ReadOptions& options) {
   return kMaxReaderChannels * (options.MaxSamples * sizeof(double) + kFrameRoom) + (1u << 20);
 }
 
-SourceOutcome SourceFromReaderRun(const std::string& path, const ChildRun& run, const ReadOptions& options) {
+Loaded<SourceRecording> SourceFromReaderRun(const std::string& path, const ChildRun& run, const ReadOptions& options) {
   switch (run.How) {
     case ChildRun::End::NotStarted:
-      return Refusal(CannotReadText(path, std::string("the reader program ") + kRecordingReaderProgram +
-                                              " could not be started"));
+      return Outcome::Failure(FailureKind::Failed, CannotReadText(path, std::string("the reader program ") +
+                                                                          kRecordingReaderProgram + " could not be started"));
     case ChildRun::End::Crashed:
       return Refusal("libbiosig crashed while reading " + Bracketed(path) + " (signal " +
                      std::to_string(run.Signal) + ")");
@@ -82,26 +74,28 @@ SourceOutcome SourceFromReaderRun(const std::string& path, const ChildRun& run, 
     case ChildRun::End::Exited:
       break;
   }
-  StreamOutcome stream = DecodeReaderStream(run.Output, kMaxReaderChannels, options.MaxSamples);
+  Loaded<StreamContent> stream = DecodeReaderStream(run.Output, kMaxReaderChannels, options.MaxSamples);
   if (stream.Ok && stream.Value.Refusal) return Refusal(CannotReadText(path, *stream.Value.Refusal));
   if (!stream.Ok || run.ExitStatus != 0) {
-    const std::string why = !stream.Ok ? stream.Problem : "exit status " + std::to_string(run.ExitStatus);
+    const std::string why = !stream.Ok ? stream.ErrorText : "exit status " + std::to_string(run.ExitStatus);
     return Refusal(CannotReadText(path, "the reader failed (" + why + ")"));
   }
   return FromStream(path, std::move(stream.Value));
 }
 
-SourceOutcome ReadThroughBiosig(const std::string& path, const ReadOptions& options) {
+Loaded<SourceRecording> ReadThroughBiosig(const std::string& path, const ReadOptions& options) {
   // Checked here first, so that a pipe or a missing file is refused at once with the
   // system's reason rather than after the reader's time limit.
   FileDescriptor file;
   std::uint64_t size = 0;
-  std::string reason;
-  if (!OpenRegularFile(path, file, size, reason)) return Refusal(CannotReadText(path, reason));
+  if (const Outcome opened = OpenRegularFile(path, file, size); !opened.Ok) {
+    return Outcome::Failure(opened.Kind, CannotReadText(path, opened.Reason));
+  }
   const std::string program = FindRecordingReaderProgram();
   if (program.empty()) {
-    return Refusal(CannotReadText(path, std::string("the reader program ") + kRecordingReaderProgram +
-                                            " is not installed beside this program"));
+    return Outcome::Failure(FailureKind::Failed, CannotReadText(path, std::string("the reader program ") +
+                                                                        kRecordingReaderProgram +
+                                                                        " is not installed beside this program"));
   }
   const ChildRun run = RunChild(program, ReaderArguments(path, options), kReaderTimeLimit, ReaderOutputLimit(options));
   return SourceFromReaderRun(path, run, options);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/CompanionProgram.h"
-#include "acquisition/Recording.h"
+#include "acquisition/RecordingParts.h"
 #include "acquisition/SourceRecording.h"
 
 namespace wavelet {
@@ -31,9 +31,9 @@ std::size_t ReaderOutputLimit(const ReadOptions& options);
 
 // What the reader's run says about `path`: its channels in microvolts, or a refusal
 // ("libbiosig crashed while reading [path]" and the like for a failed run).
-SourceOutcome SourceFromReaderRun(const std::string& path, const ChildRun& run, const ReadOptions& options);
+Loaded<SourceRecording> SourceFromReaderRun(const std::string& path, const ChildRun& run, const ReadOptions& options);
 
 // Runs the reader program over `path`.
-SourceOutcome ReadThroughBiosig(const std::string& path, const ReadOptions& options);
+Loaded<SourceRecording> ReadThroughBiosig(const std::string& path, const ReadOptions& options);
 
 }  // namespace wavelet

@@ -46,21 +46,17 @@ std::string FoundText(const std::vector<std::string>& labels) {
   return text;
 }
 
-LeadChoiceOutcome NamedLeads(const std::vector<std::string>& labels,
-                             const std::vector<std::string>& canonical,
-                             const std::array<std::string, 3>& names) {
-  LeadChoiceOutcome outcome;
+Loaded<LeadChoice> NamedLeads(const std::vector<std::string>& labels,
+                              const std::vector<std::string>& canonical,
+                              const std::array<std::string, 3>& names) {
+  LeadChoice choice;
   for (std::size_t axis = 0; axis < 3; ++axis) {
     const std::optional<std::size_t> found = FindLead(canonical, CanonicalLeadLabel(names[axis]));
-    if (!found) {
-      outcome.Reason = "no lead named '" + names[axis] + "'; " + FoundText(labels);
-      return outcome;
-    }
-    outcome.Value.Channels.push_back(*found);
-    outcome.Value.Labels[axis] = labels[*found];
+    if (!found) return Refusal("no lead named '" + names[axis] + "'; " + FoundText(labels));
+    choice.Channels.push_back(*found);
+    choice.Labels[axis] = labels[*found];
   }
-  outcome.Ok = true;
-  return outcome;
+  return choice;
 }
 
 bool FindAll(const std::vector<std::string>& canonical, std::span<const char* const> wanted,
@@ -144,30 +140,26 @@ std::string CanonicalLeadLabel(std::string_view label) {
   return text;
 }
 
-LeadChoiceOutcome ChooseLeads(const std::vector<std::string>& labels, const ReadOptions& options) {
+Loaded<LeadChoice> ChooseLeads(const std::vector<std::string>& labels, const ReadOptions& options) {
   std::vector<std::string> canonical;
   canonical.reserve(labels.size());
   for (const std::string& label : labels) canonical.push_back(CanonicalLeadLabel(label));
   if (options.LeadNames) return NamedLeads(labels, canonical, *options.LeadNames);
 
-  LeadChoiceOutcome outcome;
+  LeadChoice choice;
   constexpr std::array<const char*, 3> kFrank = {"X", "Y", "Z"};
-  if (FindAll(canonical, kFrank, outcome.Value.Channels)) {
-    for (std::size_t axis = 0; axis < 3; ++axis) outcome.Value.Labels[axis] = labels[outcome.Value.Channels[axis]];
-    outcome.Value.Source = LeadSource::Frank;
-    outcome.Ok = true;
-    return outcome;
+  if (FindAll(canonical, kFrank, choice.Channels)) {
+    for (std::size_t axis = 0; axis < 3; ++axis) choice.Labels[axis] = labels[choice.Channels[axis]];
+    choice.Source = LeadSource::Frank;
+    return choice;
   }
-  if (FindAll(canonical, kStandardLeads, outcome.Value.Channels)) {
-    outcome.Value.Labels = {"Kors X", "Kors Y", "Kors Z"};
-    outcome.Value.Source = LeadSource::Kors;
-    outcome.Ok = true;
-    return outcome;
+  if (FindAll(canonical, kStandardLeads, choice.Channels)) {
+    choice.Labels = {"Kors X", "Kors Y", "Kors Z"};
+    choice.Source = LeadSource::Kors;
+    return choice;
   }
-  outcome.Value = LeadChoice{};
-  outcome.Reason = "neither the Frank leads (vx, vy, vz or X, Y, Z) nor the standard leads I, II, "
-                   "V1-V6; " + FoundText(labels);
-  return outcome;
+  return Refusal("neither the Frank leads (vx, vy, vz or X, Y, Z) nor the standard leads I, II, "
+                 "V1-V6; " + FoundText(labels));
 }
 
 std::array<std::vector<double>, 3> CombineLeads(LeadSource source, std::span<std::vector<double>> chosen) {

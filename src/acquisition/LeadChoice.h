@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/Recording.h"
+#include "acquisition/RecordingParts.h"
+#include "base/Outcome.h"
 
 namespace wavelet {
 
@@ -21,16 +22,11 @@ struct LeadChoice {
   std::array<std::string, 3> Labels;  // what Recording::LeadLabels reports
 };
 
-struct LeadChoiceOutcome {
-  bool Ok = false;
-  std::string Reason;  // what was looked for and what was found
-  LeadChoice Value;
-};
-
-// The first channel of each wanted label counts; labels compare in any case, with
+// The failure's text says what was looked for and what was found. The first channel
+// of each wanted label counts; labels compare in any case, with
 // blanks, '-' and '_' and the prefixes "lead", "ECG", "Frank" and "MDC_ECG_LEAD_"
 // disregarded ("Frank X", "vx" and "X" are all lead X).
-LeadChoiceOutcome ChooseLeads(const std::vector<std::string>& labels, const ReadOptions& options);
+Loaded<LeadChoice> ChooseLeads(const std::vector<std::string>& labels, const ReadOptions& options);
 
 // X, Y and Z from the chosen signals, given in the order of LeadChoice::Channels, all
 // of one length: moved through for Frank leads, Kors' regression for the standard leads.

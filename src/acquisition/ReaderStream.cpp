@@ -121,14 +121,10 @@ bool WriteChannel(int fd, std::string_view label, std::string_view unit, double 
 
 bool WriteEnd(int fd) { return WriteFrame(fd, kEnd, {}); }
 
-StreamOutcome DecodeReaderStream(std::string_view bytes, std::size_t maxChannels, std::size_t maxSamples) {
-  StreamOutcome outcome;
-  StreamContent& content = outcome.Value;
+Loaded<StreamContent> DecodeReaderStream(std::string_view bytes, std::size_t maxChannels, std::size_t maxSamples) {
+  StreamContent content;
   std::string_view rest = bytes;
-  const auto malformed = [&](const std::string& what) {
-    outcome.Problem = what;
-    return outcome;
-  };
+  const auto malformed = [](const std::string& what) -> Loaded<StreamContent> { return Refusal(what); };
   while (!rest.empty()) {
     char tag = 0;
     std::string_view payload;
@@ -137,8 +133,7 @@ StreamOutcome DecodeReaderStream(std::string_view bytes, std::size_t maxChannels
     }
     if (tag == kEnd) {
       if (!rest.empty()) return malformed("bytes follow the end frame");
-      outcome.Ok = true;
-      return outcome;
+      return content;
     }
     if (tag == kRefusal || tag == kWarning) {
       Cursor text(payload);

@@ -11,7 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "acquisition/Recording.h"
+#include "acquisition/RecordingParts.h"
+#include "base/Outcome.h"
 
 namespace wavelet {
 
@@ -38,13 +39,7 @@ struct StreamContent {
   std::vector<std::string> Warnings;
 };
 
-struct StreamOutcome {
-  bool Ok = false;
-  std::string Problem;  // what is malformed
-  StreamContent Value;
-};
-
-// At most `maxChannels` channels of at most `maxSamples` samples each.
-StreamOutcome DecodeReaderStream(std::string_view bytes, std::size_t maxChannels, std::size_t maxSamples);
+// The failure's text says what is malformed. At most `maxChannels` channels of at most `maxSamples` samples each.
+Loaded<StreamContent> DecodeReaderStream(std::string_view bytes, std::size_t maxChannels, std::size_t maxSamples);
 
 }  // namespace wavelet

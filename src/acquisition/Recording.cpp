@@ -18,14 +18,15 @@
 namespace wavelet {
 namespace {
 
-// The extensions of the formats read through libbiosig: EDF, EDF+, BDF, GDF, SCP-ECG,
-// HL7 aECG (XML) and ISHNE (.ecg).
-constexpr std::array<const char*, 7> kBiosigExtensions = {".edf", ".bdf", ".gdf", ".scp", ".xml", ".ecg", ".hl7"};
+// The WFDB header first, then the formats read through libbiosig: EDF, EDF+, BDF, GDF,
+// SCP-ECG, HL7 aECG (XML) and ISHNE (.ecg).
+constexpr std::array<const char*, 8> kRecordingExtensions = {".hea", ".edf", ".bdf", ".gdf",
+                                                             ".scp", ".xml", ".ecg", ".hl7"};
 
-bool IsWfdbHeader(std::string_view name) { return EndsWithIgnoringCase(name, ".hea"); }
+bool IsWfdbHeader(std::string_view name) { return EndsWithIgnoringCase(name, kRecordingExtensions[0]); }
 
 bool IsBiosigFile(std::string_view name) {
-  return std::any_of(kBiosigExtensions.begin(), kBiosigExtensions.end(),
+  return std::any_of(kRecordingExtensions.begin() + 1, kRecordingExtensions.end(),
                      [&](const char* extension) { return EndsWithIgnoringCase(name, extension); });
 }
 
@@ -36,13 +37,12 @@ bool CheckChannels(const SourceRecording& source, std::size_t limit, std::string
     reason = "the recording holds no samples";
     return false;
   }
-  if (!(source.SamplingHz >= kLowestHz && source.SamplingHz <= kHighestHz)) {
-    reason = "the sampling rate " + NumberText(source.SamplingHz) + " Hz is outside 1 Hz to 1 MHz";
+  if (!RateAdmitted(source.SamplingHz)) {
+    reason = RateRefusal(source.SamplingHz);
     return false;
   }
-  const std::size_t length = source.Channels.front().Microvolts.size();
-  if (length > limit || ResampledLength(length, source.SamplingHz) > limit) {
-    reason = "the recording is longer than the limit of " + std::to_string(limit) + " samples at 1000 Hz";
+  if (!LengthAdmitted(source.Channels.front().Microvolts.size(), 1, source.SamplingHz, limit)) {
+    reason = LengthRefusal(limit);
     return false;
   }
   for (const SourceChannel& channel : source.Channels) {
@@ -59,15 +59,15 @@ bool CheckChannels(const SourceRecording& source, std::size_t limit, std::string
 }
 
 // Chooses X, Y and Z among the channels a reader returned and brings them to 1000 Hz.
-RecordingOutcome Finish(const std::string& path, SourceRecording source, const ReadOptions& options) {
-  RecordingOutcome outcome;
-  std::string reason;
-  std::vector<std::string> labels;
-  for (const SourceChannel& channel : source.Channels) labels.push_back(channel.Label);
-  const LeadChoiceOutcome choice = ChooseLeads(labels, options);
-  if (!choice.Ok) {
-    outcome.ErrorText = CannotReadText(path, choice.Reason);
-    return outcome;
+Loaded<Recording> Finish(const std::string& path, SourceRecording source, const ReadOptions& options) {
+  Loaded<LeadChoice> choice;
+  if (source.Choice) {
+    choice = std::move(*source.Choice);
+  } else {
+    std::vector<std::string> labels;
+    for (const SourceChannel& channel : source.Channels) labels.push_back(channel.Label);
+    choice = ChooseLeads(labels, options);
+    if (!choice.Ok) return Refusal(CannotReadText(path, choice.ErrorText));
   }
   // Each channel is moved at its last use; only a lead named twice is copied.
   const std::vector<std::size_t>& picks = choice.Value.Channels;
@@ -81,23 +81,17 @@ RecordingOutcome Finish(const std::string& path, SourceRecording source, const R
     std::vector<std::string> leadLabels;
     for (std::size_t pick : picks) leadLabels.push_back(source.Channels[pick].Label);
     const KorsLeadCheck check = CheckKorsLeads(chosen, leadLabels, source.SamplingHz);
-    if (!check.Refusal.empty()) {
-      outcome.ErrorText = CannotReadText(path, check.Refusal);
-      return outcome;
-    }
+    if (!check.Refusal.empty()) return Refusal(CannotReadText(path, check.Refusal));
     if (!check.Warning.empty()) source.Warnings.push_back("the standard leads of [" + path + "] " + check.Warning);
   }
   source.Channels.clear();
   std::array<std::vector<double>, 3> xyz = CombineLeads(choice.Value.Source, chosen);
 
-  Recording& recording = outcome.Value;
+  Recording recording;
   for (std::size_t axis = 0; axis < 3; ++axis) {
-    ResampleOutcome resampled = ResampleTo1000(std::move(xyz[axis]), source.SamplingHz);
-    if (!resampled.Ok) {
-      outcome.ErrorText = CannotReadText(path, resampled.Reason);
-      return outcome;
-    }
-    recording.Microvolts[axis] = std::move(resampled.Values);
+    Loaded<std::vector<double>> resampled = ResampleTo1000(std::move(xyz[axis]), source.SamplingHz);
+    if (!resampled.Ok) return Outcome::Failure(resampled.Kind, CannotReadText(path, resampled.ErrorText));
+    recording.Microvolts[axis] = std::move(resampled.Value);
   }
   recording.Source = path;
   recording.SamplingHz = kSamplingRateHz;
@@ -106,24 +100,18 @@ RecordingOutcome Finish(const std::string& path, SourceRecording source, const R
   recording.LeadLabels = choice.Value.Labels;
   recording.Patient = std::move(source.Patient);
   recording.Warnings = std::move(source.Warnings);
-  outcome.Ok = true;
-  return outcome;
+  return recording;
 }
 
 }  // namespace
 
-RecordingOutcome ReadRecording(const std::string& path, const ReadOptions& options) {
-  SourceOutcome source = IsWfdbHeader(path) ? ReadWfdbRecord(path, options) : ReadThroughBiosig(path, options);
-  RecordingOutcome outcome;
-  if (!source.Ok) {
-    outcome.ErrorText = std::move(source.ErrorText);
-    return outcome;
-  }
+std::span<const char* const> RecordingExtensions() { return kRecordingExtensions; }
+
+Loaded<Recording> ReadRecording(const std::string& path, const ReadOptions& options) {
+  Loaded<SourceRecording> source = IsWfdbHeader(path) ? ReadWfdbRecord(path, options) : ReadThroughBiosig(path, options);
+  if (!source.Ok) return std::move(static_cast<Outcome&>(source));
   std::string reason;
-  if (!CheckChannels(source.Value, options.MaxSamples, reason)) {
-    outcome.ErrorText = CannotReadText(path, reason);
-    return outcome;
-  }
+  if (!CheckChannels(source.Value, options.MaxSamples, reason)) return Refusal(CannotReadText(path, reason));
   return Finish(path, std::move(source.Value), options);
 }
 

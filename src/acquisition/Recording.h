@@ -4,26 +4,14 @@
 // recording into a signal-averaged record.
 
 #include <array>
-#include <cstddef>
-#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "acquisition/RecordingParts.h"
+#include "base/Outcome.h"
+
 namespace wavelet {
-
-// What the recording says about the patient; a field the recording lacks stays blank.
-struct RecordingPatient {
-  std::string Name, Id;
-  std::string Sex;            // "M", "F" or ""
-  std::string BirthDate;      // yyyy-mm-dd or ""
-  std::string RecordingDate;  // yyyy-mm-dd or ""
-  std::string RecordingTime;  // hh:mm or ""
-  std::optional<int> AgeYears, HeightCm, WeightKg;
-};
-
-// Frank: the recording holds the orthogonal leads themselves. Kors: X, Y and Z were
-// reconstructed from the standard leads I, II and V1-V6.
-enum class LeadSource { Frank, Kors };
 
 struct Recording {
   std::string Source;        // the file it came from (for a WFDB record: the header)
@@ -37,22 +25,9 @@ struct Recording {
   std::vector<std::string> Warnings;
 };
 
-struct ReadOptions {
-  // The labels to take as X, Y and Z, in this order, instead of looking for the Frank
-  // leads or the standard leads (any case).
-  std::optional<std::array<std::string, 3>> LeadNames;
-  // A longer recording is refused, so memory stays bounded: one day at 1000 samples/s.
-  std::size_t MaxSamples = 24u * 3600u * 1000u;
-};
-
-// ErrorText names the file and the reason; Value is meaningful only when Ok.
-struct RecordingOutcome {
-  bool Ok = false;
-  std::string ErrorText;
-  Recording Value;
-};
-
-RecordingOutcome ReadRecording(const std::string& path, const ReadOptions& options = {});
+// ErrorText names the file and the reason; the kind tells a file that cannot be
+// opened (missing, not a file, not permitted) from one that is no usable recording.
+Loaded<Recording> ReadRecording(const std::string& path, const ReadOptions& options = {});
 
 // The paths of a directory's recordings, sorted by name as record files are: WFDB
 // records once each (by their .hea), and the files whose extension is one of the
@@ -61,5 +36,9 @@ RecordingOutcome ReadRecording(const std::string& path, const ReadOptions& optio
 // regular files (a folder "x.hea", a broken link, a pipe) are left out and, with
 // `notFiles`, their paths given there in the same order, so they can be named.
 std::vector<std::string> ListRecordings(const std::string& directory, std::vector<std::string>* notFiles = nullptr);
+
+// The extensions ListRecordings takes, lower case with their dot (".hea", ".edf", ...),
+// for a file dialog's filter.
+std::span<const char* const> RecordingExtensions();
 
 }  // namespace wavelet

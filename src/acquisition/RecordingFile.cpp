@@ -5,44 +5,42 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace wavelet {
 
-bool OpenRegularFile(const std::string& path, FileDescriptor& file, std::uint64_t& size, std::string& reason) {
-  // O_NONBLOCK: opening a named pipe returns at once instead of waiting for a writer.
-  FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (!opened.Valid()) {
-    reason = std::strerror(errno);
-    return false;
-  }
+namespace {
+
+Outcome Because(FailureKind kind, std::string reason) { return Outcome::Failure(kind, {}, std::move(reason)); }
+
+}  // namespace
+
+Outcome OpenRegularFile(const std::string& path, FileDescriptor& file, std::uint64_t& size) {
+  FileDescriptor opened;
   struct stat status {};
-  if (::fstat(opened.Get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-    reason = "not a regular file";
-    return false;
-  }
+  Outcome outcome = OpenWithoutWaiting(path, opened, status);
+  // A recording's refusal has always given the system's words for a broken link.
+  if (outcome.Kind == FailureKind::BrokenLink) outcome.Reason = ReasonOf(ENOENT);
+  if (!outcome.Ok) return outcome;
+  if (!S_ISREG(status.st_mode)) return Because(FailureKind::NotAFile, "not a regular file");
   size = static_cast<std::uint64_t>(status.st_size);
   file = std::move(opened);
-  return true;
+  return Outcome::Success();
 }
 
-bool ReadSmallFile(const std::string& path, std::uint64_t limit, std::string& text, std::string& reason) {
+Outcome ReadSmallFile(const std::string& path, std::uint64_t limit, std::string& text) {
   FileDescriptor file;
   std::uint64_t size = 0;
-  if (!OpenRegularFile(path, file, size, reason)) return false;
+  Outcome opened = OpenRegularFile(path, file, size);
+  if (!opened.Ok) return opened;
   if (size > limit) {
-    reason = "the file is " + std::to_string(size) + " bytes, more than the " + std::to_string(limit) +
-             " a file of this kind may be";
-    return false;
+    return Because(FailureKind::NotARecord, "the file is " + std::to_string(size) + " bytes, more than the " +
+                                                std::to_string(limit) + " a file of this kind may be");
   }
   text.assign(static_cast<std::size_t>(size), '\0');
   const ssize_t got = file.ReadUpTo(text.data(), text.size());
-  if (got < 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
+  if (got < 0) return Because(FailureKindOf(errno), ReasonOf(errno));
   text.resize(static_cast<std::size_t>(got));
-  return true;
+  return Outcome::Success();
 }
 
 bool ReadAt(const FileDescriptor& file, std::uint64_t offset, std::span<std::uint8_t> bytes) {

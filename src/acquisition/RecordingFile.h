@@ -7,14 +7,17 @@
 #include <string>
 
 #include "base/FileDescriptor.h"
+#include "base/Outcome.h"
 
 namespace wavelet {
 
-// Opens `path` for reading when it is a regular file; else false with `reason`.
-bool OpenRegularFile(const std::string& path, FileDescriptor& file, std::uint64_t& size, std::string& reason);
+// Opens `path` for reading when it is a regular file. A failure carries its kind
+// and, as Reason, why (the system's words, safe on any thread), for the caller to
+// put into its own message.
+Outcome OpenRegularFile(const std::string& path, FileDescriptor& file, std::uint64_t& size);
 
-// The whole of a regular file of at most `limit` bytes.
-bool ReadSmallFile(const std::string& path, std::uint64_t limit, std::string& text, std::string& reason);
+// The whole of a regular file of at most `limit` bytes, failing as OpenRegularFile.
+Outcome ReadSmallFile(const std::string& path, std::uint64_t limit, std::string& text);
 
 // Reads bytes.size() bytes at `offset`, through interrupted and partial reads.
 bool ReadAt(const FileDescriptor& file, std::uint64_t offset, std::span<std::uint8_t> bytes);

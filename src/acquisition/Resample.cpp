@@ -14,18 +14,10 @@ std::size_t ResampledLength(std::size_t count, double hz) {
   return static_cast<std::size_t>(std::llround(length));
 }
 
-ResampleOutcome ResampleTo1000(std::vector<double> values, double hz) {
-  ResampleOutcome outcome;
-  if (!(hz > 0.0) || !std::isfinite(hz)) {
-    outcome.Reason = "the sampling rate is not a positive number";
-    return outcome;
-  }
-  if (hz == kSamplingRateHz) {
-    outcome.Values = std::move(values);
-    outcome.Ok = true;
-    return outcome;
-  }
-  outcome.Values.assign(ResampledLength(values.size(), hz), 0.0);
+Loaded<std::vector<double>> ResampleTo1000(std::vector<double> values, double hz) {
+  if (!(hz > 0.0) || !std::isfinite(hz)) return Refusal("the sampling rate is not a positive number");
+  if (hz == kSamplingRateHz) return values;
+  std::vector<double> resampled(ResampledLength(values.size(), hz), 0.0);
   const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT64_I, SOXR_FLOAT64_I);
   const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
   // One thread: the result must not depend on how the work was split.
@@ -33,16 +25,13 @@ ResampleOutcome ResampleTo1000(std::vector<double> values, double hz) {
   std::size_t used = 0;
   std::size_t made = 0;
   const soxr_error_t error =
-      soxr_oneshot(hz, kSamplingRateHz, 1, values.data(), values.size(), &used, outcome.Values.data(),
-                   outcome.Values.size(), &made, &io, &quality, &runtime);
+      soxr_oneshot(hz, kSamplingRateHz, 1, values.data(), values.size(), &used, resampled.data(),
+                   resampled.size(), &made, &io, &quality, &runtime);
   if (error != nullptr) {
-    outcome.Reason = std::string("resampling to 1000 samples/s failed (") + error + ")";
-    outcome.Values.clear();
-    return outcome;
+    return Outcome::Failure(FailureKind::Failed, std::string("resampling to 1000 samples/s failed (") + error + ")");
   }
-  outcome.Values.resize(made);
-  outcome.Ok = true;
-  return outcome;
+  resampled.resize(made);
+  return resampled;
 }
 
 }  // namespace wavelet

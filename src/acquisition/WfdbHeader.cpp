@@ -182,9 +182,8 @@ std::string_view NextLine(std::string_view& text, bool& crlf) {
 
 }  // namespace
 
-WfdbHeaderOutcome ParseWfdbHeader(std::string_view text) {
-  WfdbHeaderOutcome outcome;
-  WfdbHeader& header = outcome.Value;
+Loaded<WfdbHeader> ParseWfdbHeader(std::string_view text) {
+  WfdbHeader header;
   std::size_t wanted = 0;
   bool haveRecordLine = false;
   std::size_t number = 0;
@@ -198,11 +197,11 @@ WfdbHeaderOutcome ParseWfdbHeader(std::string_view text) {
       continue;
     }
     if (line.find('\0') != std::string_view::npos) {
-      outcome.Reason = LineText(number) + " holds a NUL byte; this is no header";
-      return outcome;
+      return Refusal(LineText(number) + " holds a NUL byte; this is no header");
     }
     if (!haveRecordLine) {
-      if (!ParseRecordLine(content, number, header, wanted, outcome.Reason)) return outcome;
+      std::string reason;
+      if (!ParseRecordLine(content, number, header, wanted, reason)) return Refusal(reason);
       haveRecordLine = true;
       continue;
     }
@@ -210,22 +209,18 @@ WfdbHeaderOutcome ParseWfdbHeader(std::string_view text) {
     WfdbSignal signal;
     std::string reason;
     if (!ParseSignalLine(content, signal, reason)) {
-      outcome.Reason = "the signal on " + LineText(number) + " " + reason;
-      return outcome;
+      return Refusal("the signal on " + LineText(number) + " " + reason);
     }
     header.Signals.push_back(std::move(signal));
   }
   if (!haveRecordLine) {
-    outcome.Reason = "the header has no record line";
-    return outcome;
+    return Refusal("the header has no record line");
   }
   if (header.Signals.size() < wanted) {
-    outcome.Reason = "the record line gives " + std::to_string(wanted) + " signals, but " +
-                     std::to_string(header.Signals.size()) + " signal lines follow";
-    return outcome;
+    return Refusal("the record line gives " + std::to_string(wanted) + " signals, but " +
+                   std::to_string(header.Signals.size()) + " signal lines follow");
   }
-  outcome.Ok = true;
-  return outcome;
+  return header;
 }
 
 std::string WfdbDateAsIso(std::string_view date) {

@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "acquisition/Recording.h"
+#include "acquisition/RecordingParts.h"
+#include "base/Outcome.h"
 
 namespace wavelet {
 
@@ -40,15 +41,9 @@ struct WfdbHeader {
   bool CrLf = false;
 };
 
-struct WfdbHeaderOutcome {
-  bool Ok = false;
-  std::string Reason;  // which line, what is wrong
-  WfdbHeader Value;
-};
-
-// Refuses what this reader cannot use: no record line, too few signal lines, fields
+// Refuses, saying which line and what is wrong, what this reader cannot use: no record line, too few signal lines, fields
 // that are not numbers, multi-segment records.
-WfdbHeaderOutcome ParseWfdbHeader(std::string_view text);
+Loaded<WfdbHeader> ParseWfdbHeader(std::string_view text);
 
 // The patient fields a header holds: the base date and time of the record line, and
 // comments of the form "key: value" for age, sex (or gender), height, weight and the

@@ -90,7 +90,7 @@ bool CheckGroup(const WfdbHeader& header, const FileGroup& group, std::string& r
   }
   if (!PackingOf(lead.Format)) {
     reason = "the storage format " + std::to_string(lead.Format) + " of " + Quoted(lead.FileName) +
-             " is not supported (16, 24, 32, 61, 80, 160, 212, 310, 311 are)";
+             " is not supported (" + SupportedWfdbFormats() + " are)";
     return false;
   }
   return true;
@@ -255,34 +255,26 @@ class DiskDataFile final : public WfdbDataFile {
 std::unique_ptr<WfdbDataFile> OpenDataFile(const std::string& path, const std::string& name, std::string& reason) {
   FileDescriptor file;
   std::uint64_t size = 0;
-  if (!OpenRegularFile(path, file, size, reason)) {
-    reason = "cannot open the data file " + Quoted(name) + " (" + reason + ")";
+  if (const Outcome opened = OpenRegularFile(path, file, size); !opened.Ok) {
+    reason = "cannot open the data file " + Quoted(name) + " (" + opened.Reason + ")";
     return nullptr;
   }
   return std::make_unique<DiskDataFile>(std::move(file), size);
 }
 
-bool WithinLimit(std::uint64_t frames, double hz, std::size_t limit) {
-  return frames <= limit && ResampledLength(static_cast<std::size_t>(frames), hz) <= limit;
-}
-
 }  // namespace
 
-SourceOutcome ReadWfdbSignals(const WfdbHeader& header, const std::string& headerPath, const WfdbFileOpener& open,
-                              const ReadOptions& options) {
-  SourceOutcome outcome;
-  SourceRecording& record = outcome.Value;
-  const auto refuse = [&](const std::string& reason) {
-    outcome.ErrorText = CannotReadText(headerPath, reason);
-    return outcome;
+Loaded<SourceRecording> ReadWfdbSignals(const WfdbHeader& header, const std::string& headerPath,
+                                        const WfdbFileOpener& open, const ReadOptions& options) {
+  SourceRecording record;
+  const auto refuse = [&](const std::string& reason) -> Loaded<SourceRecording> {
+    return Refusal(CannotReadText(headerPath, reason));
   };
-  if (!(header.FrameHz >= kLowestHz && header.FrameHz <= kHighestHz)) {
-    return refuse("the sampling rate " + NumberText(header.FrameHz) + " Hz is outside 1 Hz to 1 MHz");
-  }
+  if (!RateAdmitted(header.FrameHz)) return refuse(RateRefusal(header.FrameHz));
   std::vector<std::string> labels;
   for (std::size_t i = 0; i < header.Signals.size(); ++i) labels.push_back(SignalLabel(header, i));
-  const LeadChoiceOutcome choice = ChooseLeads(labels, options);
-  if (!choice.Ok) return refuse(choice.Reason);
+  const Loaded<LeadChoice> choice = ChooseLeads(labels, options);
+  if (!choice.Ok) return refuse(choice.ErrorText);
 
   std::vector<std::size_t> chosen = choice.Value.Channels;
   std::sort(chosen.begin(), chosen.end());
@@ -309,7 +301,7 @@ SourceOutcome ReadWfdbSignals(const WfdbHeader& header, const std::string& heade
   if (!CountFrames(header, headerPath, groups, usedGroups, files, frames, record.Warnings)) {
     return refuse("the data files hold no samples");
   }
-  if (!WithinLimit(frames, header.FrameHz, options.MaxSamples)) {
+  if (!LengthAdmitted(frames, 1, header.FrameHz, options.MaxSamples)) {
     return refuse("the record is " + std::to_string(frames) + " samples long at " + NumberText(header.FrameHz) +
                   " Hz, beyond the limit of " + std::to_string(options.MaxSamples) + " samples at 1000 Hz");
   }
@@ -340,24 +332,22 @@ SourceOutcome ReadWfdbSignals(const WfdbHeader& header, const std::string& heade
     record.Channels.push_back({labels[signal.Index], std::move(signal.Microvolts)});
   }
   record.Patient = PatientFromWfdbHeader(header);
-  outcome.Ok = true;
-  return outcome;
+  // The choice carried on, its channels counted among those read.
+  record.Choice = choice.Value;
+  for (std::size_t& channel : record.Choice->Channels) {
+    channel = static_cast<std::size_t>(std::lower_bound(chosen.begin(), chosen.end(), channel) - chosen.begin());
+  }
+  return record;
 }
 
-SourceOutcome ReadWfdbRecord(const std::string& headerPath, const ReadOptions& options) {
-  SourceOutcome outcome;
+Loaded<SourceRecording> ReadWfdbRecord(const std::string& headerPath, const ReadOptions& options) {
   std::string text;
-  std::string reason;
   // A header is a few kilobytes; a megabyte allows for very long comment sections.
-  if (!ReadSmallFile(headerPath, 1u << 20, text, reason)) {
-    outcome.ErrorText = CannotReadText(headerPath, reason);
-    return outcome;
+  if (const Outcome read = ReadSmallFile(headerPath, 1u << 20, text); !read.Ok) {
+    return Outcome::Failure(read.Kind, CannotReadText(headerPath, read.Reason));
   }
-  const WfdbHeaderOutcome header = ParseWfdbHeader(text);
-  if (!header.Ok) {
-    outcome.ErrorText = CannotReadText(headerPath, header.Reason);
-    return outcome;
-  }
+  const Loaded<WfdbHeader> header = ParseWfdbHeader(text);
+  if (!header.Ok) return Refusal(CannotReadText(headerPath, header.ErrorText));
   const std::string directory = DirectoryOf(headerPath);
   const WfdbFileOpener open = [&](const std::string& name, std::string& why) -> std::unique_ptr<WfdbDataFile> {
     return OpenDataFile(directory.empty() ? name : directory + "/" + name, name, why);

@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "acquisition/Recording.h"
+#include "acquisition/RecordingParts.h"
 #include "acquisition/SourceRecording.h"
 #include "acquisition/WfdbHeader.h"
 
@@ -33,11 +33,11 @@ using WfdbFileOpener = std::function<std::unique_ptr<WfdbDataFile>(const std::st
 // data files it cannot read; warns where first values or checksums disagree with the
 // data, where a data file ends early (the record is read as far as all files go) and
 // where the header has CR LF line ends. `headerPath` names the record in messages.
-SourceOutcome ReadWfdbSignals(const WfdbHeader& header, const std::string& headerPath,
+Loaded<SourceRecording> ReadWfdbSignals(const WfdbHeader& header, const std::string& headerPath,
                               const WfdbFileOpener& open, const ReadOptions& options);
 
 // The record of the header file `headerPath`, its data files beside it (a data file
 // name may not leave the header's directory).
-SourceOutcome ReadWfdbRecord(const std::string& headerPath, const ReadOptions& options);
+Loaded<SourceRecording> ReadWfdbRecord(const std::string& headerPath, const ReadOptions& options);
 
 }  // namespace wavelet

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace wavelet {
 
@@ -16,8 +17,12 @@ struct WfdbPacking {
 };
 
 // Formats 16, 24, 32, 61, 80, 160, 212, 310 and 311; nothing for any other (8, the
-// difference format, and the compressed ones among them).
+// difference format, and the compressed ones among them). One table holds each
+// format's packing and decoder, so what is decoded, sized and refused cannot disagree.
 std::optional<WfdbPacking> PackingOf(int format);
+
+// The formats PackingOf knows, as a refusal lists them: "16, 24, ..., 311".
+std::string SupportedWfdbFormats();
 
 // The number of whole sample values in `bytes` bytes of the format: a group cut short
 // still yields the values whose bits all lie before the cut.

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "acquisition/AverageFile.h"
+#include "acquisition/Recording.h"
 #include "app/DirectoryChooser.h"
 #include "base/LargeBuffers.h"
 #include "app/MainWindow.h"
@@ -106,12 +107,13 @@ void TSDIAppForm::ShowImportSummary(const QString& text) {
 
 void TSDIAppForm::ImportRecordingsClick() {
   const QString start = DirectoryListBox1->Directory();
+  QString patterns;
+  for (const char* extension : RecordingExtensions()) patterns += (patterns.isEmpty() ? "*" : " *") + QString(extension);
   const QStringList files =
       RecordingsChooser ? RecordingsChooser()
                         : QFileDialog::getOpenFileNames(
                               this, "Import recordings", start,
-                              "ECG recordings (*.hea *.edf *.bdf *.gdf *.scp *.xml *.ecg *.hl7);;"
-                              "All files (*)");
+                              "ECG recordings (" + patterns + ");;All files (*)");
   if (files.isEmpty()) return;
   const QString target = ImportFolderChooser
                              ? ImportFolderChooser()

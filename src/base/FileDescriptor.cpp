@@ -1,5 +1,6 @@
 #include "base/FileDescriptor.h"
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -7,6 +8,22 @@
 #include <utility>
 
 namespace wavelet {
+
+Outcome OpenWithoutWaiting(const std::string& path, FileDescriptor& file, struct stat& status) {
+  FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (!opened.Valid()) {
+    const int error = errno;
+    struct stat link {};
+    // A link whose target is gone is not a missing file, as a user needs to be told.
+    if (error == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+      return Outcome::Failure(FailureKind::BrokenLink, {}, "Broken symbolic link");
+    }
+    return Outcome::Failure(FailureKindOf(error), {}, ReasonOf(error));
+  }
+  if (::fstat(opened.Get(), &status) != 0) return Outcome::Failure(FailureKindOf(errno), {}, ReasonOf(errno));
+  file = std::move(opened);
+  return Outcome::Success();
+}
 
 bool WriteAll(int fd, std::string_view data, int sendFlags) {
   const char* next = data.data();

@@ -2,10 +2,14 @@
 // A POSIX file descriptor that closes itself however the code around it ends, and
 // the one loop that writes a whole buffer through interrupted and partial writes.
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+
+#include "base/Outcome.h"
 
 namespace wavelet {
 
@@ -40,5 +44,12 @@ class FileDescriptor {
  private:
   int fd_ = -1;
 };
+
+// The one safe open of a file to read, for records and recordings alike: without
+// waiting (a named pipe with no writer would otherwise block in open() itself) and
+// with `status` the opened file's, for the caller to refuse what is no file of its
+// kind. A failure carries the system's kind and, as Reason, its words (safe on any
+// thread); a symbolic link to nothing is BrokenLink, "Broken symbolic link".
+Outcome OpenWithoutWaiting(const std::string& path, FileDescriptor& file, struct stat& status);
 
 }  // namespace wavelet

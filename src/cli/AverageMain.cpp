@@ -103,7 +103,7 @@ class AveragingRun {
       if (refusals_[i].empty()) {
         result = wavelet::AverageRecordingFile(recordings_[i], targets_[i], request_, &renames);
       } else {
-        result.ErrorText = refusals_[i];
+        static_cast<wavelet::Outcome&>(result) = wavelet::Outcome::Failure(wavelet::FailureKind::Failed, refusals_[i]);
       }
       {
         std::lock_guard lock(mutex_);
@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
             }
             if (!result.Written) {
               ++refused;
-              diagnostics.Error(result.ErrorText + (result.Exists ? " (--force replaces it)" : ""));
+              diagnostics.Error(result.ErrorText + (result.Kind == wavelet::FailureKind::Exists ? " (--force replaces it)" : ""));
             }
             results[i] = result;
             diagnostics.Progress(i + 1);

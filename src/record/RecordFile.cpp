@@ -16,25 +16,15 @@ Outcome CannotRead(const std::string& path, FailureKind kind, const std::string&
   return Outcome::Failure(kind, "Cannot read [" + path + "]", reason);
 }
 
-// Why a path could not be opened, told apart as a user needs it: a link whose target
-// is gone is not a missing file.
-Outcome OpenFailure(const std::string& path, int error) {
-  struct stat link {};
-  if (error == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    return CannotRead(path, FailureKind::BrokenLink, "Broken symbolic link");
-  }
-  return CannotRead(path, FailureKindOf(error), ReasonOf(error));
-}
-
 }  // namespace
 
 Outcome ReadRecordFile(const std::string& path, RecordBytes& buffer) {
-  // Opened without blocking: a named pipe with no writer would otherwise hang the
-  // program in open() itself. Once the type is known to be safe, reads block again.
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!file.Valid()) return OpenFailure(path, errno);
+  // Once the type is known to be safe, reads block again.
+  FileDescriptor file;
   struct stat info {};
-  if (::fstat(file.Get(), &info) != 0) return CannotRead(path, FailureKindOf(errno), ReasonOf(errno));
+  if (const Outcome opened = OpenWithoutWaiting(path, file, info); !opened.Ok) {
+    return CannotRead(path, opened.Kind, opened.Reason);
+  }
   // A pipe or socket never holds a record and could wait forever for a writer; a
   // directory opens but cannot be read.
   if (S_ISDIR(info.st_mode)) return CannotRead(path, FailureKind::NotAFile, ReasonOf(EISDIR));

@@ -36,9 +36,9 @@ struct Match {
 
 // The record's beat against the known beat (zero outside its 800 samples) at the
 // whole-sample shift that fits best, over 400 samples from 50 before `onsetAt`.
-Match AgainstKnownBeat(const AveragingOutcome& outcome, int onsetAt = 310) {
+Match AgainstKnownBeat(const Loaded<AveragedRecord>& outcome, int onsetAt = 310) {
   const LeadSamples known = testing::SyntheticBeat();
-  const auto record = testing::Decoded(outcome.Record);
+  const auto record = testing::Decoded(outcome.Value.Record);
   const int from = onsetAt - 50;
   const int to = std::min(from + 400, kSamplesPerLead);
   Match best{0, std::numeric_limits<double>::infinity()};
@@ -65,10 +65,10 @@ int Accounted(const AveragingSummary& s) {
 TEST(Averaging, GivesBackTheBeatWithinTheNoiseLeftByAveraging) {
   RecordingRecipe recipe;
   recipe.Seconds = 120;
-  const AveragingOutcome plain = AverageRecording(MakeRecording(recipe).Value, {});
+  const Loaded<AveragedRecord> plain = AverageRecording(MakeRecording(recipe).Value, {});
   ASSERT_TRUE(plain.Ok) << plain.ErrorText;
-  EXPECT_GT(plain.Summary.BeatsKept, 130);
-  const double expected = recipe.NoiseUv / std::sqrt(plain.Summary.BeatsKept);
+  EXPECT_GT(plain.Value.Summary.BeatsKept, 130);
+  const double expected = recipe.NoiseUv / std::sqrt(plain.Value.Summary.BeatsKept);
   const Match m = AgainstKnownBeat(plain);
   EXPECT_GT(m.RmsUv, 0.8 * expected);
   EXPECT_LT(m.RmsUv, 1.2 * expected);
@@ -76,10 +76,10 @@ TEST(Averaging, GivesBackTheBeatWithinTheNoiseLeftByAveraging) {
   // Wander and hum cost a little more than their share of the noise, never the beat.
   recipe.WanderUv = 300;
   recipe.HumUv = 20;
-  const AveragingOutcome disturbed = AverageRecording(MakeRecording(recipe).Value, {});
+  const Loaded<AveragedRecord> disturbed = AverageRecording(MakeRecording(recipe).Value, {});
   ASSERT_TRUE(disturbed.Ok) << disturbed.ErrorText;
   const double left = std::sqrt(recipe.NoiseUv * recipe.NoiseUv + recipe.HumUv * recipe.HumUv / 2) /
-                      std::sqrt(disturbed.Summary.BeatsKept);
+                      std::sqrt(disturbed.Value.Summary.BeatsKept);
   EXPECT_LT(AgainstKnownBeat(disturbed).RmsUv, 2.0 * left);
 }
 
@@ -88,9 +88,9 @@ TEST(Averaging, LeavesOutPrematureBeatsAndMuscleBursts) {
   recipe.PrematureEvery = 7;
   recipe.BurstEvery = 5;
   const testing::SyntheticRecording recording = MakeRecording(recipe);
-  const AveragingOutcome outcome = AverageRecording(recording.Value, {});
+  const Loaded<AveragedRecord> outcome = AverageRecording(recording.Value, {});
   ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
-  const AveragingSummary& s = outcome.Summary;
+  const AveragingSummary& s = outcome.Value.Summary;
   EXPECT_EQ(s.RejectedEctopic, static_cast<int>(recording.PrematureOnsets.size()));
   EXPECT_EQ(s.RejectedNoisy, static_cast<int>(recording.BurstOnsets.size()));
   EXPECT_EQ(Accounted(s), s.BeatsFound);
@@ -105,12 +105,12 @@ TEST(Averaging, PlacesTheLatePotentialOnsetOnTheSampleAsked) {
   for (int onsetAt : {310, 290, 450, 607}) {
     AveragingOptions options;
     options.OnsetAt = onsetAt;
-    const AveragingOutcome outcome = AverageRecording(recording, options);
+    const Loaded<AveragedRecord> outcome = AverageRecording(recording, options);
     ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
-    EXPECT_EQ(outcome.Warnings.size(), 1u);  // the sex only: the onset landed
-    const auto record = testing::Decoded(outcome.Record);
+    EXPECT_EQ(outcome.Value.Warnings.size(), 1u);  // the sex only: the onset landed
+    const auto record = testing::Decoded(outcome.Value.Record);
     EXPECT_EQ(record->QrsOnset, onsetAt);
-    EXPECT_EQ(record->AveragingCount, outcome.Summary.BeatsKept);
+    EXPECT_EQ(record->AveragingCount, outcome.Value.Summary.BeatsKept);
     const LatePotentialFigures lp = ComputeLatePotentials(record->LeadSignals, 0.1);
     EXPECT_EQ(lp.Onset, onsetAt);
     EXPECT_EQ(lp.Offset, record->QrsOffset);
@@ -120,38 +120,38 @@ TEST(Averaging, PlacesTheLatePotentialOnsetOnTheSampleAsked) {
 
 TEST(Averaging, StopsAtTheBeatCountOrAtTheNoiseTarget) {
   const Recording recording = MakeRecording({}).Value;
-  const AveragingOutcome all = AverageRecording(recording, {});
+  const Loaded<AveragedRecord> all = AverageRecording(recording, {});
   ASSERT_TRUE(all.Ok);
 
   AveragingOptions counted;
   counted.MaxBeats = 20;
-  const AveragingOutcome twenty = AverageRecording(recording, counted);
+  const Loaded<AveragedRecord> twenty = AverageRecording(recording, counted);
   ASSERT_TRUE(twenty.Ok);
-  EXPECT_EQ(twenty.Summary.BeatsKept, 20);
-  EXPECT_EQ(testing::Decoded(twenty.Record)->AveragingCount, 20);
-  EXPECT_EQ(twenty.Summary.BeatsUnused, all.Summary.BeatsKept - 20);
-  EXPECT_GT(twenty.Summary.NoiseUv, all.Summary.NoiseUv);
+  EXPECT_EQ(twenty.Value.Summary.BeatsKept, 20);
+  EXPECT_EQ(testing::Decoded(twenty.Value.Record)->AveragingCount, 20);
+  EXPECT_EQ(twenty.Value.Summary.BeatsUnused, all.Value.Summary.BeatsKept - 20);
+  EXPECT_GT(twenty.Value.Summary.NoiseUv, all.Value.Summary.NoiseUv);
 
   AveragingOptions target;
-  target.NoiseTargetUv = 1.5 * all.Summary.NoiseUv;
-  const AveragingOutcome quiet = AverageRecording(recording, target);
+  target.NoiseTargetUv = 1.5 * all.Value.Summary.NoiseUv;
+  const Loaded<AveragedRecord> quiet = AverageRecording(recording, target);
   ASSERT_TRUE(quiet.Ok);
-  EXPECT_LT(quiet.Summary.BeatsKept, all.Summary.BeatsKept * 3 / 4);
-  EXPECT_LE(quiet.Summary.NoiseUv, *target.NoiseTargetUv * 1.05);
+  EXPECT_LT(quiet.Value.Summary.BeatsKept, all.Value.Summary.BeatsKept * 3 / 4);
+  EXPECT_LE(quiet.Value.Summary.NoiseUv, *target.NoiseTargetUv * 1.05);
 
   target.NoiseTargetUv = 0.01;  // beyond reach: every beat, and a warning
-  const AveragingOutcome unreached = AverageRecording(recording, target);
+  const Loaded<AveragedRecord> unreached = AverageRecording(recording, target);
   ASSERT_TRUE(unreached.Ok);
-  EXPECT_EQ(unreached.Summary.BeatsKept, all.Summary.BeatsKept);
-  EXPECT_NE(unreached.Warnings.front().find("not reached"), std::string::npos);
+  EXPECT_EQ(unreached.Value.Summary.BeatsKept, all.Value.Summary.BeatsKept);
+  EXPECT_NE(unreached.Value.Warnings.front().find("not reached"), std::string::npos);
 }
 
 TEST(Averaging, RefusesFewerThanEightBeats) {
   RecordingRecipe recipe;
   recipe.Seconds = 6.5;  // seven complexes, the last without room for its record
-  const AveragingOutcome outcome = AverageRecording(MakeRecording(recipe).Value, {});
+  const Loaded<AveragedRecord> outcome = AverageRecording(MakeRecording(recipe).Value, {});
   EXPECT_FALSE(outcome.Ok);
-  EXPECT_EQ(outcome.Summary.BeatsKept, 6);
+  EXPECT_EQ(outcome.Value.Summary.BeatsKept, 6);
   EXPECT_NE(outcome.ErrorText.find("only 6 beats"), std::string::npos) << outcome.ErrorText;
   EXPECT_NE(outcome.ErrorText.find("at least 8"), std::string::npos);
 
@@ -171,25 +171,25 @@ TEST(AveragedRecord, RefusesAUnitTooFineForTheBeatAndNamesOneThatFits) {
   recipe.Gain = 1.5 * 3276.7 / steepest;
   const Recording recording = MakeRecording(recipe).Value;
 
-  const AveragingOutcome refused = AverageRecording(recording, {});
+  const Loaded<AveragedRecord> refused = AverageRecording(recording, {});
   EXPECT_FALSE(refused.Ok);
   EXPECT_NE(refused.ErrorText.find("at 0.1 uV per unit"), std::string::npos) << refused.ErrorText;
   EXPECT_NE(refused.ErrorText.find("0.2 uV per unit fits"), std::string::npos) << refused.ErrorText;
 
   AveragingOptions coarser;
   coarser.MicrovoltsPerUnit = 0.2;
-  const AveragingOutcome fits = AverageRecording(recording, coarser);
+  const Loaded<AveragedRecord> fits = AverageRecording(recording, coarser);
   ASSERT_TRUE(fits.Ok) << fits.ErrorText;
-  EXPECT_EQ(ReadRecordTag(fits.Record)->MicrovoltsPerUnit, 0.2);
+  EXPECT_EQ(ReadRecordTag(fits.Value.Record)->MicrovoltsPerUnit, 0.2);
 }
 
 TEST(AveragedRecord, HoldsThePatientTheCountAndTheTag) {
   Recording recording = MakeRecording({}).Value;
   recording.Patient = {"PATIENT ONE", "P-0042", "F", "1909-03-02", "1990-10-17", "09:45", 81, 163, 70};
-  const AveragingOutcome outcome = AverageRecording(recording, {});
+  const Loaded<AveragedRecord> outcome = AverageRecording(recording, {});
   ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
-  EXPECT_TRUE(outcome.Warnings.empty());
-  const RecordHeaderTexts header = DecodeHeaderTexts(outcome.Record);
+  EXPECT_TRUE(outcome.Value.Warnings.empty());
+  const RecordHeaderTexts header = DecodeHeaderTexts(outcome.Value.Record);
   EXPECT_EQ(header.PatientName, "PATIENT ONE");
   EXPECT_EQ(header.PatientId, "P-0042");
   EXPECT_EQ(header.Sex, "F");
@@ -198,8 +198,8 @@ TEST(AveragedRecord, HoldsThePatientTheCountAndTheTag) {
   EXPECT_EQ(header.Weight, "70");
   EXPECT_EQ(header.Date, "1990/10/17");
   EXPECT_EQ(header.Time, "09:45");
-  EXPECT_EQ(header.AveragingCount, std::to_string(outcome.Summary.BeatsKept));
-  const std::optional<RecordTag> tag = ReadRecordTag(outcome.Record);
+  EXPECT_EQ(header.AveragingCount, std::to_string(outcome.Value.Summary.BeatsKept));
+  const std::optional<RecordTag> tag = ReadRecordTag(outcome.Value.Record);
   ASSERT_TRUE(tag.has_value());
   EXPECT_EQ(tag->MicrovoltsPerUnit, 0.1);
   EXPECT_EQ(tag->SamplingRateHz, 1000);
@@ -212,20 +212,20 @@ TEST(AveragedRecord, AnUnstatedSexAndTheWarningsOfTheReadingGoInTheTag) {
   Recording recording = MakeRecording({}).Value;
   recording.Patient = {"PATIENT ONE", "P-0042", "", "", "", "", std::nullopt, std::nullopt, std::nullopt};
   recording.Warnings = {"CR LF line ends in the header of [s0001.hea]"};
-  const AveragingOutcome outcome = AverageRecording(recording, {});
+  const Loaded<AveragedRecord> outcome = AverageRecording(recording, {});
   ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
   // The byte keeps what every loader reads as M; the tag says it was not stated.
-  EXPECT_EQ(outcome.Record[193], 0);
-  const std::optional<RecordTag> tag = ReadRecordTag(outcome.Record);
+  EXPECT_EQ(outcome.Value.Record[193], 0);
+  const std::optional<RecordTag> tag = ReadRecordTag(outcome.Value.Record);
   ASSERT_TRUE(tag.has_value());
   EXPECT_TRUE(tag->SexNotStated);
   EXPECT_TRUE(tag->AveragedWithWarnings);
-  ASSERT_EQ(outcome.Warnings.size(), 1u);
-  EXPECT_NE(outcome.Warnings[0].find("does not state the sex"), std::string::npos);
+  ASSERT_EQ(outcome.Value.Warnings.size(), 1u);
+  EXPECT_NE(outcome.Value.Warnings[0].find("does not state the sex"), std::string::npos);
 
   recording.Patient.Sex = "M";
   recording.Warnings.clear();
-  const std::optional<RecordTag> stated = ReadRecordTag(AverageRecording(recording, {}).Record);
+  const std::optional<RecordTag> stated = ReadRecordTag(AverageRecording(recording, {}).Value.Record);
   ASSERT_TRUE(stated.has_value());
   EXPECT_FALSE(stated->SexNotStated);
   EXPECT_FALSE(stated->AveragedWithWarnings);
@@ -253,10 +253,10 @@ TEST(AverageFile, NamesARecordByItsRecordingAloneAndKeepsAnEarlierName) {
   testing::WriteAll(folder.File("y.R01"), earlier.data(), earlier.size());
 
   const AverageFileResult kept = AverageRecordingFile(recording, folder.File("x.edf.R01"), {});
-  EXPECT_TRUE(kept.Exists);
+  EXPECT_TRUE((kept.Kind == FailureKind::Exists));
   EXPECT_EQ(kept.RecordPath, folder.File("x.R01"));
   const AverageFileResult fresh = AverageRecordingFile(other, folder.File("y.edf.R01"), {});
-  EXPECT_FALSE(fresh.Exists || fresh.Written);
+  EXPECT_FALSE(fresh.Kind == FailureKind::Exists || fresh.Written);
   EXPECT_EQ(fresh.RecordPath, folder.File("y.edf.R01"));
   EXPECT_TRUE(std::filesystem::exists(folder.File("y.R01")));
 
@@ -308,7 +308,7 @@ TEST(Averaging, GivesARecordOrAReasonForAnyInput) {
   for (const Recording& r : {flat(60000, 5.0), flat(0, 0.0), flat(3, 1.0), flat(60000, NAN),
                              MakeRecording(noiseOnly).Value, MakeRecording(tooShort).Value,
                              MakeRecording(beyondAnyEcg).Value, odd}) {
-    AveragingOutcome outcome;
+    Loaded<AveragedRecord> outcome;
     EXPECT_NO_THROW(outcome = AverageRecording(r, {}));
     EXPECT_FALSE(outcome.Ok);
     EXPECT_FALSE(outcome.ErrorText.empty());
@@ -320,15 +320,15 @@ TEST(Averaging, GivesARecordOrAReasonForAnyInput) {
   holed.Microvolts[0][30000] = INFINITY;
   holed.Microvolts[2][50000] = -1e300;
   holed.Microvolts[2].resize(59000);
-  const AveragingOutcome outcome = AverageRecording(holed, {});
+  const Loaded<AveragedRecord> outcome = AverageRecording(holed, {});
   ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
-  EXPECT_EQ(outcome.Summary.UnusableSamples, 102);
+  EXPECT_EQ(outcome.Value.Summary.UnusableSamples, 102);
   // Each of the three holes costs the one or two beats whose records reach it, and
   // the last complex has no room.
-  EXPECT_GE(outcome.Summary.BeatsIncomplete, 4);
-  EXPECT_LE(outcome.Summary.BeatsIncomplete, 7);
-  EXPECT_EQ(Accounted(outcome.Summary), outcome.Summary.BeatsFound);
-  EXPECT_EQ(outcome.Warnings.size(), 3u);  // unusable samples, lengths, sex
+  EXPECT_GE(outcome.Value.Summary.BeatsIncomplete, 4);
+  EXPECT_LE(outcome.Value.Summary.BeatsIncomplete, 7);
+  EXPECT_EQ(Accounted(outcome.Value.Summary), outcome.Value.Summary.BeatsFound);
+  EXPECT_EQ(outcome.Value.Warnings.size(), 3u);  // unusable samples, lengths, sex
 
   std::vector<AveragingOptions> refused(4);
   refused[0].OnsetAt = 289;
@@ -339,7 +339,7 @@ TEST(Averaging, GivesARecordOrAReasonForAnyInput) {
 }
 
 Recording ReadShared(const std::string& name) {
-  const RecordingOutcome read =
+  const Loaded<Recording> read =
       ReadRecording(std::string(WAVELET_SOURCE_DIR "/../shared/recordings/ptb/") + name + ".hea");
   EXPECT_TRUE(read.Ok) << read.ErrorText;
   return read.Value;
@@ -367,14 +367,14 @@ TEST(Averaging, AveragesTheFrankLeadsOfRealRecordingsOntoTheirQrs) {
   };
   for (const Expected& e : expected) {
     SCOPED_TRACE(e.Name);
-    const AveragingOutcome outcome = AverageRecording(ReadShared(e.Name), {});
+    const Loaded<AveragedRecord> outcome = AverageRecording(ReadShared(e.Name), {});
     ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
     // Resting sinus rhythm: nearly every beat is kept and the noise stays low.
-    const AveragingSummary& s = outcome.Summary;
+    const AveragingSummary& s = outcome.Value.Summary;
     EXPECT_GE(s.BeatsKept, s.BeatsFound - 2);
     EXPECT_GE(s.BeatsKept, 50);
     EXPECT_LT(s.NoiseUv, 1.5);
-    const auto record = testing::Decoded(outcome.Record);
+    const auto record = testing::Decoded(outcome.Value.Record);
     EXPECT_EQ(record->QrsOnset, 310);
     EXPECT_EQ(record->QrsOffset, e.Offset);
     const LatePotentialFigures lp = ComputeLatePotentials(record->LeadSignals, 0.1);
@@ -382,7 +382,7 @@ TEST(Averaging, AveragesTheFrankLeadsOfRealRecordingsOntoTheirQrs) {
               std::tie(record->QrsOnset, e.Offset, e.Fqrs, e.Las40, e.Guarded));
     EXPECT_NEAR(lp.Rms40Uv, e.Rms40, 0.005);
     EXPECT_EQ(s.QrsGuarded, e.Guarded);
-    EXPECT_EQ(DecodeHeaderTexts(outcome.Record).Sex, e.Sex);
+    EXPECT_EQ(DecodeHeaderTexts(outcome.Value.Record).Sex, e.Sex);
   }
 }
 
@@ -397,21 +397,21 @@ TEST(Averaging, PlacesTheSameRecordWhereverTheRecordingStarts) {
   for (const auto& [name, ks] : cuts) {
     SCOPED_TRACE(name);
     const Recording whole = ReadShared(name);
-    const AveragingOutcome reference = AverageRecording(whole, {});
+    const Loaded<AveragedRecord> reference = AverageRecording(whole, {});
     ASSERT_TRUE(reference.Ok) << reference.ErrorText;
-    const auto expected = testing::Decoded(reference.Record);
+    const auto expected = testing::Decoded(reference.Value.Record);
     for (int cut : ks) {
       SCOPED_TRACE(cut);
       Recording cutShort = whole;
       for (auto& lead : cutShort.Microvolts) lead.erase(lead.begin(), lead.begin() + cut);
-      const AveragingOutcome outcome = AverageRecording(cutShort, {});
+      const Loaded<AveragedRecord> outcome = AverageRecording(cutShort, {});
       ASSERT_TRUE(outcome.Ok) << outcome.ErrorText;
-      EXPECT_EQ(outcome.Summary.BeatsKept, reference.Summary.BeatsKept);
-      const auto record = testing::Decoded(outcome.Record);
+      EXPECT_EQ(outcome.Value.Summary.BeatsKept, reference.Value.Summary.BeatsKept);
+      const auto record = testing::Decoded(outcome.Value.Record);
       EXPECT_EQ(std::tie(record->QrsOnset, record->QrsOffset), std::tie(expected->QrsOnset, expected->QrsOffset));
-      EXPECT_EQ(outcome.Summary.FqrsMs, reference.Summary.FqrsMs);
-      EXPECT_EQ(outcome.Summary.Las40Ms, reference.Summary.Las40Ms);
-      EXPECT_NEAR(outcome.Summary.Rms40Uv, reference.Summary.Rms40Uv, 0.01);
+      EXPECT_EQ(outcome.Value.Summary.FqrsMs, reference.Value.Summary.FqrsMs);
+      EXPECT_EQ(outcome.Value.Summary.Las40Ms, reference.Value.Summary.Las40Ms);
+      EXPECT_NEAR(outcome.Value.Summary.Rms40Uv, reference.Value.Summary.Rms40Uv, 0.01);
       double largest = 0.0;
       for (int l = 0; l < 3; ++l) {
         for (int j = 0; j < kSamplesPerLead; ++j) {

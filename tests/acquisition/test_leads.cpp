@@ -18,7 +18,7 @@ using Labels = std::vector<std::string>;
 TEST(LeadChoosing, FrankLeadsAreFoundUnderTheirUsualLabels) {
   for (const Labels& labels : {Labels{"i", "vx", "vy", "vz"}, Labels{"X", "Y", "Z"}, Labels{"Frank X", "frank y", "FRANK-Z"},
                                Labels{"lead x", "Lead Y", "ECG Z"}}) {
-    const LeadChoiceOutcome choice = ChooseLeads(labels, {});
+    const Loaded<LeadChoice> choice = ChooseLeads(labels, {});
     ASSERT_TRUE(choice.Ok) << labels[0];
     EXPECT_EQ(choice.Value.Source, LeadSource::Frank);
     EXPECT_EQ(choice.Value.Channels.size(), 3u);
@@ -27,7 +27,7 @@ TEST(LeadChoosing, FrankLeadsAreFoundUnderTheirUsualLabels) {
 }
 
 TEST(LeadChoosing, FrankLeadsWinOverStandardLeadsAndTheFirstOfTwoCounts) {
-  const LeadChoiceOutcome choice =
+  const Loaded<LeadChoice> choice =
       ChooseLeads({"I", "II", "V1", "V2", "V3", "V4", "V5", "V6", "vx", "vy", "vz", "X"}, {});
   ASSERT_TRUE(choice.Ok);
   EXPECT_EQ(choice.Value.Source, LeadSource::Frank);
@@ -35,21 +35,21 @@ TEST(LeadChoosing, FrankLeadsWinOverStandardLeadsAndTheFirstOfTwoCounts) {
 }
 
 TEST(LeadChoosing, EightStandardLeadsInAnyOrderWithoutTheDerivedOnes) {
-  const LeadChoiceOutcome choice =
+  const Loaded<LeadChoice> choice =
       ChooseLeads({"MDC_ECG_LEAD_V6", "V5", "v4", "V3", "V2", "V1", "II", "I"}, {});
-  ASSERT_TRUE(choice.Ok) << choice.Reason;
+  ASSERT_TRUE(choice.Ok) << choice.ErrorText;
   EXPECT_EQ(choice.Value.Source, LeadSource::Kors);
   EXPECT_EQ(choice.Value.Channels, (std::vector<std::size_t>{7, 6, 5, 4, 3, 2, 1, 0}));
   EXPECT_EQ(choice.Value.Labels, (std::array<std::string, 3>{"Kors X", "Kors Y", "Kors Z"}));
 }
 
 TEST(LeadChoosing, WithoutEitherSetTheRefusalListsWhatWasFound) {
-  const LeadChoiceOutcome choice = ChooseLeads({"I", "II", "III", "aVR", "V1", "V2", "V3", "V4", "V5"}, {});
+  const Loaded<LeadChoice> choice = ChooseLeads({"I", "II", "III", "aVR", "V1", "V2", "V3", "V4", "V5"}, {});
   EXPECT_FALSE(choice.Ok);
-  EXPECT_EQ(choice.Reason,
+  EXPECT_EQ(choice.ErrorText,
             "neither the Frank leads (vx, vy, vz or X, Y, Z) nor the standard leads I, II, V1-V6; "
             "found I, II, III, aVR, V1, V2, V3, V4, V5");
-  EXPECT_EQ(ChooseLeads({}, {}).Reason,
+  EXPECT_EQ(ChooseLeads({}, {}).ErrorText,
             "neither the Frank leads (vx, vy, vz or X, Y, Z) nor the standard leads I, II, V1-V6; no leads at all");
 }
 
@@ -131,16 +131,16 @@ TEST(Resampling, A500HzSineBecomesTheSameSineAt1000Hz) {
   // sees beyond the signal.
   std::vector<double> sine(2000);
   for (std::size_t n = 0; n < sine.size(); ++n) sine[n] = 1000.0 * std::sin(2 * std::numbers::pi * 10 * n / 500.0);
-  const ResampleOutcome resampled = ResampleTo1000(sine, 500);
-  ASSERT_TRUE(resampled.Ok) << resampled.Reason;
-  ASSERT_EQ(resampled.Values.size(), 4000u);
+  const Loaded<std::vector<double>> resampled = ResampleTo1000(sine, 500);
+  ASSERT_TRUE(resampled.Ok) << resampled.ErrorText;
+  ASSERT_EQ(resampled.Value.size(), 4000u);
   double worst = 0;
   for (std::size_t n = 200; n < 3800; ++n) {
-    worst = std::max(worst, std::abs(resampled.Values[n] - 1000.0 * std::sin(2 * std::numbers::pi * 10 * n / 1000.0)));
+    worst = std::max(worst, std::abs(resampled.Value[n] - 1000.0 * std::sin(2 * std::numbers::pi * 10 * n / 1000.0)));
   }
   EXPECT_LT(worst, 0.01);
   EXPECT_EQ(ResampledLength(37855, 800), 47319u);
-  EXPECT_EQ(ResampleTo1000(sine, 1000).Values, sine);
+  EXPECT_EQ(ResampleTo1000(sine, 1000).Value, sine);
   EXPECT_FALSE(ResampleTo1000(sine, 0).Ok);
 }
 

@@ -59,7 +59,7 @@ TEST(ReaderStreams, ChannelsAndPatientFieldsComeThroughAndUnitsBecomeMicrovolts)
   ChildRun run;
   run.How = ChildRun::End::Exited;
   run.Output = bytes;
-  const SourceOutcome source = SourceFromReaderRun("f", run, {});
+  const Loaded<SourceRecording> source = SourceFromReaderRun("f", run, {});
   ASSERT_TRUE(source.Ok) << source.ErrorText;
   EXPECT_EQ(source.Value.SamplingHz, 500.0);
   EXPECT_EQ(source.Value.Channels[0].Microvolts, (std::vector<double>{500, -1250}));
@@ -72,8 +72,8 @@ TEST(ReaderStreams, ChannelsAndPatientFieldsComeThroughAndUnitsBecomeMicrovolts)
   for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
     EXPECT_FALSE(DecodeReaderStream(std::string_view(bytes).substr(0, cut), 8, 100).Ok) << cut;
   }
-  EXPECT_EQ(DecodeReaderStream(bytes, 1, 100).Problem, "more channels than asked for");
-  EXPECT_EQ(DecodeReaderStream(bytes, 8, 1).Problem, "a channel frame is malformed");
+  EXPECT_EQ(DecodeReaderStream(bytes, 1, 100).ErrorText, "more channels than asked for");
+  EXPECT_EQ(DecodeReaderStream(bytes, 8, 1).ErrorText, "a channel frame is malformed");
 }
 
 TEST(ReaderStreams, ARefusalFromTheReaderNamesTheFile) {

@@ -27,7 +27,7 @@ TEST(PtbRecords, TheFrankLeadsOfS0010InMicrovoltsFromTheRawBytes) {
   if (!std::filesystem::exists(WAVELET_SOURCE_DIR "/../shared/recordings")) {
     GTEST_SKIP() << "no recordings beside the project";
   }
-  const RecordingOutcome read = ReadRecording(kPtb + "s0010_re.hea");
+  const Loaded<Recording> read = ReadRecording(kPtb + "s0010_re.hea");
   ASSERT_TRUE(read.Ok) << read.ErrorText;
   const Recording& r = read.Value;
   EXPECT_EQ(r.Leads, LeadSource::Frank);
@@ -57,14 +57,14 @@ TEST(PtbRecords, HeadersWithCrLfAndZeroedChecksumsGiveTheSameSamplesAndWarn) {
   std::filesystem::copy_file(kPtb + "s0010_re.hea.zeroed-checksums", dir.File("s0010_re.hea"));
   std::filesystem::create_symlink(kPtb + "s0010_re.xyz", dir.File("s0010_re.xyz"));
   std::filesystem::create_symlink(kPtb + "s0010_re.dat", dir.File("s0010_re.dat"));
-  const RecordingOutcome zeroed = ReadRecording(dir.File("s0010_re.hea"));
-  const RecordingOutcome original = ReadRecording(kPtb + "s0010_re.hea");
+  const Loaded<Recording> zeroed = ReadRecording(dir.File("s0010_re.hea"));
+  const Loaded<Recording> original = ReadRecording(kPtb + "s0010_re.hea");
   ASSERT_TRUE(zeroed.Ok) << zeroed.ErrorText;
   ASSERT_TRUE(original.Ok);
   EXPECT_EQ(zeroed.Value.Microvolts, original.Value.Microvolts);
   EXPECT_EQ(zeroed.Value.Warnings.size(), 2u);
 
-  const RecordingOutcome s0014 = ReadRecording(kPtb + "s0014lre.hea");
+  const Loaded<Recording> s0014 = ReadRecording(kPtb + "s0014lre.hea");
   ASSERT_TRUE(s0014.Ok) << s0014.ErrorText;
   // The true first values of vx, vy, vz (1073, -2277, 1935 adu) at half a microvolt.
   EXPECT_EQ(s0014.Value.Microvolts[0][0], 536.5);
@@ -77,7 +77,7 @@ TEST(PtbRecords, HeadersWithCrLfAndZeroedChecksumsGiveTheSameSamplesAndWarn) {
                                       "zero first values and checksums in the header of [" + kPtb +
                                           "s0014lre.hea]: the data were read unchecked"}));
 
-  const RecordingOutcome s0015 = ReadRecording(kPtb + "s0015lre.hea");
+  const Loaded<Recording> s0015 = ReadRecording(kPtb + "s0015lre.hea");
   ASSERT_TRUE(s0015.Ok);
   EXPECT_EQ(s0015.Value.Patient.AgeYears, 58);
   EXPECT_TRUE(s0015.Value.Warnings.empty());
@@ -87,7 +87,7 @@ TEST(OtherRecordings, OneEcgInScpAndInTwoAecgFilesGivesTheSameKorsLeads) {
   if (!std::filesystem::exists(WAVELET_SOURCE_DIR "/../shared/recordings")) {
     GTEST_SKIP() << "no recordings beside the project";
   }
-  const RecordingOutcome scp = ReadRecording(kOther + "Example.scp");
+  const Loaded<Recording> scp = ReadRecording(kOther + "Example.scp");
   ASSERT_TRUE(scp.Ok) << scp.ErrorText;
   const Recording& r = scp.Value;
   EXPECT_EQ(r.Leads, LeadSource::Kors);
@@ -103,7 +103,7 @@ TEST(OtherRecordings, OneEcgInScpAndInTwoAecgFilesGivesTheSameKorsLeads) {
   EXPECT_EQ(r.Patient.AgeYears, 49);
   // The same ECG as HL7 aECG, once with and once without the XML declaration.
   for (const char* name : {"Example_aECG.xml", "subject1_0.xml"}) {
-    const RecordingOutcome aecg = ReadRecording(kOther + name);
+    const Loaded<Recording> aecg = ReadRecording(kOther + name);
     ASSERT_TRUE(aecg.Ok) << aecg.ErrorText;
     EXPECT_EQ(aecg.Value.Microvolts, r.Microvolts) << name;
   }
@@ -113,7 +113,7 @@ TEST(OtherRecordings, KorsLeadsOfDemoScpFollowTheMatrixFromItsOwnStandardLeads) 
   if (!std::filesystem::exists(WAVELET_SOURCE_DIR "/../shared/recordings")) {
     GTEST_SKIP() << "no recordings beside the project";
   }
-  const RecordingOutcome kors = ReadRecording(kOther + "demo.scp");
+  const Loaded<Recording> kors = ReadRecording(kOther + "demo.scp");
   ASSERT_TRUE(kors.Ok) << kors.ErrorText;
   // 1000 Hz already; the lead table states 10001 samples, each lead's 20000 bytes hold 10000.
   EXPECT_EQ(kors.Value.Microvolts[0].size(), 10000u);
@@ -127,7 +127,7 @@ TEST(OtherRecordings, KorsLeadsOfDemoScpFollowTheMatrixFromItsOwnStandardLeads) 
                                                    {"V5", "V6", "V6"}}) {
     ReadOptions options;
     options.LeadNames = names;
-    const RecordingOutcome named = ReadRecording(kOther + "demo.scp", options);
+    const Loaded<Recording> named = ReadRecording(kOther + "demo.scp", options);
     ASSERT_TRUE(named.Ok) << named.ErrorText;
     for (const auto& lead : named.Value.Microvolts) leads.push_back(lead);
   }
@@ -156,7 +156,7 @@ TEST(OtherRecordings, EdfAt800HzAndFilesNoReaderKnows) {
             "cannot make X, Y and Z from the eight standard leads");
   ReadOptions limbLeads;
   limbLeads.LeadNames = std::array<std::string, 3>{"I", "II", "III"};
-  const RecordingOutcome edf = ReadRecording(kOther + "0000050.ECG.edf", limbLeads);
+  const Loaded<Recording> edf = ReadRecording(kOther + "0000050.ECG.edf", limbLeads);
   ASSERT_TRUE(edf.Ok) << edf.ErrorText;
   EXPECT_EQ(edf.Value.Microvolts[1].size(), 47319u);  // 37855 samples at 800 Hz
   EXPECT_EQ(edf.Value.Patient.RecordingDate, "2020-11-16");
@@ -170,8 +170,10 @@ TEST(OtherRecordings, EdfAt800HzAndFilesNoReaderKnows) {
   EXPECT_EQ(ReadRecording(kOther + "PROVENANCE.txt").ErrorText,
             "Cannot read [" + kOther + "PROVENANCE.txt]: libbiosig refuses it (ERROR BIOSIG4C++ SOPEN(read): "
             "Dataformat not known.)");
-  EXPECT_EQ(ReadRecording(kOther + "missing.scp").ErrorText,
-            "Cannot read [" + kOther + "missing.scp]: No such file or directory");
+  EXPECT_EQ(ReadRecording(kOther + "PROVENANCE.txt").Kind, FailureKind::NotARecord);
+  const Loaded<Recording> missing = ReadRecording(kOther + "missing.scp");
+  EXPECT_EQ(missing.ErrorText, "Cannot read [" + kOther + "missing.scp]: No such file or directory");
+  EXPECT_EQ(missing.Kind, FailureKind::NotFound);
 }
 
 // Every shared recording read again and again gives the same bytes: the reader program's
@@ -199,15 +201,15 @@ TEST(OtherRecordings, EveryRecordingGivesTheSameBytesInEveryRun) {
     EXPECT_EQ(same, runs) << path;
   }
   for (const std::string& path : ListRecordings(kPtb)) {
-    const RecordingOutcome first = ReadRecording(path);
+    const Loaded<Recording> first = ReadRecording(path);
     ASSERT_TRUE(first.Ok) << first.ErrorText;
     EXPECT_EQ(ReadRecording(path).Value.Microvolts, first.Value.Microvolts) << path;
   }
 
   // Its lead table states 37855 samples a lead; 16-bit byte counts of 65534 store 32767.
   // The leads past its limb leads hold zeros only, which Kors' regression refuses.
-  const StreamOutcome decoded = DecodeReaderStream(stream(scp), 8, ReadOptions{}.MaxSamples);
-  ASSERT_TRUE(decoded.Ok) << decoded.Problem;
+  const Loaded<StreamContent> decoded = DecodeReaderStream(stream(scp), 8, ReadOptions{}.MaxSamples);
+  ASSERT_TRUE(decoded.Ok) << decoded.ErrorText;
   ASSERT_EQ(decoded.Value.Channels.size(), 8u);
   for (const StreamChannel& channel : decoded.Value.Channels) EXPECT_EQ(channel.Values.size(), 32767u);
   EXPECT_EQ(decoded.Value.Warnings,
@@ -251,7 +253,7 @@ std::string EdfPlusFrankLeads(const std::string& patient = "MCH-0234567 F 02-MAY
 TEST(OtherRecordings, EdfPlusFrankLeadsAt500HzWithTheirPatientFields) {
   TempDir dir;
   testing::WriteAll(dir.File("plus.edf"), EdfPlusFrankLeads());
-  const RecordingOutcome read = ReadRecording(dir.File("plus.edf"));
+  const Loaded<Recording> read = ReadRecording(dir.File("plus.edf"));
   ASSERT_TRUE(read.Ok) << read.ErrorText;
   const Recording& r = read.Value;
   EXPECT_EQ(r.Leads, LeadSource::Frank);
@@ -273,7 +275,7 @@ TEST(OtherRecordings, EdfPlusFrankLeadsAt500HzWithTheirPatientFields) {
 TEST(OtherRecordings, EdfPatientPlaceholdersAreDroppedWithAWarning) {
   TempDir dir;
   testing::WriteAll(dir.File("unknown.edf"), EdfPlusFrankLeads("X X X X"));
-  const RecordingOutcome read = ReadRecording(dir.File("unknown.edf"));
+  const Loaded<Recording> read = ReadRecording(dir.File("unknown.edf"));
   ASSERT_TRUE(read.Ok) << read.ErrorText;
   EXPECT_EQ(read.Value.Patient.Id, "");
   EXPECT_EQ(read.Value.Patient.Name, "");
@@ -287,7 +289,7 @@ TEST(OtherRecordings, EdfPatientPlaceholdersAreDroppedWithAWarning) {
   if (!std::filesystem::exists(kOther + "0000050.ECG.edf")) GTEST_SKIP() << "no recordings beside the project";
   ReadOptions limbLeads;
   limbLeads.LeadNames = std::array<std::string, 3>{"I", "II", "III"};
-  const RecordingOutcome edf = ReadRecording(kOther + "0000050.ECG.edf", limbLeads);
+  const Loaded<Recording> edf = ReadRecording(kOther + "0000050.ECG.edf", limbLeads);
   ASSERT_TRUE(edf.Ok) << edf.ErrorText;
   EXPECT_EQ(edf.Value.Patient.Id, "");
   EXPECT_EQ(edf.Value.Warnings, (std::vector<std::string>{"the patient ID 'dd-MMM-yyyy' of [" + kOther +

@@ -9,13 +9,13 @@ namespace wavelet {
 namespace {
 
 TEST(WfdbHeaderParsing, RecordAndSignalLinesGiveEveryField) {
-  const WfdbHeaderOutcome parsed = ParseWfdbHeader(
+  const Loaded<WfdbHeader> parsed = ParseWfdbHeader(
       "# leading comment\n"
       "rec01 2 360/1000(0) 650000 10:30:05 17/10/1990\n"
       "rec01.dat 212x1:0+512 200(1024)/uV 11 1024 995 -22131 0 MLII lead\n"
       "rec01.dat 212 400 12\n"
       "# age: 69\n");
-  ASSERT_TRUE(parsed.Ok) << parsed.Reason;
+  ASSERT_TRUE(parsed.Ok) << parsed.ErrorText;
   const WfdbHeader& header = parsed.Value;
   EXPECT_EQ(header.RecordName, "rec01");
   EXPECT_EQ(header.FrameHz, 360.0);
@@ -48,8 +48,8 @@ TEST(WfdbHeaderParsing, RecordAndSignalLinesGiveEveryField) {
 }
 
 TEST(WfdbHeaderParsing, DefaultsAndCrLfLineEnds) {
-  const WfdbHeaderOutcome parsed = ParseWfdbHeader("r 1\r\nr.dat 16\r\n\r\n");
-  ASSERT_TRUE(parsed.Ok) << parsed.Reason;
+  const Loaded<WfdbHeader> parsed = ParseWfdbHeader("r 1\r\nr.dat 16\r\n\r\n");
+  ASSERT_TRUE(parsed.Ok) << parsed.ErrorText;
   EXPECT_TRUE(parsed.Value.CrLf);
   EXPECT_EQ(parsed.Value.FrameHz, 250.0);
   EXPECT_FALSE(parsed.Value.FrameCount.has_value());
@@ -60,9 +60,9 @@ TEST(WfdbHeaderParsing, DefaultsAndCrLfLineEnds) {
 
 TEST(WfdbHeaderParsing, FaultsAreRefusedWithTheirReason) {
   const auto reason = [](const char* text) {
-    const WfdbHeaderOutcome parsed = ParseWfdbHeader(text);
+    const Loaded<WfdbHeader> parsed = ParseWfdbHeader(text);
     EXPECT_FALSE(parsed.Ok) << text;
-    return parsed.Reason;
+    return parsed.ErrorText;
   };
   EXPECT_EQ(reason("# only a comment\n"), "the header has no record line");
   EXPECT_EQ(reason(""), "the header has no record line");
@@ -81,7 +81,7 @@ TEST(WfdbHeaderParsing, FaultsAreRefusedWithTheirReason) {
 }
 
 TEST(WfdbHeaderPatient, PtbCommentsAndTheRecordLineGiveThePatientFields) {
-  const WfdbHeaderOutcome ptb =
+  const Loaded<WfdbHeader> ptb =
       ParseWfdbHeader("s 1 1000 10\ns.xyz 16 2000 16 0 0 0 0 vx\n# age: 81\n# sex: female\n# ECG date: 01/10/1990\n"
                       "# Smoker: no\n# height: 170 cm\n# weight: n/a\n");
   ASSERT_TRUE(ptb.Ok);
@@ -94,7 +94,7 @@ TEST(WfdbHeaderPatient, PtbCommentsAndTheRecordLineGiveThePatientFields) {
   EXPECT_FALSE(patient.WeightKg.has_value());
   EXPECT_EQ(patient.Name, "");
 
-  const WfdbHeaderOutcome timed = ParseWfdbHeader("s 1 1000 10 9:05:30.5 31/12/2001\ns.dat 16\n# sex: M\n# age: n/a\n");
+  const Loaded<WfdbHeader> timed = ParseWfdbHeader("s 1 1000 10 9:05:30.5 31/12/2001\ns.dat 16\n# sex: M\n# age: n/a\n");
   ASSERT_TRUE(timed.Ok);
   const RecordingPatient other = PatientFromWfdbHeader(timed.Value);
   EXPECT_EQ(other.RecordingDate, "2001-12-31");

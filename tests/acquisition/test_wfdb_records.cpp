@@ -44,7 +44,7 @@ TEST(WfdbRecords, Format16FrankLeadsInMicrovoltsWithThePatientFields) {
   WriteAll(dir.File("r.xyz"), Format16(kFrames));
   WriteAll(dir.File("r.hea"), "r 3 1000 3\n" + SignalLine("r.xyz", "16", kX, "vx") + SignalLine("r.xyz", "16", kY, "vy") +
                                   SignalLine("r.xyz", "16", kZ, "vz") + "# age: 81\n# sex: female\n");
-  const RecordingOutcome read = ReadRecording(dir.File("r.hea"));
+  const Loaded<Recording> read = ReadRecording(dir.File("r.hea"));
   ASSERT_TRUE(read.Ok) << read.ErrorText;
   const Recording& r = read.Value;
   EXPECT_EQ(r.Source, dir.File("r.hea"));
@@ -70,7 +70,7 @@ TEST(WfdbRecords, Format212WithBaselineUnitsAndTwoDataFiles) {
                                 "a.dat 212 100 12 0 7 0 0 other\n"
                                 "b.dat 16 1/uV 16 0 120 0 0 Y\n"
                                 "b.dat 16 2000 16 0 -18 0 0 Z\n");
-  const RecordingOutcome read = ReadRecording(dir.File("two.hea"));
+  const Loaded<Recording> read = ReadRecording(dir.File("two.hea"));
   ASSERT_TRUE(read.Ok) << read.ErrorText;
   // (adu - baseline) * 1000 / 100 for X: (-3 + 10) * 10.
   EXPECT_EQ(read.Value.Microvolts[0], (std::vector<double>{70, 70, 30}));
@@ -87,7 +87,7 @@ TEST(WfdbRecords, CrLfAndZeroedChecksumsAreReadWithWarnings) {
   WriteAll(dir.File("z.xyz"), Format16(kFrames));
   WriteAll(dir.File("z.hea"), "z 3 1000 3\r\nz.xyz 16 2000 16 0 0 0 0 vx\r\nz.xyz 16 2000 16 0 0 0 0 vy\r\n"
                               "z.xyz 16 2000 16 0 0 0 0 vz\r\n\r\n# age: 58\r\n");
-  const RecordingOutcome read = ReadRecording(dir.File("z.hea"));
+  const Loaded<Recording> read = ReadRecording(dir.File("z.hea"));
   ASSERT_TRUE(read.Ok) << read.ErrorText;
   EXPECT_EQ(read.Value.Microvolts[0], Microvolts(kX, 0.5));
   EXPECT_EQ(read.Value.Patient.AgeYears, 58);
@@ -103,7 +103,7 @@ TEST(WfdbRecords, AWrongFirstValueIsAWarningNotARefusal) {
   WriteAll(dir.File("w.xyz"), Format16(kFrames));
   WriteAll(dir.File("w.hea"), "w 3 1000\n" + SignalLine("w.xyz", "16", {5, -3, -7}, "vx") +
                                   SignalLine("w.xyz", "16", kY, "vy") + SignalLine("w.xyz", "16", kZ, "vz"));
-  const RecordingOutcome read = ReadRecording(dir.File("w.hea"));
+  const Loaded<Recording> read = ReadRecording(dir.File("w.hea"));
   ASSERT_TRUE(read.Ok) << read.ErrorText;
   EXPECT_EQ(read.Value.Warnings, (std::vector<std::string>{
                                      "the header of [" + dir.File("w.hea") +
@@ -118,7 +118,7 @@ TEST(WfdbRecords, TruncatedDataAreReadAsFarAsTheyGo) {
   WriteAll(dir.File("t.xyz"), Format16(kFrames).substr(0, 14));
   WriteAll(dir.File("t.hea"), "t 3 1000 3\n" + SignalLine("t.xyz", "16", kX, "vx") + SignalLine("t.xyz", "16", kY, "vy") +
                                   SignalLine("t.xyz", "16", kZ, "vz"));
-  const RecordingOutcome read = ReadRecording(dir.File("t.hea"));
+  const Loaded<Recording> read = ReadRecording(dir.File("t.hea"));
   ASSERT_TRUE(read.Ok) << read.ErrorText;
   EXPECT_EQ(read.Value.Microvolts[2], (std::vector<double>{-9, -10}));
   EXPECT_EQ(read.Value.Warnings, (std::vector<std::string>{"the data file 't.xyz' of [" + dir.File("t.hea") +
@@ -136,7 +136,7 @@ TEST(WfdbRecords, TheOtherDataFileMissingOrShortIsWarnedWhenXyzComeFromTheirOwn)
                                   SignalLine("m.dat", "16", {30, 31, 32}, "v1") + SignalLine("m.xyz", "16", kX, "vx") +
                                   SignalLine("m.xyz", "16", kY, "vy") + SignalLine("m.xyz", "16", kZ, "vz"));
   const std::string others = "; the signals read come from the header's other files";
-  RecordingOutcome read = ReadRecording(dir.File("m.hea"));
+  Loaded<Recording> read = ReadRecording(dir.File("m.hea"));
   ASSERT_TRUE(read.Ok) << read.ErrorText;
   EXPECT_EQ(read.Value.Microvolts[1], Microvolts(kY, 0.5));
   EXPECT_EQ(read.Value.Warnings,
@@ -163,7 +163,7 @@ TEST(WfdbRecords, RefusalsNameTheFileAndTheReason) {
                             SignalLine("d.xyz", "16", kZ, "vz");
   const auto refusal = [&](const std::string& name, const std::string& header, const ReadOptions& options = {}) {
     WriteAll(dir.File(name), header);
-    const RecordingOutcome read = ReadRecording(dir.File(name), options);
+    const Loaded<Recording> read = ReadRecording(dir.File(name), options);
     EXPECT_FALSE(read.Ok) << name;
     return read.ErrorText;
   };
@@ -205,8 +205,10 @@ TEST(WfdbRecords, APipeOrADirectoryInPlaceOfAFileIsRefusedAtOnce) {
   EXPECT_EQ(ReadRecording(dir.File("p.hea")).ErrorText,
             "Cannot read [" + dir.File("p.hea") + "]: cannot open the data file 'p.xyz' (not a regular file)");
   std::filesystem::create_directory(dir.File("folder.hea"));
-  EXPECT_EQ(ReadRecording(dir.File("folder.hea")).ErrorText,
-            "Cannot read [" + dir.File("folder.hea") + "]: not a regular file");
+  const Loaded<Recording> folder = ReadRecording(dir.File("folder.hea"));
+  EXPECT_EQ(folder.ErrorText, "Cannot read [" + dir.File("folder.hea") + "]: not a regular file");
+  // The kind, not the path looked at again, tells the caller what failed.
+  EXPECT_EQ(folder.Kind, FailureKind::NotAFile);
 }
 
 TEST(WfdbRecords, TwelveStandardLeadsGiveKorsXYZ) {
@@ -220,7 +222,7 @@ TEST(WfdbRecords, TwelveStandardLeadsGiveKorsXYZ) {
   std::string header = "s 12 1000 2\n";
   for (std::size_t i = 0; i < labels.size(); ++i) header += "s.dat 16 1/uV 16 0 0 0 0 " + labels[i] + "\n";
   WriteAll(dir.File("s.hea"), header);
-  const RecordingOutcome read = ReadRecording(dir.File("s.hea"));
+  const Loaded<Recording> read = ReadRecording(dir.File("s.hea"));
   ASSERT_TRUE(read.Ok) << read.ErrorText;
   EXPECT_EQ(read.Value.Leads, LeadSource::Kors);
   // By hand from the published rows (I, II, V1..V6):
@@ -241,7 +243,7 @@ TEST(WfdbRecords, LeadNamesChooseAnySignalsAsXYZ) {
                                   SignalLine("n.xyz", "16", kZ, "C"));
   ReadOptions options;
   options.LeadNames = std::array<std::string, 3>{"c", "a", "b"};
-  const RecordingOutcome read = ReadRecording(dir.File("n.hea"), options);
+  const Loaded<Recording> read = ReadRecording(dir.File("n.hea"), options);
   ASSERT_TRUE(read.Ok) << read.ErrorText;
   EXPECT_EQ(read.Value.Leads, LeadSource::Frank);
   EXPECT_EQ(read.Value.LeadLabels, (std::array<std::string, 3>{"C", "A", "B"}));
