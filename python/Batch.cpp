@@ -199,7 +199,14 @@ py::dict Cohort(const std::vector<std::filesystem::path>& paths, const std::file
   }
   // A labels file that is missing or unreadable raises as a load does; labels that
   // cannot serve raise ValueError.
-  if (!plan.Refusal.empty()) RaiseFailure(Outcome::Failure(KindOfRefusedPath(options.LabelsPath), plan.Refusal), options.LabelsPath);
+  if (!plan.Refusal.empty()) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(options.LabelsPath, error);
+    const FailureKind kind = !std::filesystem::exists(status)       ? FailureKind::NotFound
+                             : std::filesystem::is_directory(status) ? FailureKind::NotAFile
+                                                                     : FailureKind::NotARecord;
+    RaiseFailure(Outcome::Failure(kind, plan.Refusal), options.LabelsPath);
+  }
   py::dict result;
   result["records"] = TableRows(cohort::RecordsTable(study.Records));
   result["cohort"] = TableRows(study.Report.Criteria);
