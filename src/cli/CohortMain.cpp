@@ -182,18 +182,18 @@ int main(int argc, char** argv) {
   if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   OutputRequest request;
   request.LatePotentialUnit = options.UnitUv;
-  request.KeepCells = true;
   std::vector<cohort::CohortRecord> records;
   records.reserve(labelled.size());
   NoOutput nowhere;
   const BatchRunReport run = RunBatch(
       labelled, jobs, nowhere,
       [&](std::size_t index, const RecordRow& row) {
-        if (!row.Load.Ok) diagnostics.Error(row.Load.Message());
+        const EntryProducts& made = row.Products;
+        if (!made.Load.Ok) diagnostics.Error(made.Load.Message());
         const cohort::Label& label = *labelOf[index];
         records.push_back(cohort::MakeCohortRecord(labelled[index].Name, label.Group,
-                                                   label.Group == options.PositiveGroup, row.Cells,
-                                                   row.LatePotentialCells));
+                                                   label.Group == options.PositiveGroup, made.Cells,
+                                                   made.LatePotentialCells));
         diagnostics.Progress(index + 1);
       },
       request);
