@@ -19,8 +19,8 @@
 
 #include "base/CompanionProgram.h"
 #include "base/AtomicFile.h"
-#include "base/CompanionProgram.h"
 #include "base/FileDescriptor.h"
+#include "base/Paths.h"
 #include "cli/BatchInputs.h"
 #include "cli/BatchOutput.h"
 #include "cli/BatchRun.h"
@@ -204,7 +204,7 @@ int main(int argc, char** argv) {
   for (const auto& [name, table] : {std::pair{"records.csv", cohort::RecordsTable(records)},
                                     std::pair{"cohort.csv", report.Criteria},
                                     std::pair{"auc.csv", report.Aucs}}) {
-    const Outcome written = WriteTable(directory + "/" + name, table);
+    const Outcome written = WriteTable(JoinPath(directory, name), table);
     if (!written.Ok) {
       diagnostics.Error(written.Message());
       failed = true;

@@ -113,8 +113,6 @@ class Workbench {
   Outcome LoadRecord(const std::string& path, const std::string& entry, HeaderSink& sink);
 
   RecordState State() const { return recordState_; }
-  // The four lead images show an analysis of the loaded record.
-  bool ImagesOfLoadedRecord() const { return imagesAnalysed_; }
   // The analysis results (figures, judgements, the clamped-window flag) are those of
   // a basic analysis of the loaded record.
   bool ResultsOfLoadedRecord() const { return resultsAnalysed_; }
@@ -173,12 +171,12 @@ class Workbench {
   // record); returns the figures drawn, so they are computed once.
   std::optional<LatePotentialFigures> DrawLatePotentials(double unitSetting);
   const Canvas& LatePotentialImage() const { return *latePotentialImage_; }
-  // The unit the loaded record is read in: its tag's, else the setting.
-  double UnitInUse(double unitSetting) const;
   // The loaded record states its unit in a tag of its own.
   bool RecordStatesUnit() const;
 
  private:
+  // The unit the loaded record is read in: its tag's, else the setting.
+  double UnitInUse(double unitSetting) const;
   // The header cells go to the sink, the grid's cursor and `cells`.
   Outcome ReadRecord(const std::string& path, const std::string& entry, HeaderSink& sink,
                      std::vector<std::string>* cells = nullptr);
