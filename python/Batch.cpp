@@ -108,7 +108,8 @@ class BatchRun {
     rowsReady_.notify_all();
   }
 
-  void Take(std::size_t index, cli::RecordRow& made) {
+  void Take(std::size_t index, cli::RecordRow& taken) {
+    EntryProducts& made = taken.Products;
     BatchRow row{inputs_[index].Name, inputs_[index].Path, std::move(made.Cells), std::nullopt, std::nullopt,
                  made.WindowsClamped};
     if (request_.LatePotentialUnit) row.LatePotentials = std::move(made.LatePotentialCells);
@@ -160,7 +161,6 @@ std::unique_ptr<BatchRun> StartBatch(const py::object& paths, std::optional<int>
     throw py::error_already_set();
   }
   cli::OutputRequest request;
-  request.KeepCells = true;  // the rows go to Python as cells
   if (latePotentials) request.LatePotentialUnit = unit;
   const int threads = jobs ? *jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   return std::make_unique<BatchRun>(std::move(inputs.Records), threads, std::move(request));

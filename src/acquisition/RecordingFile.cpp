@@ -44,15 +44,7 @@ Outcome ReadSmallFile(const std::string& path, std::uint64_t limit, std::string&
 }
 
 bool ReadAt(const FileDescriptor& file, std::uint64_t offset, std::span<std::uint8_t> bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t got = ::pread(file.Get(), bytes.data() + done, bytes.size() - done,
-                                static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    done += static_cast<std::size_t>(got);
-  }
-  return true;
+  return ReadAllAt(file.Get(), bytes.data(), bytes.size(), offset);
 }
 
 std::string DirectoryOf(const std::string& path) {

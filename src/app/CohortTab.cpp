@@ -226,10 +226,4 @@ void TSDIAppForm::ShowCohort() {
   }
 }
 
-void TSDIAppForm::KeepBatchLatePotentials(const std::string& entry) {
-  const double unit = UnitSetting != nullptr ? UnitSetting->value() : kDefaultMicrovoltsPerUnit;
-  batchLatePotentials_.push_back(LatePotentialCells(entry, workbench_->LatePotentials(unit),
-                                                    Record().QrsOnset, Record().QrsOffset));
-}
-
 }  // namespace wavelet

@@ -27,6 +27,7 @@
 #include "acquisition/Recording.h"
 #include "app/DirectoryChooser.h"
 #include "base/LargeBuffers.h"
+#include "base/Paths.h"
 #include "app/MainWindow.h"
 #include "app/TextForms.h"
 #include "record/RecordFileName.h"
@@ -133,7 +134,7 @@ void TSDIAppForm::ImportRecordingsClick() {
   // finish (its record stays) and starts no other.
   std::thread worker([&] {
     for (std::size_t i = 0; i < recordings.size() && !cancelled; ++i) {
-      results[i] = AverageRecordingFile(recordings[i], folder + "/" + names[i], request);
+      results[i] = AverageRecordingFile(recordings[i], JoinPath(folder, names[i]), request);
       ++done;
     }
   });

@@ -257,8 +257,6 @@ class TSDIAppForm : public QMainWindow {
   // The cohort of the last batch with the chosen labels, or the note why there is none.
   void ShowCohort();
   void ClearCohort();
-  // The batch record just analysed: its late-potential cells, for the cohort.
-  void KeepBatchLatePotentials(const std::string& entry);
   void ConnectHandlers();
   QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
                     int width = -1, int height = -1);

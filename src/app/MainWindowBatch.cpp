@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QListWidget>
 #include <QMessageBox>
@@ -123,13 +124,15 @@ bool TSDIAppForm::RunBatchRecord(const std::string& entry) {
   request.View = &view;
   const bool printing = CheckBoxBP->isChecked() && BatchPageSize(request.PageWidth, request.PageHeight);
   request.PageSquareScale = Analysis().Display.SelectedScale;
+  request.LatePotentialUnit = UnitSetting != nullptr ? UnitSetting->value() : kDefaultMicrovoltsPerUnit;
   lastLoadOk_ = false;
-  const EntryProducts products = workbench_->ProcessEntry(EntryPath(entry), entry, sink, request, hooks);
-  KeepBatchLatePotentials(entry);
+  const int row = Cursor().BatchRow;
+  EntryProducts products = workbench_->ProcessEntry(EntryPath(entry), entry, sink, request, hooks);
+  batchLatePotentials_.push_back(std::move(products.LatePotentialCells));
   const bool loaded = RecordLoaded(products.Load, entry);
   RefreshImages();
   QCoreApplication::processEvents();
-  gridModel_->GridRowChanged(products.Row);
+  gridModel_->GridRowChanged(row);
   if (loaded && CheckBoxBP->isChecked()) PrintReportInBatch(printing ? &*products.Page : nullptr);
   return loaded;
 }

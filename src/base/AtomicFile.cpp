@@ -11,6 +11,8 @@
 #include <set>
 #include <system_error>
 
+#include "base/Paths.h"
+
 namespace wavelet {
 namespace {
 
@@ -75,8 +77,8 @@ void AtomicFileWriter::Open(InPlaceFallback fallback) {
   static std::atomic<unsigned> counter{0};
   int openError = 0;
   for (int attempt = 0; attempt < 100 && !fd_.Valid(); ++attempt) {
-    tempPath_ = (directory.empty() ? std::string() : directory + "/") + "." + base + "." +
-                std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
+    tempPath_ = JoinPath(directory, "." + base + "." + std::to_string(::getpid()) + "." +
+                                        std::to_string(counter++) + ".tmp");
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
     fd_ = FileDescriptor(::open(tempPath_.c_str(), flags, 0666));
     openError = errno;

@@ -51,6 +51,18 @@ FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
   return *this;
 }
 
+bool ReadAllAt(int fd, void* data, std::size_t size, std::uint64_t offset) {
+  auto* next = static_cast<char*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::pread(fd, next + done, size - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
 ssize_t FileDescriptor::ReadUpTo(void* data, std::size_t size) const {
   auto* next = static_cast<char*>(data);
   std::size_t total = 0;

@@ -1,11 +1,13 @@
 #pragma once
 // A POSIX file descriptor that closes itself however the code around it ends, and
-// the one loop that writes a whole buffer through interrupted and partial writes.
+// the loops that write a whole buffer and read a whole extent through interrupted and
+// partial calls.
 
 #include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,10 @@ namespace wavelet {
 // socket's, such as MSG_NOSIGNAL: a reader gone fails the write instead of killing
 // this program) the bytes go by send.
 bool WriteAll(int fd, std::string_view data, int sendFlags = 0);
+
+// Reads exactly `size` bytes at `offset` of `fd` into `data`, retrying interrupted and
+// partial reads. False on an error or when the file ends first.
+bool ReadAllAt(int fd, void* data, std::size_t size, std::uint64_t offset);
 
 class FileDescriptor {
  public:

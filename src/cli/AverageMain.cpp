@@ -21,6 +21,7 @@
 #include "acquisition/AverageFile.h"
 #include "base/AtomicFile.h"
 #include "base/LargeBuffers.h"
+#include "base/Paths.h"
 #include "cli/AverageOptions.h"
 #include "cli/ToolDiagnostics.h"
 #include "version/Version.h"
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
 
   const std::vector<std::string> names = RecordNamesOf(recordings);
   std::vector<std::string> targets;
-  for (const std::string& name : names) targets.push_back(folder + "/" + name);
+  for (const std::string& name : names) targets.push_back(JoinPath(folder, name));
   const std::vector<std::string> refusals = SharedRecordTexts(recordings, names);
   AveragingRun run(recordings, targets, refusals, options.Request);
   std::vector<AverageFileResult> results(recordings.size());

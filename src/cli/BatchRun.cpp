@@ -6,8 +6,6 @@
 #include <thread>
 
 #include "output/CsvWriter.h"
-#include "output/LatePotentialTexts.h"
-#include "output/PngWriter.h"
 #include "output/RecordedPage.h"
 #include "session/Workbench.h"
 
@@ -17,11 +15,16 @@ namespace {
 // What one thread reuses from record to record: a workbench of its own, whose step is
 // exactly one record of the window's batch, with the pictures and the page asked for.
 struct Worker {
-  explicit Worker(const OutputRequest& output) : request(output) {
+  explicit Worker(const OutputRequest& output) {
     bench.StartUp();
-    if (!request.PictureDirectory.empty()) step.View = &request.View;
-    step.PageWidth = request.PageWidth;
-    step.PageHeight = request.PageHeight;
+    if (!output.PictureDirectory.empty()) {
+      step.View = &output.View;
+      step.PictureDirectory = output.PictureDirectory;
+      step.PictureRenames = &renames;
+    }
+    step.PageWidth = output.PageWidth;
+    step.PageHeight = output.PageHeight;
+    step.LatePotentialUnit = output.LatePotentialUnit;
   }
   // The pictures are synced once per checkpoint, not once per file: until then they
   // exist under temporary names only, so a crash never leaves a truncated picture
@@ -33,56 +36,43 @@ struct Worker {
   }
 
   static constexpr int kRecordsPerCheckpoint = 64;
-  const OutputRequest& request;
   EntryRequest step;
   Workbench bench;
   DeferredRenames renames;
   int sinceCheckpoint = 0;
 };
 
+class NoHeaderSink final : public HeaderSink {
+ public:
+  void ShowHeaderField(const PatientHeaderEntry&, const std::string&) override {}
+};
+
 RecordRow AnalyseInput(const BatchInput& input, Worker& worker) {
-  AnalysedRow analysed = worker.bench.AnalyseEntry(input.Path, input.Name, worker.step);
+  NoHeaderSink sink;
+  AnalysisDriverHooks hooks;
   RecordRow row;
-  row.Line = CsvLine(analysed.Cells);
-  if (worker.request.KeepCells) row.Cells = std::move(analysed.Cells);
-  row.Load = std::move(analysed.Load);
-  row.WindowsClamped = analysed.WindowsClamped;
-  if (row.Load.Ok && worker.step.View != nullptr) {
-    row.Pictures =
-        worker.bench.WritePictures(worker.request.PictureDirectory, input.Name, &worker.renames);
+  row.Products = worker.bench.ProcessEntry(input.Path, input.Name, sink, worker.step, hooks);
+  EntryProducts& made = row.Products;
+  row.Line = CsvLine(made.Cells);
+  if (made.Page) {
+    row.Page = SerializePage(*made.Page);
+    made.Page.reset();
   }
-  if (analysed.Page) row.Page = SerializePage(*analysed.Page);
+  if (worker.step.LatePotentialUnit) row.LatePotentialLine = CsvTableLine(made.LatePotentialCells);
   if (worker.step.View != nullptr) {
     const Outcome synced = worker.Checkpoint(false);
-    if (!synced.Ok && row.Pictures.Ok) row.Pictures = synced;
-  }
-  if (const std::optional<double> unit = worker.request.LatePotentialUnit) {
-    Workbench& bench = worker.bench;
-    // The picture is drawn from the figures of the row, computed once.
-    const bool picture = row.Load.Ok && worker.step.View != nullptr && row.Pictures.Ok;
-    const std::optional<LatePotentialFigures> figures =
-        !row.Load.Ok ? std::nullopt
-                     : picture ? bench.DrawLatePotentials(*unit) : bench.LatePotentials(*unit);
-    std::vector<std::string> cells =
-        LatePotentialCells(input.Name, figures, bench.Record().QrsOnset, bench.Record().QrsOffset);
-    row.LatePotentialLine = CsvTableLine(cells);
-    if (worker.request.KeepCells) row.LatePotentialCells = std::move(cells);
-    if (picture) {
-      const Canvas& image = bench.LatePotentialImage();
-      row.Pictures = WritePng(worker.request.PictureDirectory + "/" + input.Name + "_LP.png",
-                              image.Pixels(), image.Width(), image.Height(), &worker.renames);
-    }
+    if (!synced.Ok && made.Pictures.Ok) made.Pictures = synced;
   }
   return row;
 }
 
 void Account(BatchRunReport& report, const RecordRow& row) {
-  if (row.Load.Ok) {
+  if (row.Products.Load.Ok) {
     ++report.Analysed;
   } else {
     ++report.Unreadable;
   }
-  if (!row.Pictures.Ok) ++report.PicturesFailed;
+  if (!row.Products.Pictures.Ok) ++report.PicturesFailed;
 }
 
 BatchRunReport RunSequential(const std::vector<BatchInput>& records, BatchOutput& output,

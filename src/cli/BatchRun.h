@@ -12,17 +12,13 @@
 
 namespace wavelet::cli {
 
-// One record's row as a CSV line, its recorded page, and what went wrong with it.
+// One record's products (see EntryProducts), with its rows as CSV lines and its page
+// serialized for the page program (the products keep no page).
 struct RecordRow {
+  EntryProducts Products;
   std::string Line;
-  Outcome Load;
-  bool WindowsClamped = false;
-  Outcome Pictures;
-  std::string Page;  // SerializePage of the record's page, when pages are asked for
+  std::string Page;               // SerializePage of the record's page, when pages are asked for
   std::string LatePotentialLine;  // its --late-potentials row, when asked for
-  // The cells of both rows, when KeepCells asks for them (a study, the Python module).
-  std::vector<std::string> Cells;
-  std::vector<std::string> LatePotentialCells;
 };
 
 // What the workers make of each readable record besides its row, in the same pass:
@@ -35,8 +31,6 @@ struct OutputRequest {
   // The late-potential rows (and, with pictures, NAME_LP.png) in this unit for records
   // that state none; nothing: no late potentials.
   std::optional<double> LatePotentialUnit;
-  // Keep the cells of the rows besides their lines.
-  bool KeepCells = false;
 };
 
 struct BatchRunReport {

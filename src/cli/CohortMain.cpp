@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "base/AtomicFile.h"
-#include "base/CompanionProgram.h"
 #include "base/FileDescriptor.h"
+#include "base/Paths.h"
 #include "cli/BatchInputs.h"
 #include "cli/BatchOutput.h"
 #include "cli/BatchRun.h"
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
   for (const auto& [name, table] : {std::pair{"records.csv", cohort::RecordsTable(study.Records)},
                                     std::pair{"cohort.csv", report.Criteria},
                                     std::pair{"auc.csv", report.Aucs}}) {
-    const Outcome written = WriteTable(directory + "/" + name, table);
+    const Outcome written = WriteTable(JoinPath(directory, name), table);
     if (!written.Ok) {
       diagnostics.Error(written.Message());
       failed = true;

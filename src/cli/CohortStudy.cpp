@@ -84,17 +84,17 @@ StudyResult RunStudy(const StudyPlan& plan, const CohortOptions& options,
   if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   OutputRequest request;
   request.LatePotentialUnit = options.UnitUv;
-  request.KeepCells = true;
   result.Records.reserve(plan.Labelled.size());
   NoOutput nowhere;
   RunBatch(
       plan.Labelled, jobs, nowhere,
       [&](std::size_t index, const RecordRow& row) {
-        if (!row.Load.Ok) result.LoadErrors.push_back(row.Load.Message());
+        const EntryProducts& made = row.Products;
+        if (!made.Load.Ok) result.LoadErrors.push_back(made.Load.Message());
         const cohort::Label& label = plan.LabelOf[index];
         result.Records.push_back(cohort::MakeCohortRecord(plan.Labelled[index].Name, label.Group,
-                                                          label.Group == options.PositiveGroup, row.Cells,
-                                                          row.LatePotentialCells));
+                                                          label.Group == options.PositiveGroup, made.Cells,
+                                                          made.LatePotentialCells));
         if (progress) progress(index + 1);
       },
       request);

@@ -31,15 +31,6 @@ void BatchGrid::SetCell(int column, int row, std::string text) {
       std::move(text);
 }
 
-std::vector<std::string> BatchGrid::TakeRow(int row) {
-  if (row < 0 || row >= rowCount_) return {};
-  const auto first = cells_.begin() + static_cast<std::ptrdiff_t>(row) * kBatchGridColumns;
-  std::vector<std::string> taken(std::make_move_iterator(first),
-                                 std::make_move_iterator(first + kBatchGridColumns));
-  for (auto cell = first; cell != first + kBatchGridColumns; ++cell) cell->clear();
-  return taken;
-}
-
 void WriteBatchCell(BatchGrid& grid, BatchCursor& cursor, const std::string& text) {
   if (cursor.BatchMode != 1) return;
   grid.SetCell(cursor.BatchColumn, cursor.BatchRow, text);

@@ -25,8 +25,6 @@ class BatchGrid {
   // Reads outside the grid give "", writes outside it are ignored.
   const std::string& Cell(int column, int row) const;
   void SetCell(int column, int row, std::string text);
-  // Moves a row's cells out (they are left empty); no row outside the grid.
-  std::vector<std::string> TakeRow(int row);
 
  private:
   int rowCount_ = 0;

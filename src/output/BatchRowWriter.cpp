@@ -20,11 +20,4 @@ std::vector<std::string> BatchResultCells(const AnalysisResults& results) {
   return cells;
 }
 
-void WriteBatchResultsRow(BatchGrid& grid, BatchCursor& cursor, const AnalysisResults& results) {
-  for (std::string& cell : BatchResultCells(results)) {
-    grid.SetCell(cursor.BatchColumn, cursor.BatchRow, std::move(cell));
-    ++cursor.BatchColumn;
-  }
-}
-
 }  // namespace wavelet

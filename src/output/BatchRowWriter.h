@@ -16,8 +16,4 @@ std::vector<std::string> HeaderCells(const std::string& fileName, const RecordHe
 // The result columns' texts in their order, judgements as the analysis left them.
 std::vector<std::string> BatchResultCells(const AnalysisResults&);
 
-// Writes BatchResultCells into row BatchRow from column BatchColumn on, raising
-// BatchColumn by one per cell.
-void WriteBatchResultsRow(BatchGrid&, BatchCursor&, const AnalysisResults&);
-
 }  // namespace wavelet

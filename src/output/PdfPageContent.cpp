@@ -7,6 +7,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "base/FileDescriptor.h"
+
 namespace wavelet {
 
 namespace {
@@ -184,14 +186,7 @@ bool PdfPageStreams::Read(std::size_t index, std::string& deflated) const {
   if (!file_ || index >= pages_.size() || std::fflush(file_) != 0) return false;
   const Extent extent = pages_[index];
   deflated.resize(static_cast<std::size_t>(extent.Length));
-  std::size_t done = 0;
-  while (done < deflated.size()) {
-    const ssize_t got = ::pread(::fileno(file_), deflated.data() + done, deflated.size() - done,
-                                static_cast<off_t>(extent.Offset + done));
-    if (got <= 0) return false;
-    done += static_cast<std::size_t>(got);
-  }
-  return true;
+  return ReadAllAt(::fileno(file_), deflated.data(), deflated.size(), extent.Offset);
 }
 
 }  // namespace wavelet

@@ -49,13 +49,4 @@ Outcome ReadRecordFile(const std::string& path, RecordBytes& buffer) {
   return Outcome::Success();
 }
 
-std::string JoinRecordPath(const std::string& directory, const std::string& entry) {
-  std::string path;
-  path.reserve(directory.size() + 1 + entry.size());
-  path += directory;
-  path += '/';
-  path += entry;
-  return path;
-}
-
 }  // namespace wavelet

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/Outcome.h"
+#include "base/Paths.h"
 #include "record/RecordFormat.h"
 
 namespace wavelet {
@@ -14,7 +15,9 @@ namespace wavelet {
 // path + "]". A named pipe, socket or directory is refused at once, never waited on.
 Outcome ReadRecordFile(const std::string& path, RecordBytes& buffer);
 
-// The separator is always inserted, even after a directory that ends in one.
-std::string JoinRecordPath(const std::string& directory, const std::string& entry);
+// A work-list entry's path in its folder (the one join of base/Paths.h).
+inline std::string JoinRecordPath(const std::string& directory, const std::string& entry) {
+  return JoinPath(directory, entry);
+}
 
 }  // namespace wavelet

@@ -1,5 +1,6 @@
 #include "session/Workbench.h"
 
+#include "base/Paths.h"
 #include "output/BatchRowWriter.h"
 #include "output/LatePotentialTexts.h"
 #include "output/PngWriter.h"
@@ -12,14 +13,6 @@
 #include "views/RawView.h"
 
 namespace wavelet {
-namespace {
-
-class NoHeaderSink final : public HeaderSink {
- public:
-  void ShowHeaderField(const PatientHeaderEntry&, const std::string&) override {}
-};
-
-}  // namespace
 
 bool ModeShowsBasicResults(int displayMode) {
   return displayMode == kDisplayBasic || displayMode == kDisplayMap;
@@ -48,35 +41,36 @@ void Workbench::StartUp() {
 
 Outcome Workbench::LoadRecord(const std::string& path, const std::string& entry,
                                   HeaderSink& sink) {
-  const bool wasLoaded = recordState_ == RecordState::Loaded;
-  const std::string previousPath = record_->RecordPath;
-  const RecordBytes previousBytes = record_->RecordBuffer;
+  const bool samePath = recordState_ == RecordState::Loaded && record_->RecordPath == path;
+  const RecordBytes previousBytes = samePath ? record_->RecordBuffer : RecordBytes{};
   const Outcome load = ReadRecord(path, entry, sink);
+  const bool sameRecord = samePath && previousBytes == record_->RecordBuffer;
+  NoteLoad(load, entry, sameRecord);
   if (!load.Ok) {
-    recordState_ = RecordState::LoadFailed;
-    failedEntry_ = entry;
-    imagesAnalysed_ = false;
-    resultsAnalysed_ = false;
     InitialiseImages(*images_);
-    return load;
-  }
-  recordState_ = RecordState::Loaded;
-  const bool sameRecord = wasLoaded && previousPath == path && previousBytes == record_->RecordBuffer;
-  if (!sameRecord) {
-    imagesAnalysed_ = false;
-    resultsAnalysed_ = false;
+  } else if (!sameRecord) {
     ClearLeadImages(*images_);
   }
   return load;
 }
 
+void Workbench::NoteLoad(const Outcome& load, const std::string& entry, bool sameRecord) {
+  recordState_ = load.Ok ? RecordState::Loaded : RecordState::LoadFailed;
+  if (!load.Ok) failedEntry_ = entry;
+  if (!load.Ok || !sameRecord) {
+    imagesAnalysed_ = false;
+    resultsAnalysed_ = false;
+  }
+}
+
 Outcome Workbench::ReadRecord(const std::string& path, const std::string& entry,
-                              HeaderSink& sink) {
-  auto show = [&](const PatientHeaderEntry& field, const std::string& text) {
-    sink.ShowHeaderField(field, text);
+                              HeaderSink& sink, std::vector<std::string>* cells) {
+  auto cell = [&](const std::string& text) {
     WriteBatchCell(grid_, cursor_, text);
+    if (cells != nullptr) cells->push_back(text);
   };
-  show(kPatientHeader[0], entry);
+  sink.ShowHeaderField(kPatientHeader[0], entry);
+  cell(entry);
   record_->RecordPath = path;
   sink.RecordPathChosen(path);
 
@@ -87,7 +81,7 @@ Outcome Workbench::ReadRecord(const std::string& path, const std::string& entry,
   for (std::size_t i = 1; i < kPatientHeader.size(); ++i) {
     const PatientField field = kPatientHeader[i].Field;
     sink.ShowHeaderField(kPatientHeader[i], ShownPatientFieldText(header, record_->RecordBuffer, entry, field));
-    WriteBatchCell(grid_, cursor_, PatientFieldText(header, entry, field));
+    cell(PatientFieldText(header, entry, field));
   }
   DecodeRecordInto(*record_);
   return Outcome::Success();
@@ -187,8 +181,7 @@ Outcome Workbench::WritePictures(const std::string& directory, const std::string
   Outcome outcome;
   for (int i = 0; i < kImageCount; ++i) {
     const Canvas& image = images_->Lead(i);
-    const std::string path =
-        (directory.empty() ? std::string() : directory + "/") + name + PictureSuffix(i) + ".png";
+    const std::string path = JoinPath(directory, name + PictureSuffix(i) + ".png");
     const Outcome written =
         WritePng(path, image.Pixels(), image.Width(), image.Height(), renames);
     if (!written.Ok && outcome.Ok) outcome = written;
@@ -202,16 +195,15 @@ void Workbench::BeginBatch(int records) {
   cursor_.BatchRow = 1;
 }
 
-int Workbench::FinishBatchRow(bool analysed) {
-  const int row = cursor_.BatchRow;
+void Workbench::FinishGridRow(const std::vector<std::string>& cells, bool analysed) {
+  if (cursor_.BatchMode != 1) return;
   if (analysed) {
-    WriteBatchResultsRow(grid_, cursor_, state_->Results);
+    for (int c = kPatientFieldCount; c < kBatchGridColumns; ++c) WriteBatchCell(grid_, cursor_, cells[c]);
   } else {
     // An unreadable record keeps its file name and nothing else of an earlier run.
-    for (int c = 1; c < kBatchGridColumns; ++c) grid_.SetCell(c, row, std::string());
+    for (int c = 1; c < kBatchGridColumns; ++c) grid_.SetCell(c, cursor_.BatchRow, std::string());
   }
-  cursor_.BatchRow = row + 1;
-  return row;
+  ++cursor_.BatchRow;
 }
 
 void Workbench::EndBatch() { cursor_.BatchMode = 0; }
@@ -253,17 +245,17 @@ EntryProducts Workbench::ProcessEntry(const std::string& path, const std::string
   state_->PeakListCount = 0;
   cursor_.BatchColumn = 0;
   ClearAnalysisAccumulators(*state_);
-  if (request.View != nullptr) ClearLeadImages(*images_);
+  products.Cells.reserve(kBatchGridColumns);
+  products.Load = ReadRecord(path, entry, sink, &products.Cells);
+  NoteLoad(products.Load, entry, false);
+  // Without a view nothing is drawn, so the images stay as they are: clearing them
+  // would cost more than the rest of a row.
   if (request.View != nullptr) {
-    products.Load = LoadRecord(path, entry, sink);
-  } else {
-    // Nothing is drawn, so the images stay as they are: clearing them would cost more
-    // than the rest of a row.
-    products.Load = ReadRecord(path, entry, sink);
-    recordState_ = products.Load.Ok ? RecordState::Loaded : RecordState::LoadFailed;
-    failedEntry_ = products.Load.Ok ? std::string() : entry;
-    imagesAnalysed_ = false;
-    resultsAnalysed_ = false;
+    if (products.Load.Ok) {
+      ClearLeadImages(*images_);
+    } else {
+      InitialiseImages(*images_);
+    }
   }
   const DisplaySettings* view = products.Load.Ok ? request.View : nullptr;
   const bool basicView = view != nullptr && view->DisplayMode == kDisplayBasic;
@@ -292,29 +284,36 @@ EntryProducts Workbench::ProcessEntry(const std::string& path, const std::string
       products.Page = std::move(recorder->Page());
       products.Page->Entry = entry;
     }
+    for (std::string& cell : BatchResultCells(state_->Results)) products.Cells.push_back(std::move(cell));
+  } else {
+    products.Cells.resize(kBatchGridColumns);
   }
-  products.Row = FinishBatchRow(products.Load.Ok);
+  FinishGridRow(products.Cells, products.Load.Ok);
   if (view != nullptr && !basicView) {
     state_->Display.DisplayMode = view->DisplayMode;
     RunAnalysis(*view, hooks);
   }
+  WritePictureProducts(request, entry, products);
   return products;
 }
 
-AnalysedRow Workbench::AnalyseEntry(const std::string& path, const std::string& entry,
-                                    const EntryRequest& request) {
-  if (grid_.RowCount() < 2) grid_.SetRowCount(2);
-  cursor_.BatchMode = 1;
-  cursor_.BatchRow = 1;
-  NoHeaderSink sink;
-  AnalysisDriverHooks hooks;
-  EntryProducts products = ProcessEntry(path, entry, sink, request, hooks);
-  AnalysedRow row;
-  row.Cells = grid_.TakeRow(1);
-  row.Load = std::move(products.Load);
-  row.WindowsClamped = products.WindowsClamped;
-  row.Page = std::move(products.Page);
-  return row;
+// After the row and the sweep, so that the pictures are what the analysis tab shows.
+void Workbench::WritePictureProducts(const EntryRequest& request, const std::string& entry,
+                                     EntryProducts& products) {
+  const bool pictures = products.Load.Ok && request.View != nullptr && !request.PictureDirectory.empty();
+  if (pictures) products.Pictures = WritePictures(request.PictureDirectory, entry, request.PictureRenames);
+  const std::optional<double> unit = request.LatePotentialUnit;
+  if (!unit) return;
+  // The picture is drawn from the figures of the row, computed once.
+  const bool picture = pictures && products.Pictures.Ok;
+  const std::optional<LatePotentialFigures> figures =
+      !products.Load.Ok ? std::nullopt : picture ? DrawLatePotentials(*unit) : LatePotentials(*unit);
+  products.LatePotentialCells = LatePotentialCells(entry, figures, record_->QrsOnset, record_->QrsOffset);
+  if (picture) {
+    const Canvas& image = *latePotentialImage_;
+    products.Pictures = WritePng(JoinPath(request.PictureDirectory, entry + "_LP.png"), image.Pixels(),
+                                 image.Width(), image.Height(), request.PictureRenames);
+  }
 }
 
 }  // namespace wavelet

@@ -47,7 +47,8 @@ enum class RecordState {
 const char* PictureSuffix(int image);
 
 // What one work-list entry's step makes besides its row: the images of the analysis
-// tab and the page of its report, all from one load and one analysis.
+// tab, the page of its report, the pictures and the late-potential row, all from one
+// load and one analysis.
 struct EntryRequest {
   // Draw the raw view and the four lead images as the analysis tab shows the record
   // in these settings; null: draw nothing.
@@ -57,21 +58,24 @@ struct EntryRequest {
   int PageHeight = 0;
   // The display scale the page's squares stand at (the window's, or the start-up one).
   double PageSquareScale = 2.0;
+  // With View: the five pictures (and, with late potentials, NAME_LP.png) go into this
+  // folder, through PictureRenames when it is set. Empty: no pictures.
+  std::string PictureDirectory;
+  DeferredRenames* PictureRenames = nullptr;
+  // The late-potential row, in this unit for records that state none; nothing: none.
+  std::optional<double> LatePotentialUnit;
 };
 
+// Everything one entry's step makes.
 struct EntryProducts {
   Outcome Load;
-  int Row = 0;  // the grid row written
+  // The row: the header cells, then the result cells (kBatchGridColumns); an unreadable
+  // record keeps only its file name.
+  std::vector<std::string> Cells;
   bool WindowsClamped = false;
   std::optional<RecordedPage> Page;  // when asked for and the record was read
-};
-
-// One record's batch row for a caller without a window.
-struct AnalysedRow {
-  std::vector<std::string> Cells;  // kBatchGridColumns cells
-  Outcome Load;
-  bool WindowsClamped = false;
-  std::optional<RecordedPage> Page;
+  Outcome Pictures;                  // the first picture that could not be written
+  std::vector<std::string> LatePotentialCells;  // when asked for
 };
 
 // Whether a display mode draws the markers of a basic analysis (the rise and fall of
@@ -109,8 +113,6 @@ class Workbench {
   Outcome LoadRecord(const std::string& path, const std::string& entry, HeaderSink& sink);
 
   RecordState State() const { return recordState_; }
-  // The four lead images show an analysis of the loaded record.
-  bool ImagesOfLoadedRecord() const { return imagesAnalysed_; }
   // The analysis results (figures, judgements, the clamped-window flag) are those of
   // a basic analysis of the loaded record.
   bool ResultsOfLoadedRecord() const { return resultsAnalysed_; }
@@ -138,14 +140,15 @@ class Workbench {
   void RunAnalysis(const DisplaySettings& options, AnalysisDriverHooks& hooks);
   void RunBasicAnalysis(const DisplaySettings& options, AnalysisDriverHooks& hooks);
 
-  // A batch over `records` work-list entries: grid rows for them, cursor on row 1.
+  // A batch of the window over `records` work-list entries: grid rows for them, cursor
+  // on row 1.
   void BeginBatch(int records);
   // The step of one work-list entry, the one home of a record's batch work: one load
-  // (its header into the sink and the cursor's grid row), one basic analysis with the
-  // images and the page drawn as it goes (see EntryRequest), the row's result cells (an
-  // unreadable record keeps only its file name), the cursor on the next row, and, for
-  // a spectrogram or a map, that sweep after the row. The batch of the window, the
-  // batch tool's workers and the single-row path all come through here.
+  // (its header into the sink), one basic analysis with the images and the page drawn
+  // as it goes, the row, for a spectrogram or a map that sweep after the row, then the
+  // pictures and the late-potential row (see EntryRequest). In the window's batch the
+  // row also goes into the cursor's grid row and the cursor moves to the next. The
+  // batch of the window and the batch tool's workers both come through here.
   EntryProducts ProcessEntry(const std::string& path, const std::string& entry, HeaderSink& sink,
                              const EntryRequest& request, AnalysisDriverHooks& hooks);
   void EndBatch();
@@ -168,20 +171,20 @@ class Workbench {
   // record); returns the figures drawn, so they are computed once.
   std::optional<LatePotentialFigures> DrawLatePotentials(double unitSetting);
   const Canvas& LatePotentialImage() const { return *latePotentialImage_; }
-  // The unit the loaded record is read in: its tag's, else the setting.
-  double UnitInUse(double unitSetting) const;
   // The loaded record states its unit in a tag of its own.
   bool RecordStatesUnit() const;
 
-  // One record's row (and what `request` asks for) for a caller without a window,
-  // built in row 1 of this workbench's grid and moved out of it; the header goes
-  // nowhere else.
-  AnalysedRow AnalyseEntry(const std::string& path, const std::string& entry,
-                           const EntryRequest& request = {});
-
  private:
-  Outcome ReadRecord(const std::string& path, const std::string& entry, HeaderSink& sink);
-  int FinishBatchRow(bool analysed);
+  // The unit the loaded record is read in: its tag's, else the setting.
+  double UnitInUse(double unitSetting) const;
+  // The header cells go to the sink, the grid's cursor and `cells`.
+  Outcome ReadRecord(const std::string& path, const std::string& entry, HeaderSink& sink,
+                     std::vector<std::string>* cells = nullptr);
+  // The one home of what a load leaves of the analysis and the lead images' state.
+  void NoteLoad(const Outcome& load, const std::string& entry, bool sameRecord);
+  void FinishGridRow(const std::vector<std::string>& cells, bool analysed);
+  void WritePictureProducts(const EntryRequest& request, const std::string& entry,
+                            EntryProducts& products);
 
   std::unique_ptr<LoadedRecord> record_;
   std::unique_ptr<AnalysisState> state_;

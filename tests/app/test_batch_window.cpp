@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QChartView>
 
+#include "support/Analysis.h"
 #include "support/AppTestSupport.h"
 #include "app/BatchGridModel.h"
 #include "app/DirectoryChooser.h"
@@ -46,7 +47,7 @@ std::vector<std::string> CoreRow(const std::string& name, const wavelet::RecordB
   apptest::WriteBytes(path, reinterpret_cast<const char*>(bytes.data()), bytes.size());
   auto bench = std::make_unique<wavelet::Workbench>();
   bench->StartUp();
-  return bench->AnalyseEntry(path.toStdString(), name).Cells;
+  return wavelet::testing::WorkbenchRow(*bench, path.toStdString(), name);
 }
 
 std::string Name(int index) {

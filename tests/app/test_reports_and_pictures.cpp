@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/Analysis.h"
 #include "support/AppTestSupport.h"
 #include "app/CanvasWidget.h"
 #include "app/DirectoryChooser.h"
@@ -100,7 +101,7 @@ void ReportsAndPicturesTest::CheckRows(int count) {
   for (int i = 1; i <= count; ++i) {
     const QString name = QString("P%1.R01").arg(i, 4, 10, QChar('0'));
     const std::vector<std::string> row =
-        bench.AnalyseEntry(QDir(dir_->path()).filePath(name).toStdString(), name.toStdString()).Cells;
+        wavelet::testing::WorkbenchRow(bench, QDir(dir_->path()).filePath(name).toStdString(), name.toStdString());
     for (int c = 0; c < wavelet::kBatchGridColumns; ++c) QCOMPARE(w.Grid().Cell(c, i), row[c]);
   }
 }

@@ -1,15 +1,18 @@
 // The self-closing descriptor: owned exactly once across moves, closed at the end of
-// its scope, and writing a buffer larger than a pipe holds in one call.
+// its scope, writing a buffer larger than a pipe holds in one call, reading an extent
+// at its offset; and the one path join.
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "base/FileDescriptor.h"
+#include "base/Paths.h"
 
 namespace wavelet {
 namespace {
@@ -54,6 +57,24 @@ TEST(FileDescriptor, WritesAndReadsWholeBuffersThroughAPipe) {
   received.resize(data.size());
   EXPECT_EQ(received, data);
   EXPECT_FALSE(WriteAll(ends[1], "x"));  // a closed descriptor
+}
+
+TEST(FileDescriptor, ReadsAnExtentAtItsOffsetAndRefusesOneBeyondTheEnd) {
+  char name[] = "/tmp/wavelet-read-at-XXXXXX";
+  FileDescriptor file(::mkstemp(name));
+  ASSERT_TRUE(file.Valid());
+  ::unlink(name);
+  ASSERT_TRUE(file.WriteAll("0123456789"));
+  std::string middle(4, '.');
+  EXPECT_TRUE(ReadAllAt(file.Get(), middle.data(), middle.size(), 3));
+  EXPECT_EQ(middle, "3456");
+  std::string past(4, '.');
+  EXPECT_FALSE(ReadAllAt(file.Get(), past.data(), past.size(), 8));  // two bytes only
+}
+
+TEST(Paths, AFileNameGoesIntoItsFolderOrStandsAloneWithoutOne) {
+  EXPECT_EQ(JoinPath("/data/run", "a.r01"), "/data/run/a.r01");
+  EXPECT_EQ(JoinPath("", "a.r01"), "a.r01");  // the working folder, never the root
 }
 
 }  // namespace

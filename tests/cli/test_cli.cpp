@@ -17,6 +17,7 @@
 #include "output/BatchGrid.h"
 #include "base/AtomicFile.h"
 #include "output/CsvWriter.h"
+#include "support/Analysis.h"
 #include "support/DecodePng.h"
 #include "output/PngWriter.h"
 #include "record/RecordEncoder.h"
@@ -75,7 +76,7 @@ std::string ExpectedCsv(const std::string& directory, const std::vector<std::str
   bench->StartUp();
   std::string csv = CsvLine(BatchGridColumns());
   for (const std::string& name : names) {
-    csv += CsvLine(bench->AnalyseEntry(JoinRecordPath(directory, name), name).Cells);
+    csv += CsvLine(wavelet::testing::WorkbenchRow(*bench, JoinRecordPath(directory, name), name));
   }
   return csv;
 }

@@ -151,7 +151,7 @@ TEST(BatchRowCells, ResultsRowFollowsTheHeaderThroughTheCursor) {
   for (const std::string& cell : HeaderCells("f.r01", t)) WriteBatchCell(grid, cursor, cell);
   EXPECT_EQ(cursor.BatchColumn, 11);
   AnalysisResults r = DistinctResults();
-  WriteBatchResultsRow(grid, cursor, r);
+  for (const std::string& cell : BatchResultCells(r)) WriteBatchCell(grid, cursor, cell);
   EXPECT_EQ(cursor.BatchColumn, kBatchGridColumns);
   EXPECT_EQ(grid.Cell(0, 2), "f.r01");
   EXPECT_EQ(grid.Cell(10, 2), "00:00");

@@ -6,8 +6,22 @@
 #include <string>
 
 #include "analysis/BasicAnalysis.h"
+#include "session/Workbench.h"
 
 namespace wavelet::testing {
+
+namespace {
+class SilentSink final : public HeaderSink {
+ public:
+  void ShowHeaderField(const PatientHeaderEntry&, const std::string&) override {}
+};
+}  // namespace
+
+std::vector<std::string> WorkbenchRow(Workbench& bench, const std::string& path, const std::string& name) {
+  SilentSink sink;
+  AnalysisDriverHooks hooks;
+  return bench.ProcessEntry(path, name, sink, EntryRequest{}, hooks).Cells;
+}
 namespace {
 
 // Collects the name of the first field whose bytes differ; doubles are compared bit

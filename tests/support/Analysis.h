@@ -4,10 +4,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "analysis/AnalysisState.h"
 #include "record/RecordFormat.h"
 #include "views/LeadImages.h"
+
+namespace wavelet {
+class Workbench;
+}
 
 namespace testing {
 class AssertionResult;  // GoogleTest's; only its tests compare results
@@ -29,5 +35,8 @@ std::unique_ptr<AnalysisState> AnalysedState(const LoadedRecord& record);
 // fingerprints recorded from agreed output.
 std::uint64_t Fingerprint(const Canvas& image);
 std::uint64_t Fingerprint(const LeadImages& images);
+
+// One record's row from a started workbench's step, as the batch tool makes it.
+std::vector<std::string> WorkbenchRow(Workbench& bench, const std::string& path, const std::string& name);
 
 }  // namespace wavelet::testing
