@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/AtomicFile.h"
+#include "base/CompanionProgram.h"
 #include "base/FileDescriptor.h"
 #include "base/Paths.h"
 #include "cli/BatchInputs.h"
