@@ -33,7 +33,7 @@ class SampleArchive {
     std::filesystem::create_directories(directory_);
     for (int i = 0; i < records; ++i) {
       const wavelet::RecordBytes bytes = wavelet::MakeSampleRecord(1, i);
-      const std::string path = wavelet::JoinRecordPath(directory_, wavelet::SampleRecordName(i));
+      const std::string path = wavelet::JoinPath(directory_, wavelet::SampleRecordName(i));
       std::FILE* file = std::fopen(path.c_str(), "wb");
       if (!file) continue;
       std::fwrite(bytes.data(), 1, bytes.size(), file);

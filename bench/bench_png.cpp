@@ -49,7 +49,7 @@ std::vector<Picture> DrawPictures(int displayMode) {
   std::vector<Picture> pictures;
   for (int i = 0; i < kRecords; ++i) {
     const RecordBytes bytes = MakeSampleRecord(1, i);
-    const std::string path = JoinRecordPath(directory.string(), SampleRecordName(i));
+    const std::string path = JoinPath(directory.string(), SampleRecordName(i));
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) continue;
     std::fwrite(bytes.data(), 1, bytes.size(), file);

@@ -187,7 +187,7 @@ bool IsRecordIn(const std::string& folder, const std::string& name) {
     return false;
   }
   std::error_code error;
-  return std::filesystem::is_regular_file(JoinRecordPath(folder, name), error);
+  return std::filesystem::is_regular_file(JoinPath(folder, name), error);
 }
 
 struct WindowOrder {
@@ -231,7 +231,7 @@ Outcome ReadEarlierRows(const std::string& folder, const std::string& path, Name
 
 Outcome UpdateAveragingTable(const std::string& folder, std::span<const std::string> sources,
                              std::span<const AverageFileResult> results) {
-  const std::string path = JoinRecordPath(folder, kTableName);
+  const std::string path = JoinPath(folder, kTableName);
   NamedRows named;
   const Outcome earlier = ReadEarlierRows(folder, path, named);
   if (!earlier.Ok) return earlier;

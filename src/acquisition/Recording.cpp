@@ -129,7 +129,7 @@ std::vector<std::string> ListRecordings(const std::string& directory, std::vecto
   const auto paths = [&](std::vector<std::string>& list) {
     SortRecordNames(list);
     std::vector<std::string> joined;
-    for (const std::string& name : list) joined.push_back(JoinRecordPath(directory, name));
+    for (const std::string& name : list) joined.push_back(JoinPath(directory, name));
     return joined;
   };
   if (notFiles != nullptr) *notFiles = paths(others);

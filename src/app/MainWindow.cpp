@@ -394,7 +394,7 @@ std::string TSDIAppForm::SelectedEntry() const {
 }
 
 std::string TSDIAppForm::EntryPath(const std::string& entry) const {
-  return JoinRecordPath(ToBytes(DirectoryListBox1->Directory()), entry);
+  return JoinPath(ToBytes(DirectoryListBox1->Directory()), entry);
 }
 
 QString TSDIAppForm::ProposedPicturePath(const char* suffix) const {

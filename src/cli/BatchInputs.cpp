@@ -20,7 +20,7 @@ ExpandedInputs ExpandBatchInputs(const std::vector<std::string>& paths) {
       }
       SortRecordNames(names);  // the window's candidate list has the same order
       for (std::string& name : names) {
-        expanded.Records.push_back({JoinRecordPath(path, name), std::move(name)});
+        expanded.Records.push_back({JoinPath(path, name), std::move(name)});
       }
     } else {
       // A missing file still gets its row, so the table shows what was asked for.

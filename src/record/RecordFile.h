@@ -15,9 +15,4 @@ namespace wavelet {
 // path + "]". A named pipe, socket or directory is refused at once, never waited on.
 Outcome ReadRecordFile(const std::string& path, RecordBytes& buffer);
 
-// A work-list entry's path in its folder (the one join of base/Paths.h).
-inline std::string JoinRecordPath(const std::string& directory, const std::string& entry) {
-  return JoinPath(directory, entry);
-}
-
 }  // namespace wavelet

@@ -76,7 +76,7 @@ std::string ExpectedCsv(const std::string& directory, const std::vector<std::str
   bench->StartUp();
   std::string csv = CsvLine(BatchGridColumns());
   for (const std::string& name : names) {
-    csv += CsvLine(wavelet::testing::WorkbenchRow(*bench, JoinRecordPath(directory, name), name));
+    csv += CsvLine(wavelet::testing::WorkbenchRow(*bench, JoinPath(directory, name), name));
   }
   return csv;
 }
@@ -253,7 +253,7 @@ TEST_F(BatchTool, ClampedWindowsAreWarnedAboutUnlessQuiet) {
   const ToolRun run = RunTool(scratch, {records.Path()});
   EXPECT_EQ(run.Status, 0);
   EXPECT_EQ(run.Err, "wavelet-batch: warning: QRS windows clamped: [" +
-                         JoinRecordPath(records.Path(), "early.r01") + "]\n");
+                         JoinPath(records.Path(), "early.r01") + "]\n");
   const ToolRun quiet = RunTool(scratch, {"-q", records.Path()});
   EXPECT_EQ(quiet.Err, "");
   EXPECT_EQ(quiet.Out, run.Out);

@@ -81,11 +81,11 @@ TEST(HostileRecordFiles, NamesWithSpacesNonAsciiAndTheLongestAllowedAreReadAndLi
   EXPECT_EQ(listed, expected);
   for (std::size_t i = 0; i < names.size(); ++i) {
     RecordBytes buffer{};
-    ASSERT_TRUE(ReadRecordFile(JoinRecordPath(dir.Path(), names[i]), buffer).Ok) << names[i];
+    ASSERT_TRUE(ReadRecordFile(JoinPath(dir.Path(), names[i]), buffer).Ok) << names[i];
     EXPECT_EQ(buffer, MakeSampleRecord(7, static_cast<int>(i)));
   }
   // One byte more is refused by the file system, and reading it is a plain failure.
-  const std::string tooLong = JoinRecordPath(dir.Path(), std::string(252, 'n') + ".r01");
+  const std::string tooLong = JoinPath(dir.Path(), std::string(252, 'n') + ".r01");
   RecordBytes buffer{};
   EXPECT_EQ(ReadRecordFile(tooLong, buffer).ErrorText, "Cannot read [" + tooLong + "]");
 }

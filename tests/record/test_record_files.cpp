@@ -76,14 +76,14 @@ TEST(RecordFileReading, UnopenableAndUnreadablePathsAreRefused) {
 }
 
 TEST(RecordFileReading, LongPathsAndAlwaysOneInsertedSeparator) {
-  EXPECT_EQ(JoinRecordPath("/data/records", "P0001.R01"), "/data/records/P0001.R01");
-  EXPECT_EQ(JoinRecordPath("/data/records/", "P0001.R01"), "/data/records//P0001.R01");
+  EXPECT_EQ(JoinPath("/data/records", "P0001.R01"), "/data/records/P0001.R01");
+  EXPECT_EQ(JoinPath("/data/records/", "P0001.R01"), "/data/records//P0001.R01");
   TempDir dir;
   std::string deep = dir.Path();
-  for (int i = 0; i < 6; ++i) deep = JoinRecordPath(deep, std::string(60, 'd'));
+  for (int i = 0; i < 6; ++i) deep = JoinPath(deep, std::string(60, 'd'));
   std::filesystem::create_directories(deep);
   const auto bytes = Pattern(kRecordSize, 2);
-  const std::string path = JoinRecordPath(deep, "P0001.R01");
+  const std::string path = JoinPath(deep, "P0001.R01");
   ASSERT_GT(path.size(), 300u);
   std::FILE* out = std::fopen(path.c_str(), "wb");
   ASSERT_NE(out, nullptr);

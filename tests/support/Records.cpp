@@ -80,7 +80,7 @@ std::vector<std::string> WriteSampleRecords(const std::string& directory, int co
   std::vector<std::string> names;
   for (int i = 0; i < count; ++i) {
     names.push_back(SampleRecordName(i));
-    WriteRecord(JoinRecordPath(directory, names.back()), MakeSampleRecord(seed, i));
+    WriteRecord(JoinPath(directory, names.back()), MakeSampleRecord(seed, i));
   }
   return names;
 }
