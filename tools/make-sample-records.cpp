@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   for (unsigned long long i = 0; i < count; ++i) {
     const int index = static_cast<int>(i);
     const wavelet::RecordBytes bytes = wavelet::MakeSampleRecord(seed, index);
-    const std::string path = wavelet::JoinRecordPath(directory, wavelet::SampleRecordName(index));
+    const std::string path = wavelet::JoinPath(directory, wavelet::SampleRecordName(index));
     std::FILE* file = std::fopen(path.c_str(), "wb");
     const bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     if (!file || std::fclose(file) != 0 || !written) {
