@@ -50,3 +50,7 @@ add_test(NAME install_tree
          COMMAND ${CMAKE_SOURCE_DIR}/tests/install/check-install.sh ${CMAKE_COMMAND}
                  ${CMAKE_BINARY_DIR} ${PROJECT_VERSION} ${WAVELET_DESKTOP_ID}
                  ${Python_EXECUTABLE} ${WAVELET_PYTHON_SYSTEM_DIR} ${WAVELET_PYTHON_MODULE_FILE})
+if(WAVELET_PYTHON_PRELOAD)
+  # An instrumented module imports only with the sanitizer's runtime loaded first.
+  set_tests_properties(install_tree PROPERTIES ENVIRONMENT "WAVELET_PYTHON_PRELOAD=${WAVELET_PYTHON_PRELOAD}")
+endif()

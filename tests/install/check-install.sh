@@ -82,7 +82,11 @@ actual=$(cd / && "$prefix/bin/wavelet-cohort" --version) || fail "wavelet-cohort
 # recording is refused by the reader, not for want of it.
 junk=$stage/junk.edf
 printf 'not a recording' >"$junk"
-out=$(cd / && PYTHONPATH="$prefix/$python_dir" "$python" -c '
+# (A sanitized build's module needs its runtime preloaded, as its own tests do.)
+preload=()
+[ -n "${WAVELET_PYTHON_PRELOAD:-}" ] &&
+  preload=(env "LD_PRELOAD=$WAVELET_PYTHON_PRELOAD" ASAN_OPTIONS=detect_leaks=0:abort_on_error=1)
+out=$(cd / && PYTHONPATH="$prefix/$python_dir" "${preload[@]}" "$python" -c '
 import sys, wavelet_ecg
 try:
     wavelet_ecg.read_recording(sys.argv[1])
