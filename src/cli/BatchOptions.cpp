@@ -14,17 +14,6 @@ namespace {
 
 constexpr int kMaxJobs = 1024;
 
-// A whole number in [low, high], digits only (no sign, no spaces, no suffix).
-bool ParseWhole(const std::string& text, int low, int high, int& value) {
-  if (text.empty() || text[0] < '0' || text[0] > '9') return false;
-  char* end = nullptr;
-  errno = 0;
-  const long parsed = std::strtol(text.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0' || parsed < low || parsed > high) return false;
-  value = static_cast<int>(parsed);
-  return true;
-}
-
 // What each option's missing value is called in the refusal.
 std::string NeedsValueText(const std::string& option) {
   if (option == "-o") return "option -o needs a file name";
@@ -123,7 +112,7 @@ ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
     if (output->empty()) return refuse(NeedsValueText("-o"));
     options.OutputPath = *output;
   }
-  if (jobs && !ParseWhole(*jobs, 1, kMaxJobs, options.Jobs)) {
+  if (jobs && !ParseWholeNumber(*jobs, 1, kMaxJobs, options.Jobs)) {
     return refuse("option -j needs a whole number from 1 to 1024, not \"" + *jobs + "\"");
   }
   if (images) {
@@ -141,10 +130,10 @@ ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
       return refuse("option --display needs basic, spectrogram or map, not \"" + *display + "\"");
     }
   }
-  if (scale && !ParseWhole(*scale, 1, 6, options.Scale)) {
+  if (scale && !ParseWholeNumber(*scale, 1, 6, options.Scale)) {
     return refuse("option --scale needs a whole number from 1 to 6, not \"" + *scale + "\"");
   }
-  if (gain && !ParseWhole(*gain, 1, 100, options.Gain)) {
+  if (gain && !ParseWholeNumber(*gain, 1, 100, options.Gain)) {
     return refuse("option --gain needs a whole number from 1 to 100, not \"" + *gain + "\"");
   }
   if (reports) {
@@ -164,13 +153,8 @@ ParsedOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
     if (latePotentials->empty()) return refuse(NeedsValueText("--late-potentials"));
     options.LatePotentialsPath = *latePotentials;
   }
-  if (unit) {
-    char* end = nullptr;
-    const double value = std::strtod(unit->c_str(), &end);
-    if (unit->empty() || end != unit->c_str() + unit->size() || !std::isfinite(value) || value <= 0) {
-      return refuse("option --unit-uv needs a number of microvolts above 0, not \"" + *unit + "\"");
-    }
-    options.UnitUv = value;
+  if (unit && !ParsePositiveNumber(*unit, options.UnitUv)) {
+    return refuse("option --unit-uv needs a number of microvolts above 0, not \"" + *unit + "\"");
   }
   if (!options.Help && !options.Version && options.Paths.empty()) {
     return refuse("no record file or directory given");

@@ -78,23 +78,11 @@ ParsedCohortOptions ParseCohortOptions(const std::vector<std::string>& arguments
     parsed.Ok = true;
     return parsed;
   }
-  if (jobs) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(jobs->c_str(), &end, 10);
-    if (jobs->empty() || (*jobs)[0] < '0' || (*jobs)[0] > '9' || *end != '\0' || errno != 0 || value < 1 ||
-        value > 1024) {
-      return refuse("option -j needs a whole number from 1 to 1024, not \"" + *jobs + "\"");
-    }
-    options.Jobs = static_cast<int>(value);
+  if (jobs && !ParseWholeNumber(*jobs, 1, 1024, options.Jobs)) {
+    return refuse("option -j needs a whole number from 1 to 1024, not \"" + *jobs + "\"");
   }
-  if (unit) {
-    char* end = nullptr;
-    const double value = std::strtod(unit->c_str(), &end);
-    if (unit->empty() || end != unit->c_str() + unit->size() || !std::isfinite(value) || value <= 0) {
-      return refuse("option --unit-uv needs a number of microvolts above 0, not \"" + *unit + "\"");
-    }
-    options.UnitUv = value;
+  if (unit && !ParsePositiveNumber(*unit, options.UnitUv)) {
+    return refuse("option --unit-uv needs a number of microvolts above 0, not \"" + *unit + "\"");
   }
   if (!labels || labels->empty()) return refuse(NeedsValueText("--labels"));
   if (!positive || positive->empty()) return refuse(NeedsValueText("--positive"));

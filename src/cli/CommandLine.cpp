@@ -2,6 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
 namespace wavelet::cli {
 
 std::string ParseCommandLine(CLI::App& app, const std::vector<std::string>& arguments,
@@ -29,6 +33,24 @@ std::string ParseCommandLine(CLI::App& app, const std::vector<std::string>& argu
     }
   }
   return {};
+}
+
+bool ParseWholeNumber(const std::string& text, int low, int high, int& value) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return false;
+  char* end = nullptr;
+  errno = 0;
+  const long parsed = std::strtol(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || parsed < low || parsed > high) return false;
+  value = static_cast<int>(parsed);
+  return true;
+}
+
+bool ParsePositiveNumber(const std::string& text, double& value) {
+  char* end = nullptr;
+  const double parsed = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(parsed) || parsed <= 0) return false;
+  value = parsed;
+  return true;
 }
 
 }  // namespace wavelet::cli

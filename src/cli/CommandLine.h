@@ -21,4 +21,9 @@ std::string ParseCommandLine(CLI::App& app, const std::vector<std::string>& argu
                              std::vector<std::string>& paths,
                              const std::function<std::string(const std::string&)>& needsValue);
 
+// A whole number in [low, high], digits only (no sign, no spaces, no suffix).
+bool ParseWholeNumber(const std::string& text, int low, int high, int& value);
+// A finite number above 0 written whole (the --unit-uv value).
+bool ParsePositiveNumber(const std::string& text, double& value);
+
 }  // namespace wavelet::cli
